@@ -1,0 +1,86 @@
+#ifndef PLATFORM_COM_OBJECT_H_
+#define PLATFORM_COM_OBJECT_H_
+
+#include <atomic>
+#include <tuple>
+#include <type_traits>
+
+#include "platform/com/automation.h"
+#include "platform/com/comptr.h"
+#include "platform/com/unknown.h"
+
+namespace com {
+
+// The reference count and QueryInterface of an object that implements the
+// interfaces in Interfaces. QueryInterface answers IUnknown (through the first
+// interface, the object's identity), each listed interface, and IDispatch
+// with the first listed interface that derives from it (the default dual
+// interface). Objects start with one reference, owned by whoever created
+// them; they delete themselves when the last one is released.
+//
+// A derived class may widen QueryInterface by overriding queryExtra (for
+// interfaces that are not among its bases, or tear-offs).
+template <class... Interfaces>
+class ComObject : public Interfaces... {
+    static_assert(sizeof...(Interfaces) > 0);
+    using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
+
+public:
+    HRESULT QueryInterface(const IID& riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = findInterface(riid);
+        if (!*object) *object = queryExtra(riid);
+        if (!*object) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    uint32_t AddRef() override { return m_refs.fetch_add(1, std::memory_order_relaxed) + 1; }
+    uint32_t Release() override {
+        const uint32_t left = m_refs.fetch_sub(1, std::memory_order_acq_rel) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    // The identity pointer (IUnknown of the first interface); not AddRef'ed.
+    IUnknown* identity() { return static_cast<First*>(this); }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    // An interface pointer for riid that the listed bases do not give, not AddRef'ed.
+    virtual void* queryExtra(const IID&) { return nullptr; }
+
+private:
+    void* findInterface(const IID& riid) {
+        if (riid == uuidof<IUnknown>()) return identity();
+        void* found = nullptr;
+        ((found = found ? found : (riid == uuidof<Interfaces>() ? static_cast<Interfaces*>(this) : nullptr)),
+         ...);
+        if (!found && riid == uuidof<IDispatch>()) {
+            ((found = found ? found : dispatchOf<Interfaces>()), ...);
+        }
+        return found;
+    }
+    template <class I>
+    void* dispatchOf() {
+        if constexpr (std::is_base_of_v<IDispatch, I>)
+            return static_cast<IDispatch*>(static_cast<I*>(this));
+        else
+            return nullptr;
+    }
+
+    std::atomic<uint32_t> m_refs{1};
+};
+
+// Creates an object of T; the returned ComPtr adopts its first reference.
+template <class T, class... Args>
+ComPtr<T> makeObject(Args&&... args) {
+    return ComPtr<T>::adopt(new T(std::forward<Args>(args)...));
+}
+
+}  // namespace com
+
+#endif  // PLATFORM_COM_OBJECT_H_

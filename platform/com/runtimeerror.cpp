@@ -1,0 +1,53 @@
+#include "platform/com/runtimeerror.h"
+
+#include <cstdio>
+
+namespace com {
+namespace {
+
+thread_local ErrorInfo t_errorInfo;
+
+}  // namespace
+
+std::string RuntimeError::standardDescription(int number) {
+    switch (number) {
+        case 5: return "Invalid procedure call or argument";
+        case kErrOverflow: return "Overflow";
+        case 7: return "Out of memory";
+        case kErrSubscriptOutOfRange: return "Subscript out of range";
+        case 13: return "Type mismatch";
+        case kErrFileNotFound: return "File not found";
+        case kErrPathNotFound: return "Path not found";
+        case 91: return "Object variable or With block variable not set";
+        case kErrControlArrayElement: return "Control array element does not exist";
+        case 438: return "Object doesn't support this property or method";
+        case kErrInvalidPicture: return "Invalid picture";
+        default: return "Application-defined or object-defined error";
+    }
+}
+
+void raise(int number, const std::string& detail) {
+    std::string description = RuntimeError::standardDescription(number);
+    if (!detail.empty()) description += ": " + detail;
+    throw RuntimeError(number, std::move(description));
+}
+
+void setErrorInfo(ErrorInfo info) { t_errorInfo = std::move(info); }
+
+const ErrorInfo& errorInfo() { return t_errorInfo; }
+
+void clearErrorInfo() { t_errorInfo = ErrorInfo{}; }
+
+void raiseStatus(HRESULT status) {
+    if (const int number = runtimeErrorNumber(status)) {
+        const ErrorInfo& info = errorInfo();
+        throw RuntimeError(number, info.status == status && !info.description.empty()
+                                       ? info.description
+                                       : RuntimeError::standardDescription(number));
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(status));
+    raise(5, std::string("call failed with status ") + hex);
+}
+
+}  // namespace com
