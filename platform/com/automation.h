@@ -18,12 +18,19 @@ constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 using DISPID = int32_t;
 using LCID = uint32_t;
 
+// A BSTR points just past a 4-byte length prefix (the length in bytes) and is
+// NUL-terminated; embedded NULs are kept. A null BSTR is the empty string.
+// SysAllocString copies up to the first NUL (null text gives a null BSTR);
+// SysAllocStringLen copies length units (null text gives zeroed units). Both
+// return a new BSTR that the caller owns, or null when out of memory.
 BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length);
 void SysFreeString(BSTR text);
 uint32_t SysStringLen(BSTR text);
 
-// Conversions at the edge of the system (UTF-8 std::string inside).
+// Conversions at the edge of the system (UTF-8 std::string inside). allocBstr
+// returns a new BSTR that the caller owns (never null; throws std::bad_alloc);
+// malformed UTF-8 and lone surrogates become U+FFFD.
 BSTR allocBstr(std::string_view utf8);
 std::string bstrToUtf8(BSTR text);
 
@@ -56,6 +63,10 @@ struct VARIANT {
         int32_t* plVal;
         int16_t* piVal;
         IDispatch** ppdispVal;
+        IUnknown** ppunkVal;
+        BSTR* pbstrVal;
+        VARIANT_BOOL* pboolVal;
+        HRESULT* pscode;
         VARIANT* pvarVal;
     };
 };
@@ -63,7 +74,12 @@ struct VARIANT {
 void VariantInit(VARIANT* value);
 // Frees what the variant owns (BSTR, interface reference) and leaves it empty.
 HRESULT VariantClear(VARIANT* value);
+// Clears destination, then copies source into it: BSTRs are duplicated,
+// interfaces AddRef'ed, by-reference variants copied as the pointer.
 HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
+// Like VariantCopy, but a by-reference source is copied as the value it
+// refers to, so that destination owns a value of its own.
+HRESULT VariantCopyInd(VARIANT* destination, const VARIANT* source);
 
 struct DISPPARAMS {
     VARIANT* rgvarg;            // arguments in reverse order, the last one first
@@ -103,11 +119,10 @@ struct IDispatch : IUnknown {
 
     virtual HRESULT GetTypeInfoCount(uint32_t* count) = 0;
     virtual HRESULT GetTypeInfo(uint32_t index, LCID locale, void** typeInfo) = 0;
-    virtual HRESULT GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount,
-                                  LCID locale, DISPID* dispIds) = 0;
-    virtual HRESULT Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags,
-                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                           uint32_t* argumentError) = 0;
+    virtual HRESULT GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID locale,
+                                  DISPID* dispIds) = 0;
+    virtual HRESULT Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) = 0;
 
 protected:
     ~IDispatch() = default;

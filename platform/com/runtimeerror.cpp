@@ -11,18 +11,44 @@ thread_local ErrorInfo t_errorInfo;
 
 std::string RuntimeError::standardDescription(int number) {
     switch (number) {
-        case 5: return "Invalid procedure call or argument";
-        case kErrOverflow: return "Overflow";
-        case 7: return "Out of memory";
-        case kErrSubscriptOutOfRange: return "Subscript out of range";
-        case 13: return "Type mismatch";
-        case kErrFileNotFound: return "File not found";
-        case kErrPathNotFound: return "Path not found";
-        case 91: return "Object variable or With block variable not set";
-        case kErrControlArrayElement: return "Control array element does not exist";
-        case 438: return "Object doesn't support this property or method";
-        case kErrInvalidPicture: return "Invalid picture";
-        default: return "Application-defined or object-defined error";
+        case kErrInvalidCall:
+            return "Invalid procedure call or argument";
+        case kErrOverflow:
+            return "Overflow";
+        case 7:
+            return "Out of memory";
+        case kErrSubscriptOutOfRange:
+            return "Subscript out of range";
+        case kErrTypeMismatch:
+            return "Type mismatch";
+        case kErrDllLoad:
+            return "Error in loading DLL";
+        case kErrFileNotFound:
+            return "File not found";
+        case kErrFileAccess:
+            return "Path/File access error";
+        case kErrPathNotFound:
+            return "Path not found";
+        case 91:
+            return "Object variable or With block variable not set";
+        case kErrInvalidFileFormat:
+            return "Invalid file format";
+        case kErrControlArrayElement:
+            return "Control array element does not exist";
+        case kErrObjectRequired:
+            return "Object required";
+        case kErrCannotCreateObject:
+            return "ActiveX component can't create object";
+        case 438:
+            return "Object doesn't support this property or method";
+        case kErrDllEntryPoint:
+            return "Can't find DLL entry point";
+        case kErrDuplicateKey:
+            return "This key is already associated with an element of this collection";
+        case kErrInvalidPicture:
+            return "Invalid picture";
+        default:
+            return "Application-defined or object-defined error";
     }
 }
 
@@ -32,11 +58,17 @@ void raise(int number, const std::string& detail) {
     throw RuntimeError(number, std::move(description));
 }
 
-void setErrorInfo(ErrorInfo info) { t_errorInfo = std::move(info); }
+void setErrorInfo(ErrorInfo info) {
+    t_errorInfo = std::move(info);
+}
 
-const ErrorInfo& errorInfo() { return t_errorInfo; }
+const ErrorInfo& errorInfo() {
+    return t_errorInfo;
+}
 
-void clearErrorInfo() { t_errorInfo = ErrorInfo{}; }
+void clearErrorInfo() {
+    t_errorInfo = ErrorInfo{};
+}
 
 void raiseStatus(HRESULT status) {
     if (const int number = runtimeErrorNumber(status)) {

@@ -13,11 +13,20 @@ namespace com {
 
 // Run-time error numbers that the system raises.
 enum RuntimeErrorNumber : int {
+    kErrInvalidCall = 5,
     kErrOverflow = 6,
     kErrSubscriptOutOfRange = 9,
+    kErrTypeMismatch = 13,
+    kErrDllLoad = 48,
     kErrFileNotFound = 53,
+    kErrFileAccess = 75,
     kErrPathNotFound = 76,
+    kErrInvalidFileFormat = 321,
     kErrControlArrayElement = 340,
+    kErrObjectRequired = 424,
+    kErrCannotCreateObject = 429,
+    kErrDllEntryPoint = 453,
+    kErrDuplicateKey = 457,
     kErrInvalidPicture = 481,
 };
 

@@ -1,0 +1,24 @@
+#ifndef PLATFORM_COM_EXPORTS_H_
+#define PLATFORM_COM_EXPORTS_H_
+
+#include "platform/com/guid.h"
+#include "platform/com/hresult.h"
+
+// The four functions that an in-process server exports, with C linkage so
+// that loadServer finds them by name. A server includes this header and
+// defines all four; each one is a COM boundary (no exception may leave it).
+#define NIMBO_COM_EXPORT __attribute__((visibility("default")))
+
+extern "C" {
+
+// The factory of class clsid (its riid interface, usually IClassFactory),
+// AddRef'ed in *object; CLASS_E_CLASSNOTAVAILABLE for a class the server lacks.
+NIMBO_COM_EXPORT com::HRESULT DllGetClassObject(const com::CLSID& clsid, const com::IID& riid, void** object);
+// S_OK when no object of the server is alive and no lock is held, else S_FALSE.
+NIMBO_COM_EXPORT com::HRESULT DllCanUnloadNow();
+// Writes the server's classes into com::registry() (and removes them again).
+NIMBO_COM_EXPORT com::HRESULT DllRegisterServer();
+NIMBO_COM_EXPORT com::HRESULT DllUnregisterServer();
+}
+
+#endif  // PLATFORM_COM_EXPORTS_H_

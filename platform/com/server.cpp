@@ -1,0 +1,107 @@
+#include "platform/com/server.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "platform/com/runtimeerror.h"
+
+namespace com {
+namespace {
+
+// Servers by canonical path. Destroying this map at exit does not unload them:
+// objects of a server may still be released by other static objects then.
+std::map<std::string, std::unique_ptr<Server>>& servers() {
+    static std::map<std::string, std::unique_ptr<Server>> loaded;
+    return loaded;
+}
+
+std::string canonicalPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved)) return path;
+    return resolved;
+}
+
+}  // namespace
+
+Server::Server(std::string path, void* handle, GetClassObjectFunction getClassObject,
+               PlainFunction canUnloadNow, PlainFunction registerServer, PlainFunction unregisterServer)
+    : m_path(std::move(path)),
+      m_handle(handle),
+      m_getClassObject(getClassObject),
+      m_canUnloadNow(canUnloadNow),
+      m_registerServer(registerServer),
+      m_unregisterServer(unregisterServer) {}
+
+HRESULT Server::getClassObject(const CLSID& clsid, const IID& riid, void** object) const {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    return guarded([&] { return m_getClassObject(clsid, riid, object); });
+}
+
+HRESULT Server::canUnloadNow() const {
+    return guarded([&] { return m_canUnloadNow(); });
+}
+
+HRESULT Server::registerServer() const {
+    return guarded([&] { return m_registerServer(); });
+}
+
+HRESULT Server::unregisterServer() const {
+    return guarded([&] { return m_unregisterServer(); });
+}
+
+Server& loadServer(const std::string& path) {
+    struct stat info;
+    if (path.empty() || stat(path.c_str(), &info) != 0)
+        raise(kErrFileNotFound, "in-process server " + path + ": " + std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) raise(kErrDllLoad, "in-process server " + path + ": not a file");
+    const std::string canonical = canonicalPath(path);
+    auto& loaded = servers();
+    if (const auto found = loaded.find(canonical); found != loaded.end()) return *found->second;
+
+    void* handle = dlopen(canonical.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        raise(kErrDllLoad, "in-process server " + canonical + ": " + (why ? why : "cannot be loaded"));
+    }
+    const auto resolve = [&](const char* name) {
+        void* symbol = dlsym(handle, name);
+        if (!symbol) {
+            dlclose(handle);
+            raise(kErrDllEntryPoint, std::string(name) + " in " + canonical);
+        }
+        return symbol;
+    };
+    auto server = std::make_unique<Server>(
+        canonical, handle, reinterpret_cast<Server::GetClassObjectFunction>(resolve("DllGetClassObject")),
+        reinterpret_cast<Server::PlainFunction>(resolve("DllCanUnloadNow")),
+        reinterpret_cast<Server::PlainFunction>(resolve("DllRegisterServer")),
+        reinterpret_cast<Server::PlainFunction>(resolve("DllUnregisterServer")));
+    return *loaded.emplace(canonical, std::move(server)).first->second;
+}
+
+bool unloadServer(const std::string& path) {
+    auto& loaded = servers();
+    const auto found = loaded.find(canonicalPath(path));
+    if (found == loaded.end() || found->second->canUnloadNow() != S_OK) return false;
+    void* handle = found->second->handle();
+    loaded.erase(found);
+    dlclose(handle);
+    return true;
+}
+
+std::string modulePathOf(const void* addressInModule) {
+    Dl_info info{};
+    if (!addressInModule || !dladdr(addressInModule, &info) || !info.dli_fname || !*info.dli_fname)
+        raise(kErrDllLoad, "no loaded module holds the address");
+    return canonicalPath(info.dli_fname);
+}
+
+}  // namespace com
