@@ -39,6 +39,7 @@ struct ControlSpec {
     Color fillColor = {};           // Shape: solid fill
     Color backColor = {};           // PictureBox background
     bool visible = true;
+    bool sorted = false;            // ComboBox: AddItem inserts at the alphabetical place
 };
 
 struct FormLayout {

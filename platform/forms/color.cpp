@@ -1,0 +1,13 @@
+#include "platform/forms/color.h"
+
+#include <QApplication>
+#include <QPalette>
+
+namespace forms {
+
+QColor qColorOf(const Color& color) {
+    if (color.buttonFace) return QApplication::palette().color(QPalette::Button);
+    return QColor::fromRgb(color.rgb & 0xFFFFFFu);
+}
+
+}  // namespace forms

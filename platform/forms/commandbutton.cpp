@@ -1,0 +1,40 @@
+#include "platform/forms/commandbutton.h"
+
+#include <QPushButton>
+
+#include "platform/forms/canvas.h"
+
+namespace forms {
+namespace {
+
+QPushButton* makeButton(const ControlSpec& spec, Canvas& container) {
+    auto* button = new QPushButton(
+        QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())), &container);
+    // Outside a dialog a push button ignores Enter unless it is auto-default;
+    // with it, Enter presses the focused button and nothing else.
+    button->setAutoDefault(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+}  // namespace
+
+CommandButton::CommandButton(const ControlSpec& spec, Canvas& container)
+    : WindowedControl(spec, container, makeButton(spec, container)),
+      m_button(static_cast<QPushButton*>(widget())) {
+    QObject::connect(m_button, &QPushButton::clicked, [this] { raiseClick(); });
+}
+
+QString CommandButton::caption() const {
+    return m_button->text();
+}
+
+void CommandButton::setCaption(const QString& caption) {
+    m_button->setText(caption);
+}
+
+void CommandButton::click() {
+    m_button->click();
+}
+
+}  // namespace forms

@@ -1,0 +1,40 @@
+#include "platform/forms/control.h"
+
+#include "platform/forms/canvas.h"
+#include "platform/forms/controlbinding.h"
+#include "platform/forms/twips.h"
+
+namespace forms {
+
+Control::Control(const ControlSpec& spec, Canvas& container)
+    : m_spec(spec),
+      m_container(container),
+      m_geometry(twipsToPixels(spec.left, spec.top, spec.width, spec.height)),
+      m_visible(spec.visible) {}
+
+Control::~Control() = default;
+
+void Control::setVisible(bool visible) {
+    if (visible == m_visible) return;
+    m_visible = visible;
+    invalidate();
+}
+
+void Control::paint(QPainter&) const {}
+
+void Control::setGeometry(const QRect& geometry) {
+    if (geometry == m_geometry) return;
+    invalidate();
+    m_geometry = geometry;
+    invalidate();
+}
+
+void Control::invalidate() const {
+    m_container.invalidate(m_geometry);
+}
+
+void Control::raiseClick() {
+    if (m_binding) m_binding->raiseClick(m_spec.index);
+}
+
+}  // namespace forms

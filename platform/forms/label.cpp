@@ -1,0 +1,24 @@
+#include "platform/forms/label.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPalette>
+
+namespace forms {
+
+Label::Label(const ControlSpec& spec, Canvas& container)
+    : Control(spec, container),
+      m_caption(QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size()))) {}
+
+void Label::setCaption(const QString& caption) {
+    if (caption == m_caption) return;
+    m_caption = caption;
+    invalidate();
+}
+
+void Label::paint(QPainter& painter) const {
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.drawText(geometry(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_caption);
+}
+
+}  // namespace forms

@@ -1,0 +1,102 @@
+#include "platform/forms/msgbox.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <utility>
+#include <vector>
+
+namespace forms {
+namespace {
+
+QString g_applicationTitle;
+
+int showStandard(const MsgBoxRequest& request) {
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int result;
+    };
+    std::vector<Choice> choices;
+    switch (request.buttons & 7) {
+        case kOkCancel:
+            choices = {{QMessageBox::Ok, kOk}, {QMessageBox::Cancel, kCancel}};
+            break;
+        case kAbortRetryIgnore:
+            choices = {
+                {QMessageBox::Abort, kAbort}, {QMessageBox::Retry, kRetry}, {QMessageBox::Ignore, kIgnore}};
+            break;
+        case kYesNoCancel:
+            choices = {{QMessageBox::Yes, kYes}, {QMessageBox::No, kNo}, {QMessageBox::Cancel, kCancel}};
+            break;
+        case kYesNo:
+            choices = {{QMessageBox::Yes, kYes}, {QMessageBox::No, kNo}};
+            break;
+        case kRetryCancel:
+            choices = {{QMessageBox::Retry, kRetry}, {QMessageBox::Cancel, kCancel}};
+            break;
+        default:
+            choices = {{QMessageBox::Ok, kOk}};
+            break;
+    }
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (request.buttons & 0x70) {
+        case kCritical:
+            icon = QMessageBox::Critical;
+            break;
+        case kQuestion:
+            icon = QMessageBox::Question;
+            break;
+        case kExclamation:
+            icon = QMessageBox::Warning;
+            break;
+        case kInformation:
+            icon = QMessageBox::Information;
+            break;
+        default:
+            break;
+    }
+    QMessageBox box(icon, request.title, request.prompt);
+    for (const Choice& choice : choices) box.addButton(choice.button);
+    const size_t defaultChoice =
+        std::min<size_t>(static_cast<size_t>((request.buttons >> 8) & 3), choices.size() - 1);
+    box.setDefaultButton(choices[defaultChoice].button);
+    // Closing the box answers Cancel where there is one, else the first button.
+    int closed = choices.front().result;
+    for (const Choice& choice : choices) {
+        if (choice.result == kCancel) closed = kCancel;
+    }
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    for (const Choice& choice : choices) {
+        if (clicked && clicked == box.button(choice.button)) return choice.result;
+    }
+    return closed;
+}
+
+MsgBoxPresenter& presenter() {
+    static MsgBoxPresenter current = showStandard;
+    return current;
+}
+
+}  // namespace
+
+int msgBox(const QString& prompt, int buttons, const QString& title) {
+    const MsgBoxRequest request{prompt, buttons, title.isEmpty() ? applicationTitle() : title};
+    // A copy, so that a presenter may replace itself while it runs.
+    const MsgBoxPresenter show = presenter();
+    return show(request);
+}
+
+MsgBoxPresenter setMsgBoxPresenter(MsgBoxPresenter next) {
+    if (!next) next = showStandard;
+    return std::exchange(presenter(), std::move(next));
+}
+
+QString applicationTitle() {
+    return g_applicationTitle.isEmpty() ? QCoreApplication::applicationName() : g_applicationTitle;
+}
+
+void setApplicationTitle(const QString& title) {
+    g_applicationTitle = title;
+}
+
+}  // namespace forms

@@ -1,0 +1,28 @@
+#include "platform/forms/picturebox.h"
+
+#include "platform/forms/canvas.h"
+#include "platform/forms/color.h"
+
+namespace forms {
+namespace {
+
+Canvas* makeCanvas(const ControlSpec& spec, Canvas& container) {
+    auto* canvas = new Canvas(&container);
+    canvas->setBackground(qColorOf(spec.backColor));
+    canvas->setBorder(PictureBox::kBorder);
+    canvas->setFocusPolicy(Qt::TabFocus);
+    return canvas;
+}
+
+}  // namespace
+
+PictureBox::PictureBox(const ControlSpec& spec, Canvas& container)
+    : WindowedControl(spec, container, makeCanvas(spec, container)),
+      m_canvas(static_cast<Canvas*>(widget())) {}
+
+PictureBox::~PictureBox() {
+    // The children painted here are destroyed with the form's other controls.
+    m_canvas->clearPainted();
+}
+
+}  // namespace forms

@@ -1,0 +1,31 @@
+#include "platform/forms/twips.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace forms {
+namespace {
+
+int g_twipsPerPixel = kDesignTwipsPerPixel;
+
+}  // namespace
+
+int twipsPerPixel() {
+    return g_twipsPerPixel;
+}
+
+void setTwipsPerPixel(int twips) {
+    g_twipsPerPixel = std::max(twips, 1);
+}
+
+int twipsToPixels(int twips) {
+    const int half = g_twipsPerPixel / 2;
+    const int pixels = (std::abs(twips) + half) / g_twipsPerPixel;
+    return twips < 0 ? -pixels : pixels;
+}
+
+QRect twipsToPixels(int left, int top, int width, int height) {
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+}  // namespace forms

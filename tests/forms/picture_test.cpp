@@ -1,0 +1,130 @@
+#include "platform/forms/picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/com/runtimeerror.h"
+#include "tests/forms/giffile.h"
+
+namespace {
+
+using formstest::gifFile;
+
+class LoadPictureTest : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QTemporaryDir m_dir;
+};
+
+// A 4 x 3 picture: red, green, blue and a transparent colour.
+QByteArray smallGif() {
+    formstest::GifFrame frame{{0, 1, 2, 3, 3, 0, 1, 2, 2, 3, 0, 1}, 3};
+    return gifFile(4, 3, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(9, 9, 9)}, {frame});
+}
+
+TEST_F(LoadPictureTest, DecodesFirstFrameWithTransparencyPremultiplied) {
+    const formstest::GifFrame first{std::vector<uint8_t>(12, 0), 3};
+    formstest::GifFrame second{std::vector<uint8_t>(12, 1), -1};
+    const QString path = write("two.gif", gifFile(4, 3, {qRgb(255, 0, 0), qRgb(0, 255, 0)}, {first, second}));
+    const QString transparent = write("small.gif", smallGif());
+
+    const com::ComPtr<forms::Picture> animated = forms::loadPicture(path);
+    EXPECT_EQ(animated->image().pixel(2, 2), qRgb(255, 0, 0)) << "the first frame, not the last";
+
+    const com::ComPtr<forms::Picture> picture = forms::loadPicture(transparent);
+    EXPECT_EQ(picture->size(), QSize(4, 3));
+    EXPECT_EQ(picture->image().format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(picture->image().pixel(1, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(qAlpha(picture->image().pixel(3, 0)), 0);
+    int32_t width = 0, height = 0;
+    EXPECT_EQ(picture->get_Width(&width), com::S_OK);
+    EXPECT_EQ(picture->get_Height(&height), com::S_OK);
+    EXPECT_EQ(QSize(width, height), QSize(4, 3));
+}
+
+TEST_F(LoadPictureTest, LoadsFromResources) {
+    const com::ComPtr<forms::Picture> picture = forms::loadPicture(":/forms_test/dot.xpm");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->size(), QSize(3, 2));
+    EXPECT_EQ(qAlpha(picture->image().pixel(1, 0)), 0);
+    EXPECT_EQ(picture->image().pixel(0, 0), qRgb(255, 0, 0));
+}
+
+TEST_F(LoadPictureTest, EmptyPathGivesNoPicture) {
+    EXPECT_FALSE(forms::loadPicture(QString()));
+}
+
+struct Failure {
+    const char* label;
+    int number;
+};
+
+class LoadPictureFailureTest : public LoadPictureTest, public ::testing::WithParamInterface<Failure> {
+protected:
+    // Prepares the case and returns the path to load.
+    QString prepare(const std::string& label) {
+        if (label == "missing file") return m_dir.filePath("gruen040.gif");
+        if (label == "missing folder") return m_dir.filePath("images/gruen040.gif");
+        if (label == "missing resource") return ":/forms_test/none.gif";
+        if (label == "folder") {
+            QDir(m_dir.path()).mkdir("images");
+            return m_dir.filePath("images");
+        }
+        if (label == "text file") return write("notes.gif", "this is not a picture\n");
+        if (label == "empty file") return write("empty.gif", {});
+        if (label == "truncated gif") return write("cut.gif", smallGif().left(40));
+        if (label == "absurd size") {
+            // A valid header announcing 65535 x 65535 pixels, then nothing.
+            QByteArray bytes = smallGif();
+            bytes[6] = bytes[7] = bytes[8] = bytes[9] = char(0xFF);
+            return write("huge.gif", bytes);
+        }
+        ADD_FAILURE() << "unknown case " << label;
+        return {};
+    }
+};
+
+TEST_P(LoadPictureFailureTest, RaisesTheFileErrorNamingThePath) {
+    const QString path = prepare(GetParam().label);
+    try {
+        forms::loadPicture(path);
+        FAIL() << "no error for " << GetParam().label;
+    } catch (const com::RuntimeError& error) {
+        EXPECT_EQ(error.number(), GetParam().number);
+        EXPECT_NE(error.description().find(path.toStdString()), std::string::npos) << error.description();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LoadPictureFailureTest,
+                         ::testing::Values(Failure{"missing file", 53}, Failure{"missing folder", 76},
+                                           Failure{"missing resource", 53}, Failure{"folder", 75},
+                                           Failure{"text file", 481}, Failure{"empty file", 481},
+                                           Failure{"truncated gif", 481}, Failure{"absurd size", 481}),
+                         [](const auto& info) {
+                             std::string name = info.param.label;
+                             for (char& c : name)
+                                 if (c == ' ') c = '_';
+                             return name;
+                         });
+
+TEST_F(LoadPictureTest, EachLoadMakesItsOwnObjectThatHoldersShare) {
+    const QString path = write("small.gif", smallGif());
+    const com::ComPtr<forms::Picture> first = forms::loadPicture(path);
+    const com::ComPtr<forms::Picture> second = forms::loadPicture(path);
+    EXPECT_NE(first.get(), second.get());
+    com::ComPtr<forms::Picture> holder = first;
+    EXPECT_EQ(holder.get(), first.get());
+    EXPECT_EQ(first->AddRef(), 3u);
+    first->Release();
+}
+
+}  // namespace
