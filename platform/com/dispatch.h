@@ -305,6 +305,52 @@ struct ArgSlot<IDispatch**> : ObjectRefSlot<IDispatch, VT_DISPATCH> {};
 template <>
 struct ArgSlot<IUnknown**> : ObjectRefSlot<IUnknown, VT_UNKNOWN> {};
 
+// I** for interfaces derived from IDispatch, by reference: the member gets the
+// caller's object as an I (QueryInterface'd into a temporary); when the
+// member puts another object there, the caller's slot receives it (as
+// IDispatch or IUnknown, matching the slot), releasing the one it held.
+template <class I>
+requires(std::is_base_of_v<IDispatch, I> && !std::is_same_v<I, IDispatch>) struct ArgSlot<I**> {
+    I* temporary = nullptr;  // owned
+    I* loaded = nullptr;     // what temporary held before the call
+    IUnknown** callerSlot = nullptr;
+    bool callerIsDispatch = true;
+
+    ArgSlot() = default;
+    ArgSlot(const ArgSlot&) = delete;
+    ~ArgSlot() {
+        if (callerSlot && temporary != loaded) {
+            IUnknown* replacement = nullptr;
+            if (temporary)
+                temporary->QueryInterface(callerIsDispatch ? uuidof<IDispatch>() : uuidof<IUnknown>(),
+                                          reinterpret_cast<void**>(&replacement));
+            if (*callerSlot) (*callerSlot)->Release();
+            *callerSlot = replacement;
+        }
+        if (temporary) temporary->Release();
+    }
+    HRESULT load(VARIANT& argument) {
+        const bool viaVariant = argument.vt == (VT_VARIANT | VT_BYREF);
+        VARIANT& held = target(argument);
+        if (held.vt == (VT_DISPATCH | VT_BYREF) || held.vt == (VT_UNKNOWN | VT_BYREF)) {
+            if (!held.ppunkVal) return E_POINTER;
+            callerSlot = held.ppunkVal;
+        } else if (viaVariant && (held.vt == VT_DISPATCH || held.vt == VT_UNKNOWN)) {
+            callerSlot = &held.punkVal;
+        }
+        callerIsDispatch = (held.vt & ~VT_BYREF) == VT_DISPATCH;
+        ArgSlot<I*> converted;
+        const HRESULT status = converted.load(held);
+        if (FAILED(status)) {
+            callerSlot = nullptr;
+            return status;
+        }
+        temporary = loaded = converted.held.detach();
+        return S_OK;
+    }
+    I** get() { return &temporary; }
+};
+
 template <>
 struct ArgSlot<VARIANT> {
     VARIANT value{};

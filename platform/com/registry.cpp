@@ -180,14 +180,15 @@ void Registry::commit(Keys changed) {
     // The new text reaches the disk under the temporary name before it
     // replaces the file, so a reader sees the old or the new store, whole.
     bool written = false;
-    if (FILE* out = std::fopen(temporary.c_str(), "w")) {
+    FILE* out = std::fopen(temporary.c_str(), "w");
+    if (out) {
         written = std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0 &&
                   fsync(fileno(out)) == 0;
         written = std::fclose(out) == 0 && written;
     }
     if (!written) {
         const std::string why = std::strerror(errno);
-        std::filesystem::remove(temporary, error);
+        if (out) std::filesystem::remove(temporary, error);
         raise(kErrFileAccess,
               "registry file " + file.string() + ": cannot write " + temporary.string() + ": " + why);
     }

@@ -79,11 +79,16 @@ Server& loadServer(const std::string& path) {
         }
         return symbol;
     };
-    auto server = std::make_unique<Server>(
-        canonical, handle, reinterpret_cast<Server::GetClassObjectFunction>(resolve("DllGetClassObject")),
-        reinterpret_cast<Server::PlainFunction>(resolve("DllCanUnloadNow")),
-        reinterpret_cast<Server::PlainFunction>(resolve("DllRegisterServer")),
-        reinterpret_cast<Server::PlainFunction>(resolve("DllUnregisterServer")));
+    // One after the other, so that the first missing export is the one named.
+    void* getClassObject = resolve("DllGetClassObject");
+    void* canUnloadNow = resolve("DllCanUnloadNow");
+    void* registerServer = resolve("DllRegisterServer");
+    void* unregisterServer = resolve("DllUnregisterServer");
+    auto server = std::make_unique<Server>(canonical, handle,
+                                           reinterpret_cast<Server::GetClassObjectFunction>(getClassObject),
+                                           reinterpret_cast<Server::PlainFunction>(canUnloadNow),
+                                           reinterpret_cast<Server::PlainFunction>(registerServer),
+                                           reinterpret_cast<Server::PlainFunction>(unregisterServer));
     return *loaded.emplace(canonical, std::move(server)).first->second;
 }
 

@@ -1,0 +1,4 @@
+// A loadable shared library that is no in-process server.
+extern "C" int notAServer() {
+    return 0;
+}
