@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+// clang-format off
+// Before any Qt header: Qt defines "slots" as a macro, which the dispatch
+// templates use as a variable name.
+#include "platform/com/dispatch.h"
+// clang-format on
+
 #include <QApplication>
 #include <QComboBox>
 #include <QPointer>
@@ -425,6 +431,48 @@ TEST(FormLifetime, BindingToAMissingOrMismatchedControlFailsAtCreation) {
     for (const char* name : {"Nothing", "Pics", "Cover"}) {
         EXPECT_EQ(errorNumber([&] { forms::createForm<BadLayoutForm>(name); }), 5) << name;
     }
+}
+
+// A window class with a dual interface of its own, as the plug-in's windows have.
+struct ITestDual : com::IDispatch {
+    static constexpr com::IID iid = com::makeGuid("0f5b8a61-7a7c-4a51-8d0e-31c9b4a2f002");
+    virtual com::HRESULT get_Answer(int32_t* answer) = 0;
+
+protected:
+    ~ITestDual() = default;
+};
+
+}  // namespace
+
+template <>
+const com::DispatchTable& com::dispatchTable<ITestDual>() {
+    static const auto table =
+        com::makeDispatchTable<ITestDual>(com::propertyGet("Answer", &ITestDual::get_Answer));
+    return table;
+}
+
+namespace {
+
+class DualForm : public forms::FormObject<DualForm, com::Dual<ITestDual>> {
+public:
+    DualForm() : FormObject(kLayout) {}
+    com::HRESULT get_Answer(int32_t* answer) override {
+        *answer = 42;
+        return com::S_OK;
+    }
+};
+
+TEST(FormLifetime, DualInterfaceIsTheDefaultDispatchAndTheWindowInterfaceIsThere) {
+    const com::ComPtr<DualForm> form = forms::createForm<DualForm>();
+    const com::ComPtr<com::IDispatch> dispatch = form.as<com::IDispatch>();
+    ASSERT_TRUE(dispatch);
+    EXPECT_EQ(static_cast<void*>(dispatch.get()), static_cast<void*>(form.as<ITestDual>().get()));
+    com::VARIANT result;
+    com::VariantInit(&result);
+    EXPECT_EQ(com::invokeByName(dispatch.get(), "answer", com::DISPATCH_PROPERTYGET, {}, &result), com::S_OK);
+    EXPECT_EQ(result.lVal, 42);
+    com::VariantClear(&result);
+    EXPECT_TRUE(dispatch.as<forms::IFormWindow>());
 }
 
 // Painting, on rendered pixels at 12 twips per pixel.

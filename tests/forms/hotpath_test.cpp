@@ -1,0 +1,102 @@
+// Changing a picture or a Visible flag on a loaded, hidden window is the path
+// of every channel value: it must not touch the heap at all.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "platform/forms/controlarray.h"
+#include "platform/forms/formobject.h"
+#include "platform/forms/image.h"
+#include "platform/forms/shape.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+namespace {
+
+using forms::ControlKind;
+using forms::ControlSpec;
+
+constexpr ControlSpec kControls[] = {
+    {.kind = ControlKind::Shape,
+     .name = "fire",
+     .index = 0,
+     .left = 600,
+     .top = 2280,
+     .width = 180,
+     .height = 180},
+    {.kind = ControlKind::Shape,
+     .name = "fire",
+     .index = 1,
+     .left = 1680,
+     .top = 2280,
+     .width = 180,
+     .height = 180},
+    {.kind = ControlKind::Image,
+     .name = "Nimbo",
+     .index = 0,
+     .left = 120,
+     .top = 120,
+     .width = 1440,
+     .height = 2208},
+    {.kind = ControlKind::Image,
+     .name = "Nimbo",
+     .index = 1,
+     .left = 1200,
+     .top = 120,
+     .width = 1440,
+     .height = 2208},
+};
+constexpr forms::FormLayout kLayout{
+    .name = "HotForm", .caption = "Hot", .clientWidth = 3600, .clientHeight = 3000, .controls = kControls};
+
+class HotForm : public forms::FormObject<HotForm> {
+public:
+    HotForm() : FormObject(kLayout) {}
+    forms::ControlArray<forms::Image> Nimbo{this, "Nimbo"};
+    forms::ControlArray<forms::Shape> fire{this, "fire"};
+};
+
+com::ComPtr<forms::Picture> picture(QRgb colour) {
+    QImage image(120, 184, QImage::Format_ARGB32);
+    image.fill(colour);
+    return forms::Picture::fromImage(image);
+}
+
+TEST(HotPath, UpdatesOfAHiddenLoadedWindowAllocateNothing) {
+    const com::ComPtr<HotForm> form = forms::createForm<HotForm>();
+    const com::ComPtr<forms::Picture> dark = picture(qRgb(10, 10, 10));
+    const com::ComPtr<forms::Picture> bright = picture(qRgb(250, 250, 250));
+    form->load();
+    // Shown once and hidden again, as a host may leave it.
+    form->show();
+    form->hide();
+
+    const long before = g_allocations.load();
+    for (int round = 0; round < 1000; ++round) {
+        const int i = round % 2;
+        form->fire(i).setVisible(round % 3 == 0);
+        form->Nimbo(i).setPicture(round % 5 ? bright : dark);
+        form->Nimbo(i).setPicture(nullptr);
+        form->Nimbo(i).setPicture(dark);
+    }
+    EXPECT_EQ(g_allocations.load() - before, 0);
+    EXPECT_EQ(form->Nimbo(1).picture().get(), dark.get());
+}
+
+}  // namespace
