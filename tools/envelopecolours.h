@@ -22,11 +22,11 @@ struct EnvelopeColour {
 
 // In colour-code order: the first index of the picture table.
 inline constexpr std::array<EnvelopeColour, 9> kEnvelopeColours = {{
-    {"blau", {28, 78, 235}, {12, 17, 48}},       // blue; very dark navy
+    {"blau", {22, 86, 238}, {12, 17, 48}},       // blue; very dark navy
     {"gelb", {255, 214, 24}, {50, 30, 14}},      // yellow; dark red-brown
     {"gruen", {30, 178, 52}, {8, 26, 12}},       // green; near-black green
     {"hellblau", {80, 196, 250}, {10, 40, 46}},  // light blue; dark teal
-    {"lila", {148, 58, 222}, {30, 9, 22}},       // violet; near-black maroon
+    {"lila", {162, 50, 208}, {30, 9, 22}},       // violet; near-black maroon
     {"orange", {255, 118, 8}, {56, 24, 12}},     // orange; dark red-brown
     {"rosa", {250, 110, 182}, {44, 17, 40}},     // pink; dark plum
     {"rot", {222, 20, 30}, {46, 7, 8}},          // red; very dark red

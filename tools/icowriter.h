@@ -7,8 +7,10 @@
 
 namespace pictures {
 
-// Writes an icon file with one image: 24 bits per pixel and a one-bit mask,
-// set where the picture's alpha is below 128.
+// Writes an icon file with one image: 24 bits of colour per pixel with an
+// alpha byte that is 0 or 255, and the one-bit mask, set where the picture's
+// alpha is below 128. Qt's icon reader ignores the mask of a 24-bit icon, so
+// the alpha byte carries the same transparency for it.
 class IcoWriter {
 public:
     // The file's bytes; the picture must be at most 255 x 255.
