@@ -21,6 +21,7 @@
 
 #include "platform/com/automation.h"
 #include "platform/com/collection.h"
+#include "platform/com/dispatch.h"
 
 namespace vexo {
 
@@ -145,5 +146,17 @@ protected:
 };
 
 }  // namespace vexo
+
+// Late binding for every interface of the type library (vexotypelib.cpp).
+template <>
+const com::DispatchTable& com::dispatchTable<vexo::IVexoPluginHelper>();
+template <>
+const com::DispatchTable& com::dispatchTable<vexo::IVexoModuleInfo>();
+template <>
+const com::DispatchTable& com::dispatchTable<vexo::IVexoPlugin>();
+template <>
+const com::DispatchTable& com::dispatchTable<vexo::IVexoModule>();
+template <>
+const com::DispatchTable& com::dispatchTable<vexo::IVexoTool>();
 
 #endif  // PLUGIN_VEXOTYPELIB_H_

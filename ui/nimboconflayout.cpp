@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ui/designpictures.h"
+#include "ui/uiresources.h"
 
 namespace nimbo {
 namespace {
@@ -64,6 +65,9 @@ constexpr forms::FormLayout kLayout = {
 
 }  // namespace
 
-const forms::FormLayout& nimboConfLayout() { return kLayout; }
+const forms::FormLayout& nimboConfLayout() {
+    registerUiResources();
+    return kLayout;
+}
 
 }  // namespace nimbo

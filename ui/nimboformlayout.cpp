@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ui/designpictures.h"
+#include "ui/uiresources.h"
 
 namespace nimbo {
 namespace {
@@ -55,6 +56,9 @@ constexpr forms::FormLayout kLayout = {
 
 }  // namespace
 
-const forms::FormLayout& nimboFormLayout() { return kLayout; }
+const forms::FormLayout& nimboFormLayout() {
+    registerUiResources();
+    return kLayout;
+}
 
 }  // namespace nimbo

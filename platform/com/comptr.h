@@ -66,6 +66,7 @@ public:
 
     T* get() const { return m_object; }
     T* operator->() const { return m_object; }
+    T& operator*() const { return *m_object; }
     explicit operator bool() const { return m_object != nullptr; }
 
     // QueryInterface for another interface of the same object; empty if it has none.

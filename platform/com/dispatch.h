@@ -480,17 +480,17 @@ struct MemberCall {
     template <size_t... Is>
     static HRESULT callWith(C* self, Fn fn, [[maybe_unused]] DISPPARAMS& params, VARIANT* result,
                             [[maybe_unused]] uint32_t* argumentError, std::index_sequence<Is...>) {
-        std::tuple<ArgSlot<std::tuple_element_t<Is, Params>>...> slots;
+        std::tuple<ArgSlot<std::tuple_element_t<Is, Params>>...> arguments;
         HRESULT status = S_OK;
-        ((status = SUCCEEDED(status) ? load<Is>(std::get<Is>(slots), params, argumentError) : status), ...);
+        ((status = SUCCEEDED(status) ? load<Is>(std::get<Is>(arguments), params, argumentError) : status), ...);
         if (FAILED(status)) return status;
         if constexpr (kResult) {
             ResultSlot<std::tuple_element_t<kArgs, Params>> out;
-            status = (self->*fn)(std::get<Is>(slots).get()..., out.put());
+            status = (self->*fn)(std::get<Is>(arguments).get()..., out.put());
             out.store(result);
             return status;
         } else {
-            return (self->*fn)(std::get<Is>(slots).get()...);
+            return (self->*fn)(std::get<Is>(arguments).get()...);
         }
     }
 
