@@ -1,0 +1,60 @@
+#include "host/showplayer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+namespace vexohost {
+namespace {
+
+struct Log {
+    std::vector<std::pair<char, int64_t>> entries;  // 'e' event or 'f' frame, at show time
+    int frames() const {
+        return int(std::count_if(entries.begin(), entries.end(), [](auto& e) { return e.first == 'f'; }));
+    }
+};
+
+Log run(std::vector<ShowEvent> events, PlayerOptions options) {
+    ShowPlayer player(std::move(events), options);
+    Log log;
+    player.onEvent = [&](const ShowEvent&) { log.entries.push_back({'e', player.showTimeMs()}); };
+    player.onFrame = [&](int64_t t) { log.entries.push_back({'f', t}); };
+    QEventLoop loop;
+    QObject::connect(&player, &ShowPlayer::finished, &loop, &QEventLoop::quit);
+    player.start();
+    if (player.isRunning()) loop.exec();
+    return log;
+}
+
+std::vector<ShowEvent> threeEvents() { return {{0, 15, 1, 1, 1}, {100, 15, 2, 2, 2}, {250, 15, 3, 3, 3}}; }
+
+// Frames fall at fixed steps of show time whatever the pace, and every frame
+// comes after the events at or before its time.
+TEST(ShowPlayer, FastAndTimedPlayGiveTheSameSequence) {
+    PlayerOptions fast{.fast = true, .framesPerSecond = 20};
+    PlayerOptions timed{.speed = 20.0, .framesPerSecond = 20};
+    const Log a = run(threeEvents(), fast);
+    const Log b = run(threeEvents(), timed);
+    EXPECT_EQ(a.entries, b.entries);
+    // 1250 ms of show (last event + 1 s) at 50 ms a frame.
+    EXPECT_EQ(a.frames(), 25);
+    const std::vector<std::pair<char, int64_t>> head = {{'e', 0}, {'f', 0}, {'f', 50}, {'e', 100}, {'f', 100}};
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), a.entries.begin()));
+}
+
+TEST(ShowPlayer, DurationEndsAnyShowAndALoopedOne) {
+    PlayerOptions shortRun{.fast = true, .framesPerSecond = 10, .durationMs = 120};
+    const Log cut = run(threeEvents(), shortRun);
+    EXPECT_EQ(cut.frames(), 2);  // frames at 0 and 100
+    EXPECT_EQ(std::count(cut.entries.begin(), cut.entries.end(), std::pair<char, int64_t>{'e', 250}), 0);
+
+    PlayerOptions looped{.speed = 50.0, .loop = true, .durationMs = 2550};
+    const Log again = run(threeEvents(), looped);
+    // Two full passes of 1250 ms and the start of a third.
+    EXPECT_EQ(again.entries.size(), 7u);
+    EXPECT_EQ(again.entries.back(), (std::pair<char, int64_t>{'e', 2500}));
+}
+
+}  // namespace
+}  // namespace vexohost
