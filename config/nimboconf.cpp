@@ -3,6 +3,7 @@
 #include "config/nimbocode.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/picture.h"
+#include "platform/forms/shutdown.h"
 #include "ui/nimboconflayout.h"
 
 namespace nimbo {
@@ -40,7 +41,10 @@ NimboConf::NimboConf() : FormObject(nimboConfLayout()) {
 }
 
 NimboConf& NimboConf::instance() {
-    if (!g_nimboConf) g_nimboConf = forms::createForm<NimboConf>();
+    if (!g_nimboConf) {
+        g_nimboConf = forms::createForm<NimboConf>();
+        forms::atShutdown(&NimboConf::releaseInstance);
+    }
     return *g_nimboConf;
 }
 

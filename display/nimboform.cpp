@@ -2,6 +2,7 @@
 
 #include "config/nimbocode.h"
 #include "platform/forms/picture.h"
+#include "platform/forms/shutdown.h"
 #include "ui/nimboformlayout.h"
 
 namespace nimbo {
@@ -29,7 +30,10 @@ constexpr int glowLevel(int32_t value) {
 NimboForm::NimboForm() : FormObject(nimboFormLayout()) {}
 
 NimboForm& NimboForm::instance() {
-    if (!g_nimboForm) g_nimboForm = forms::createForm<NimboForm>();
+    if (!g_nimboForm) {
+        g_nimboForm = forms::createForm<NimboForm>();
+        forms::atShutdown(&NimboForm::releaseInstance);
+    }
     return *g_nimboForm;
 }
 

@@ -2,11 +2,15 @@
 
 #include <QApplication>
 
+#include "platform/forms/shutdown.h"
+
 int main(int argc, char** argv) {
     // Tests render offscreen at a fixed density, whatever the machine has.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    forms::shutdown();
+    return status;
 }
