@@ -1,0 +1,281 @@
+// OlaReceiver against an olad of the test's own on loopback: what reaches the
+// GUI thread, status texts, reconnection and stopping.
+
+#include "host/olareceiver.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "tests/ola/dmxsender.h"
+#include "tests/ola/oladsandbox.h"
+
+namespace {
+
+using olatest::DmxSender;
+using olatest::OladSandbox;
+using vexohost::ChannelChanges;
+using vexohost::OlaReceiver;
+
+bool waitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void idle(int ms) {
+    waitUntil([] { return false; }, ms);
+}
+
+std::vector<uint8_t> frame(size_t size, uint8_t fill) {
+    return std::vector<uint8_t>(size, fill);
+}
+
+// Everything a receiver emitted.
+struct Recorder {
+    explicit Recorder(OlaReceiver* receiver) {
+        QObject::connect(receiver, &OlaReceiver::statusChanged,
+                         [this](const QString& s) { statuses.push_back(s); });
+        QObject::connect(receiver, &OlaReceiver::channelsChanged,
+                         [this](const ChannelChanges& c) { batches.push_back(c); });
+    }
+    bool saw(const QString& status) const {
+        return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
+    }
+    // Index of the first status at or after `from` that starts with `prefix`, or -1.
+    int find(const QString& prefix, int from = 0) const {
+        for (int i = std::max(from, 0); i < int(statuses.size()); ++i)
+            if (statuses[size_t(i)].startsWith(prefix)) return i;
+        return -1;
+    }
+    std::vector<QString> statuses;
+    std::vector<ChannelChanges> batches;
+};
+
+class OlaReceiverTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const QString reason = OladSandbox::unavailableReason();
+        if (!reason.isEmpty()) GTEST_SKIP() << "no olad for this test: " << reason.toStdString();
+        m_olad = std::make_unique<OladSandbox>();
+        QString error;
+        ASSERT_TRUE(m_olad->start(&error)) << error.toStdString();
+        m_receiver.setServer(QStringLiteral("127.0.0.1"), m_olad->port());
+    }
+
+    // Starts the receiver and a sender on `universe` and waits until both are connected.
+    void connect(unsigned universe) {
+        ASSERT_TRUE(m_receiver.start(universe));
+        const QString receiving = QStringLiteral("receiving universe %1").arg(universe);
+        ASSERT_TRUE(waitUntil([&] { return m_receiver.status() == receiving; }, 5000))
+            << m_receiver.status().toStdString();
+        m_sender = std::make_unique<DmxSender>(m_olad->port());
+        ASSERT_TRUE(m_sender->connect());
+    }
+
+    // Sends a frame and waits until the receiver took a frame after it.
+    void sendAndTake(unsigned universe, const std::vector<uint8_t>& values) {
+        const uint64_t before = m_receiver.framesTaken();
+        ASSERT_TRUE(m_sender->send(universe, values));
+        ASSERT_TRUE(waitUntil([&] { return m_receiver.framesTaken() > before; }, 3000));
+    }
+
+    std::unique_ptr<OladSandbox> m_olad;
+    OlaReceiver m_receiver;
+    Recorder m_record{&m_receiver};
+    std::unique_ptr<DmxSender> m_sender;
+};
+
+TEST_F(OlaReceiverTest, FirstFrameInFullThenOnlyChangedChannels) {
+    connect(1);
+    sendAndTake(1, frame(512, 10));
+    ASSERT_EQ(m_record.batches.size(), 1u);
+    ASSERT_EQ(m_record.batches[0].size(), 512u);
+    EXPECT_EQ(m_record.batches[0].front(), std::make_pair(1, 10));
+    EXPECT_EQ(m_record.batches[0].back(), std::make_pair(512, 10));
+
+    auto next = frame(512, 10);
+    next[4] = 200;
+    next[511] = 0;
+    sendAndTake(1, next);
+    ASSERT_EQ(m_record.batches.size(), 2u);
+    EXPECT_EQ(m_record.batches[1], (ChannelChanges{{5, 200}, {512, 0}}));
+
+    // An unchanged frame emits nothing.
+    sendAndTake(1, next);
+    EXPECT_EQ(m_record.batches.size(), 2u);
+}
+
+TEST_F(OlaReceiverTest, ShortFrameChangesOnlyTheSlotsItCarries) {
+    connect(2);
+    sendAndTake(2, frame(512, 50));
+    sendAndTake(2, {50, 51, 50});
+    ASSERT_EQ(m_record.batches.size(), 2u);
+    EXPECT_EQ(m_record.batches[1], (ChannelChanges{{2, 51}}));
+    EXPECT_EQ(m_receiver.value(4), 50);
+    EXPECT_EQ(m_receiver.value(512), 50);
+}
+
+TEST_F(OlaReceiverTest, OnlyItsOwnUniverse) {
+    connect(3);
+    ASSERT_TRUE(m_sender->send(4, frame(512, 99)));
+    sendAndTake(3, frame(512, 7));
+    idle(100);
+    ASSERT_EQ(m_record.batches.size(), 1u);
+    EXPECT_EQ(m_record.batches[0].front().second, 7);
+    EXPECT_EQ(m_receiver.framesArrived(), 1u);
+}
+
+TEST_F(OlaReceiverTest, BusyGuiGetsOnlyTheLatestFrame) {
+    connect(5);
+    // The GUI thread handles no events while the frames come in.
+    constexpr int kFrames = 40;
+    for (int i = 1; i <= kFrames; ++i) {
+        ASSERT_TRUE(m_sender->send(5, frame(512, uint8_t(i))));
+        QThread::msleep(2);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (m_receiver.framesArrived() < uint64_t(kFrames) && clock.elapsed() < 5000) QThread::msleep(5);
+    ASSERT_EQ(m_receiver.framesArrived(), uint64_t(kFrames));
+    idle(100);
+    EXPECT_EQ(m_receiver.framesTaken(), 1u);
+    ASSERT_EQ(m_record.batches.size(), 1u);
+    EXPECT_EQ(m_record.batches[0].size(), 512u);
+    EXPECT_EQ(m_receiver.value(1), kFrames);
+    EXPECT_EQ(m_receiver.value(512), kFrames);
+}
+
+TEST_F(OlaReceiverTest, NoDataAfterQuietSpellClearedByNextFrame) {
+    connect(6);
+    sendAndTake(6, frame(512, 1));
+    QElapsedTimer quiet;
+    quiet.start();
+    ASSERT_TRUE(
+        waitUntil([&] { return m_receiver.status() == QStringLiteral("universe 6: no data"); }, 5000));
+    EXPECT_GE(quiet.elapsed(), 2400);
+    EXPECT_LE(quiet.elapsed(), 3500);
+    sendAndTake(6, frame(512, 2));
+    EXPECT_EQ(m_receiver.status(), QStringLiteral("receiving universe 6"));
+}
+
+TEST_F(OlaReceiverTest, ReconnectsWhenOladComesBack) {
+    connect(7);
+    sendAndTake(7, frame(512, 30));
+    m_sender.reset();
+    m_olad->stop();
+    const QString notRunning =
+        QStringLiteral("olad not running on 127.0.0.1:%1, retrying in").arg(m_olad->port());
+    ASSERT_TRUE(waitUntil([&] { return m_record.find(notRunning) >= 0; }, 5000));
+
+    QString error;
+    ASSERT_TRUE(m_olad->start(&error)) << error.toStdString();
+    ASSERT_TRUE(
+        waitUntil([&] { return m_receiver.status() == QStringLiteral("receiving universe 7"); }, 8000))
+        << m_receiver.status().toStdString();
+    m_sender = std::make_unique<DmxSender>(m_olad->port());
+    ASSERT_TRUE(m_sender->connect());
+    auto next = frame(512, 30);
+    next[0] = 31;
+    sendAndTake(7, next);
+    // Values seen before the break still count: only channel 1 changed.
+    EXPECT_EQ(m_record.batches.back(), (ChannelChanges{{1, 31}}));
+
+    const int lost = m_record.find(QStringLiteral("lost connection to olad on 127.0.0.1:"));
+    const int down = m_record.find(notRunning, lost);
+    const int back = m_record.find(QStringLiteral("receiving universe 7"), down);
+    EXPECT_GE(lost, 0);
+    EXPECT_GT(down, lost);
+    EXPECT_GT(back, down);
+}
+
+TEST_F(OlaReceiverTest, StopJoinsPromptlyAndNothingComesAfter) {
+    connect(8);
+    sendAndTake(8, frame(512, 1));
+    ASSERT_TRUE(m_sender->send(8, frame(512, 2)));
+    QElapsedTimer clock;
+    clock.start();
+    m_receiver.stop();
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(m_receiver.status(), QStringLiteral("stopped"));
+    const size_t batches = m_record.batches.size();
+    ASSERT_TRUE(m_sender->send(8, frame(512, 3)));
+    idle(150);
+    EXPECT_EQ(m_record.batches.size(), batches);
+
+    // A new start reports the whole universe again.
+    connect(8);
+    sendAndTake(8, frame(512, 3));
+    EXPECT_EQ(m_record.batches.back().size(), 512u);
+}
+
+TEST_F(OlaReceiverTest, DestroyedWhileReceiving) {
+    auto receiver = std::make_unique<OlaReceiver>();
+    receiver->setServer(QStringLiteral("localhost"), m_olad->port());
+    ASSERT_TRUE(receiver->start(9));
+    DmxSender sender(m_olad->port());
+    ASSERT_TRUE(sender.connect());
+    for (int i = 0; i < 20; ++i) {
+        sender.send(9, frame(512, uint8_t(i)));
+        QCoreApplication::processEvents();
+        QThread::msleep(2);
+    }
+    receiver.reset();  // joins the thread; queued calls to it are dropped
+    idle(50);
+}
+
+// Without olad: back-off texts, and a bad address.
+TEST(OlaReceiverOffline, BacksOffDoublingUpToTheCap) {
+    OlaReceiver receiver;
+    Recorder record(&receiver);
+    const quint16 port = OladSandbox::freePort();
+    receiver.setServer(QStringLiteral("127.0.0.1"), port);
+    receiver.setRetry(25, 100);
+    ASSERT_TRUE(receiver.start(1));
+    const QString prefix = QStringLiteral("olad not running on 127.0.0.1:%1, retrying in ").arg(port);
+    idle(700);
+    const std::vector<QString> expected = {prefix + "0.025 s", prefix + "0.05 s", prefix + "0.1 s"};
+    EXPECT_EQ(record.statuses, expected);
+    EXPECT_FALSE(record.saw(prefix + "0.2 s"));
+
+    QElapsedTimer clock;
+    clock.start();
+    receiver.stop();
+    EXPECT_LT(clock.elapsed(), 300);
+}
+
+TEST(OlaReceiverOffline, SecondsInTheDefaultBackOff) {
+    OlaReceiver receiver;
+    Recorder record(&receiver);
+    const quint16 port = OladSandbox::freePort();
+    receiver.setServer(QStringLiteral("localhost"), port);
+    ASSERT_TRUE(receiver.start(1));
+    const QString prefix = QStringLiteral("olad not running on localhost:%1, retrying in ").arg(port);
+    ASSERT_TRUE(waitUntil([&] { return record.saw(prefix + "2 s"); }, 3000));
+    EXPECT_EQ(record.statuses.front(), prefix + "0.25 s");
+    EXPECT_TRUE(record.saw(prefix + "0.5 s"));
+    EXPECT_TRUE(record.saw(prefix + "1 s"));
+}
+
+TEST(OlaReceiverOffline, RefusesAnAddressItCannotUse) {
+    OlaReceiver receiver;
+    for (const char* host : {"olad.example", "::1", ""}) {
+        receiver.setServer(QString::fromLatin1(host), 9010);
+        EXPECT_FALSE(receiver.start(1)) << host;
+        EXPECT_FALSE(receiver.isRunning());
+        EXPECT_EQ(receiver.status(), QStringLiteral("olad address not valid: %1").arg(host));
+    }
+}
+
+}  // namespace
