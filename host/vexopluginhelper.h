@@ -1,0 +1,28 @@
+#ifndef HOST_VEXOPLUGINHELPER_H_
+#define HOST_VEXOPLUGINHELPER_H_
+
+#include <string>
+
+#include "platform/com/object.h"
+#include "plugin/vexotypelib.h"
+
+namespace vexohost {
+
+// The helper object the host hands to a plug-in's Init. Plug-ins may keep a
+// counted reference to it for as long as they like.
+class VexoPluginHelper : public com::ComObject<com::Dual<vexo::IVexoPluginHelper>> {
+public:
+    static constexpr const char* kDefaultHostTitle = "vexo-host";
+
+    explicit VexoPluginHelper(std::string hostTitle = kDefaultHostTitle);
+
+    // A new BSTR with the host's title, freed by the caller.
+    com::HRESULT get_HostTitle(com::BSTR* result) override;
+
+private:
+    const std::string m_hostTitle;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_VEXOPLUGINHELPER_H_

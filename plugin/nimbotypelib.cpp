@@ -1,0 +1,8 @@
+#include "plugin/nimbotypelib.h"
+
+template <>
+const com::DispatchTable& com::dispatchTable<nimbo::_clsVexoPlugIn>() {
+    using I = nimbo::_clsVexoPlugIn;
+    static const auto table = makeDispatchTable<I>(propertyGet("PluginName", &I::get_PluginName));
+    return table;
+}
