@@ -80,11 +80,11 @@ struct Lifecycle {
     com::VARIANT_BOOL result;
 };
 
-class LifecycleMember : public PluginTest, public testing::WithParamInterface<Lifecycle> {};
+class PluginLifecycle : public PluginTest, public testing::WithParamInterface<Lifecycle> {};
 
 // Disable, Enable and Term keep no state: their results never change, and
 // messages and module information work the same before and after.
-TEST_P(LifecycleMember, AnswersTheSameAndChangesNothing) {
+TEST_P(PluginLifecycle, AnswersTheSameAndChangesNothing) {
     load();
     const Lifecycle& l = GetParam();
     for (int round = 0; round < 2; ++round) {
@@ -104,7 +104,7 @@ TEST_P(LifecycleMember, AnswersTheSameAndChangesNothing) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Members, LifecycleMember,
+INSTANTIATE_TEST_SUITE_P(Members, PluginLifecycle,
                          testing::Values(Lifecycle{"Disable", &vexo::IVexoPlugin::Disable,
                                                    com::VARIANT_FALSE},
                                          Lifecycle{"Enable", &vexo::IVexoPlugin::Enable, com::VARIANT_TRUE},
@@ -204,9 +204,9 @@ struct NullCall {
     std::function<HRESULT(vexo::IVexoPlugin*)> call;
 };
 
-class NullPointer : public PluginTest, public testing::WithParamInterface<NullCall> {};
+class PluginNullPointer : public PluginTest, public testing::WithParamInterface<NullCall> {};
 
-TEST_P(NullPointer, IsRefusedBeforeAnythingChanges) {
+TEST_P(PluginNullPointer, IsRefusedBeforeAnythingChanges) {
     load();
     auto helper = com::makeObject<vexohost::VexoPluginHelper>();
     vexo::IVexoPluginHelper* slot = helper.get();
@@ -224,7 +224,7 @@ int32_t g_msg = 15, g_channel = 1, g_value = 255, g_result;
 com::VARIANT_BOOL g_bool;
 
 INSTANTIATE_TEST_SUITE_P(
-    Members, NullPointer,
+    Members, PluginNullPointer,
     testing::Values(
         NullCall{"MsgNull",
                  [](auto* p) { return p->MessageHandle(nullptr, &g_channel, &g_value, &g_result); }},

@@ -1,6 +1,7 @@
 // The message filter and the glow it drives, through the plug-in's COM surface.
 
 #include <climits>
+#include <ostream>
 
 #include "platform/com/variant.h"
 #include "plugin/clsvexoplugin.h"
@@ -15,11 +16,15 @@ struct Ignored {
     int32_t msg, channel, value;
 };
 
-class MessageFilter : public PluginTest, public testing::WithParamInterface<Ignored> {};
+void PrintTo(const Ignored& m, std::ostream* out) {
+    *out << "message " << m.msg << ", channel " << m.channel << ", value " << m.value;
+}
+
+class PluginMessageFilter : public PluginTest, public testing::WithParamInterface<Ignored> {};
 
 // Every one of these is ignored without trying to create the display window:
 // this copy lacks a picture, so creating the window would fail with error 53.
-TEST_P(MessageFilter, IgnoresMessageWithoutCreatingTheWindow) {
+TEST_P(PluginMessageFilter, IgnoresMessageWithoutCreatingTheWindow) {
     load({"gruen040.gif"});
     const Ignored& m = GetParam();
 
@@ -48,7 +53,7 @@ TEST_P(MessageFilter, IgnoresMessageWithoutCreatingTheWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    OtherMessagesAndChannelsOutside, MessageFilter,
+    OtherMessagesAndChannelsOutside, PluginMessageFilter,
     testing::Values(Ignored{14, 1, 120}, Ignored{16, 1, 120}, Ignored{0, 5, 0}, Ignored{-15, 1, 1},
                     Ignored{INT32_MIN, 1, 255}, Ignored{INT32_MAX, 9, 255}, Ignored{15 + 65536, 3, 10},
                     // Channels before and after the window.
@@ -63,12 +68,17 @@ struct Glow {
     bool flame;
 };
 
-class ChannelGlow : public PluginTest, public testing::WithParamInterface<Glow> {};
+void PrintTo(const Glow& g, std::ostream* out) {
+    *out << "channel " << g.channel << ", value " << g.value << " -> " << g.code
+         << (g.flame ? ", flame lit" : "");
+}
+
+class PluginChannelGlow : public PluginTest, public testing::WithParamInterface<Glow> {};
 
 // Channels 1..9 drive nimbos 0..8, each in its default colour; nothing else
 // on the window changes. Each case starts from the value 160 on its channel
 // (envelope "080", flame lit), which the value under test replaces.
-TEST_P(ChannelGlow, ChannelDrivesItsNimbo) {
+TEST_P(PluginChannelGlow, ChannelDrivesItsNimbo) {
     load();
     const Glow& g = GetParam();
     HRESULT status;
@@ -90,7 +100,7 @@ TEST_P(ChannelGlow, ChannelDrivesItsNimbo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ValuesAndBands, ChannelGlow,
+    ValuesAndBands, PluginChannelGlow,
     testing::Values(Glow{1, 0, "000", false}, Glow{1, 255, "100", true}, Glow{2, 1, "001", true},
                     Glow{3, 9, "001", true}, Glow{3, 120, "060", true}, Glow{4, 10, "020", true},
                     Glow{4, 59, "020", true}, Glow{5, 60, "040", true}, Glow{5, 109, "040", true},

@@ -122,7 +122,7 @@ struct ModuleInfoFailure {
     HRESULT status;
 };
 
-class ModuleInfoFails : public PluginTest, public testing::WithParamInterface<ModuleInfoFailure> {
+class PluginModuleInfoFails : public PluginTest, public testing::WithParamInterface<ModuleInfoFailure> {
 protected:
     void TearDown() override {
         g_failDescription = false;
@@ -132,7 +132,7 @@ protected:
 
 // Whatever step fails, the status reaches the host unchanged, no object is
 // returned and the partly filled one is released.
-TEST_P(ModuleInfoFails, ReturnsNoObjectAndTheFailingStatus) {
+TEST_P(PluginModuleInfoFails, ReturnsNoObjectAndTheFailingStatus) {
     const ModuleInfoFailure& f = GetParam();
     load(f.failure == Failure::PicturesMissing ? QStringList{"weiss100.gif"} : QStringList{});
     if (f.failure == Failure::HostClassMissing)
@@ -155,7 +155,7 @@ TEST_P(ModuleInfoFails, ReturnsNoObjectAndTheFailingStatus) {
     EXPECT_TRUE(releaseAndCanUnload());
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ModuleInfoFails,
+INSTANTIATE_TEST_SUITE_P(Steps, PluginModuleInfoFails,
                          testing::Values(ModuleInfoFailure{Failure::HostClassMissing,
                                                            com::REGDB_E_CLASSNOTREG},
                                          ModuleInfoFailure{Failure::PropertyRefused, com::E_INVALIDARG},

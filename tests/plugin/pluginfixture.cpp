@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QWidget>
+#include <algorithm>
 
 #include "host/hostclasses.h"
 #include "platform/com/classfactory.h"
@@ -10,6 +11,7 @@
 #include "platform/forms/formwindow.h"
 #include "platform/forms/picture.h"
 #include "platform/forms/twips.h"
+#include "ui/nimboformlayout.h"
 
 namespace plugintest {
 namespace {
@@ -17,19 +19,14 @@ namespace {
 const QString kBuiltPlugin = QStringLiteral(NIMBO_PLUGIN_FILE);
 const QString kBuiltImages = QStringLiteral(NIMBO_IMAGES_DIR);
 
-// The display window's geometry at the design density, in pixels: envelopes
-// 120 x 184 at a pitch of 90 from (10, 10), so each overlaps its neighbours
-// by 30; baskets begin at row 190, where the 15 x 15 flame covers lie.
-constexpr int kPitch = 90;
-constexpr int kEnvelopeLeft = 10;
-constexpr int kEnvelopeTop = 10;
-constexpr int kEnvelopeWidth = 120;
-constexpr int kOverlap = 30;
-constexpr int kBasketTop = 190;
-constexpr int kCoverSide = 15;
-
-int coverLeft(int nimbo) {
-    return nimbo == 0 ? 52 : 50 + kPitch * nimbo;
+// The place in pixels of item index of a control array of the display
+// window, as its layout puts it.
+QRect placeOf(std::string_view name, int index) {
+    for (const forms::ControlSpec& spec : nimbo::nimboFormLayout().controls)
+        if (spec.name == name && spec.index == index)
+            return forms::twipsToPixels(spec.left, spec.top, spec.width, spec.height);
+    ADD_FAILURE() << "the display window has no " << name << "(" << index << ")";
+    return {};
 }
 
 }  // namespace
@@ -139,17 +136,21 @@ bool showsEnvelope(const QImage& render, int nimbo, const QString& folder, const
                    std::string* why) {
     const com::ComPtr<forms::Picture> picture = forms::loadPicture(folder + '/' + file);
     const QImage& expected = picture->image();
-    const int left = kEnvelopeLeft + kPitch * nimbo;
-    const int from = nimbo == 0 ? 0 : kOverlap;
-    const int to = nimbo == 8 ? kEnvelopeWidth : kPitch;
-    for (int y = 0; y < kBasketTop - kEnvelopeTop; ++y) {
+    // The part of the envelope in front of which lies neither a neighbour's
+    // envelope nor a basket.
+    const QRect envelope = placeOf("Nimbo", nimbo);
+    const int from = nimbo == 0 ? envelope.left() : placeOf("Nimbo", nimbo - 1).right() + 1;
+    const int to = nimbo == 8 ? envelope.right() + 1 : placeOf("Nimbo", nimbo + 1).left();
+    const int bottom = std::min(envelope.bottom() + 1, placeOf("korb", nimbo).top());
+    for (int y = envelope.top(); y < bottom; ++y) {
         for (int x = from; x < to; ++x) {
             // Transparent pixels show the black window behind.
-            const QRgb want = x < expected.width() && y < expected.height() ? expected.pixel(x, y) : 0;
-            const QRgb seen = render.pixel(left + x, kEnvelopeTop + y);
+            const int px = x - envelope.left(), py = y - envelope.top();
+            const QRgb want = px < expected.width() && py < expected.height() ? expected.pixel(px, py) : 0;
+            const QRgb seen = render.pixel(x, y);
             if (qRed(want) != qRed(seen) || qGreen(want) != qGreen(seen) || qBlue(want) != qBlue(seen)) {
-                *why = file.toStdString() + " differs at envelope pixel (" + std::to_string(x) + ", " +
-                       std::to_string(y) + ") of nimbo " + std::to_string(nimbo);
+                *why = file.toStdString() + " differs at envelope pixel (" + std::to_string(px) + ", " +
+                       std::to_string(py) + ") of nimbo " + std::to_string(nimbo);
                 return false;
             }
         }
@@ -158,8 +159,9 @@ bool showsEnvelope(const QImage& render, int nimbo, const QString& folder, const
 }
 
 bool flameLit(const QImage& render, int nimbo) {
-    for (int y = kBasketTop; y < kBasketTop + kCoverSide; ++y)
-        for (int x = coverLeft(nimbo); x < coverLeft(nimbo) + kCoverSide; ++x)
+    const QRect cover = placeOf("fire", nimbo);
+    for (int y = cover.top(); y <= cover.bottom(); ++y)
+        for (int x = cover.left(); x <= cover.right(); ++x)
             if ((render.pixel(x, y) & 0xFFFFFF) != 0) return true;
     return false;
 }
