@@ -9,7 +9,7 @@
 #include "platform/com/dispatch.h"
 // clang-format on
 
-#include <QFile>
+#include <QWidget>
 #include <climits>
 #include <set>
 
@@ -81,6 +81,10 @@ struct BadFolderCase {
     int error;
 };
 
+void PrintTo(const BadFolderCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DisplayBadFolderTest : public DisplayTest, public ::testing::WithParamInterface<BadFolderCase> {};
 
 TEST_P(DisplayBadFolderTest, CreationFailsWithTheLoadersError) {
@@ -131,6 +135,10 @@ struct LoadCase {
     std::array<int16_t, 9> after;
 };
 
+void PrintTo(const LoadCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DisplayLoadStepTest : public DisplayTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(DisplayLoadStepTest, ColoursAndUnlitEnvelopes) {
@@ -161,12 +169,22 @@ INSTANTIATE_TEST_SUITE_P(
                           "ReversedKept", true, {8, 7, 6, 5, 4, 3, 2, 1, 0}, {8, 7, 6, 5, 4, 3, 2, 1, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DisplayTest, ReloadAfterUnloadShowsEveryNimboUnlitInItsCurrentColour) {
+// How the window goes away: unloaded by its owner, or closed by the user.
+class DisplayReloadTest : public DisplayTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DisplayReloadTest, ReloadShowsEveryNimboUnlitInItsCurrentColour) {
+    const bool userClose = GetParam();
     NimboForm& form = NimboForm::instance();
+    form.show();
     for (int ch = 1; ch <= 9; ++ch) form.UpdateNimbo(ch, 40 + 20 * ch);
     NimboCode.NimboColor(2) = 8;  // a colour changed while the window was loaded
-    form.unload();
+    if (userClose) {
+        EXPECT_TRUE(form.widget()->close());
+    } else {
+        form.unload();
+    }
     ASSERT_FALSE(form.isLoaded());
+    ASSERT_FALSE(form.isVisible());
 
     // The next update loads the window again before it changes its nimbo.
     form.UpdateNimbo(5, 200);
@@ -179,6 +197,9 @@ TEST_F(DisplayTest, ReloadAfterUnloadShowsEveryNimboUnlitInItsCurrentColour) {
         EXPECT_EQ(form.fire(i).visible(), i != 4) << "nimbo " << i;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, DisplayReloadTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "UserClose" : "Unload"; });
 
 // --- Glow update --------------------------------------------------------------
 

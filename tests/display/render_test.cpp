@@ -49,14 +49,18 @@ protected:
     }
 };
 
-TEST_F(DisplayRenderTest, FlameCoverDarkensTheBurnerAndUncoversItWhenHidden) {
+// Every other nimbo lit: the even ones, or the odd ones.
+class DisplayFlameTest : public DisplayRenderTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DisplayFlameTest, FlameCoverDarkensTheBurnerAndUncoversItWhenHidden) {
+    const int litParity = GetParam();
     NimboForm& form = NimboForm::instance();
-    for (int i = 0; i < 9; i += 2) form.UpdateNimbo(i + 1, 30);  // even nimbos lit
+    for (int i = litParity; i < 9; i += 2) form.UpdateNimbo(i + 1, 30);
     const QImage image = render();
     const QImage basket = basketPicture();
     ASSERT_EQ(basket.size(), QSize(40, 38));
     for (int i = 0; i < 9; ++i) {
-        const bool covered = i % 2 == 1;
+        const bool covered = i % 2 != litParity;
         const QRect fire = fireRect(i);
         int brightest = 0;
         for (int y = fire.top(); y <= fire.bottom(); ++y)
@@ -80,6 +84,9 @@ TEST_F(DisplayRenderTest, FlameCoverDarkensTheBurnerAndUncoversItWhenHidden) {
         EXPECT_EQ(differing, 0) << "nimbo " << i;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(LitNimbos, DisplayFlameTest, ::testing::Values(0, 1),
+                         [](const auto& info) { return info.param ? "Odd" : "Even"; });
 
 // Where two envelopes overlap, an opaque pixel of the higher index wins.
 TEST_F(DisplayRenderTest, AdjacentEnvelopesOverlapWithTheHigherIndexInFront) {
