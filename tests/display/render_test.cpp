@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
+#include <QWidget>
 
 #include "display/nimboform.h"
 #include "platform/forms/twips.h"
@@ -116,6 +116,8 @@ TEST_F(DisplayRenderTest, AdjacentEnvelopesOverlapWithTheHigherIndexInFront) {
 
 TEST_F(DisplayRenderTest, GroundStripWithItsOutlineAndTwoBlackRowsBelow) {
     const QImage image = render();
+    EXPECT_EQ(NimboForm::instance().widget()->windowTitle(), "Nimbo Lux");
+    EXPECT_FALSE(NimboForm::instance().widget()->windowIcon().isNull());
     int wrong = 0;
     for (int y = 228; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
