@@ -9,6 +9,8 @@
 #include <ola/io/SelectServer.h>
 #include <ola/network/TCPSocket.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,6 +44,25 @@ struct FdCloser {
         if (fd >= 0) ::close(fd);
     }
     int release() { return std::exchange(fd, -1); }
+};
+
+// A one-shot OLA callback that calls a member of the link and clears *alive
+// when it is deleted, by OLA after running or by serve().
+template <typename Base, typename... Args>
+class OneShot : public Base {
+public:
+    OneShot(OlaLink* link, void (OlaLink::*method)(Args...), bool* alive)
+        : m_link(link), m_method(method), m_alive(alive) {
+        *m_alive = true;
+    }
+    ~OneShot() override { *m_alive = false; }
+
+private:
+    void DoRun(Args... args) override { (m_link->*m_method)(args...); }
+
+    OlaLink* m_link;
+    void (OlaLink::*m_method)(Args...);
+    bool* m_alive;
 };
 
 }  // namespace
@@ -115,7 +136,15 @@ std::string OlaLink::where() const {
 }
 
 void OlaLink::run() {
-    int retryMs = std::max(1, m_options.firstRetryMs);
+    // A write to a socket olad just closed must end in EPIPE on this thread,
+    // not in a signal that ends the program.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+
+    const int firstRetryMs = std::max(1, m_options.firstRetryMs);
+    int retryMs = firstRetryMs;
     while (!stopping()) {
         std::string error;
         const int fd = connectToServer(&error);
@@ -123,19 +152,24 @@ void OlaLink::run() {
             const Ending ending = serve(fd);
             if (ending == Ending::Stopped) break;
             if (ending == Ending::Closed) {
-                // olad went away: try again at once, it may be restarting.
                 report(false, "lost connection to olad on " + where());
-                retryMs = std::max(1, m_options.firstRetryMs);
-                continue;
+                // After a working connection olad may just be restarting: try
+                // again at once. One that closed before the registration went
+                // through waits like a failed attempt, so a server that keeps
+                // dropping us is not hammered.
+                if (m_registered) {
+                    retryMs = firstRetryMs;
+                    continue;
+                }
             }
-            // Refused registration: the text is out already; wait like for a failed connection.
+            // A refused registration has reported its own text.
         } else if (stopping()) {
             break;
         } else {
             report(false, error + ", retrying in " + seconds(retryMs));
         }
         if (!pause(retryMs)) break;
-        retryMs = std::min(retryMs * 2, std::max(m_options.maxRetryMs, m_options.firstRetryMs));
+        retryMs = std::min(retryMs * 2, std::max(m_options.maxRetryMs, firstRetryMs));
     }
 }
 
@@ -188,6 +222,26 @@ int OlaLink::connectToServer(std::string* error) {
 }
 
 OlaLink::Ending OlaLink::serve(int fd) {
+    // The two one-shot callbacks go to the OLA client, which deletes them when
+    // they run. The installed client drops them unrun, and undeleted, when
+    // the connection ends on our side or before olad answered; then they are
+    // deleted here, once no OLA object is left that could still run them.
+    bool closeNoticeAlive = false;
+    bool registeredNoticeAlive = false;
+    auto* closeNotice =
+        new OneShot<ola::SingleUseCallback0<void>>(this, &OlaLink::onClosed, &closeNoticeAlive);
+    auto* registeredNotice =
+        new OneShot<ola::SingleUseCallback1<void, const ola::client::Result&>, const ola::client::Result&>(
+            this, &OlaLink::onRegistered, &registeredNoticeAlive);
+    const Ending ending = runClient(fd, closeNotice, registeredNotice);
+    if (closeNoticeAlive) delete closeNotice;
+    if (registeredNoticeAlive) delete registeredNotice;
+    return ending;
+}
+
+OlaLink::Ending OlaLink::runClient(
+    int fd, ola::SingleUseCallback0<void>* closeNotice,
+    ola::SingleUseCallback1<void, const ola::client::Result&>* registeredNotice) {
     // Destroyed in reverse order: the client before the loop, the loop before the socket.
     ola::network::TCPSocket socket(fd);
     socket.SetNoDelay();
@@ -195,11 +249,10 @@ OlaLink::Ending OlaLink::serve(int fd) {
     ola::client::OlaClient client(&socket);
     if (!client.Setup()) return stopping() ? Ending::Stopped : Ending::Closed;
     loop.AddReadDescriptor(&socket);
-    client.SetCloseHandler(ola::NewSingleCallback(this, &OlaLink::onClosed));
+    client.SetCloseHandler(closeNotice);
     client.SetDMXCallback(ola::NewCallback(this, &OlaLink::onDmx));
-    m_refused = false;
-    client.RegisterUniverse(m_universe, ola::client::REGISTER,
-                            ola::NewSingleCallback(this, &OlaLink::onRegistered));
+    m_refused = m_registered = false;
+    client.RegisterUniverse(m_universe, ola::client::REGISTER, registeredNotice);
 
     {
         std::lock_guard lock(m_mutex);
@@ -234,6 +287,7 @@ void OlaLink::onDmx(const ola::client::DMXMetadata& metadata, const ola::DmxBuff
 
 void OlaLink::onRegistered(const ola::client::Result& result) {
     if (result.Success()) {
+        m_registered = true;
         report(true, "receiving universe " + std::to_string(m_universe));
         return;
     }

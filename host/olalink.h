@@ -11,6 +11,10 @@
 
 namespace ola {
 class DmxBuffer;
+template <typename ReturnType>
+class SingleUseCallback0;
+template <typename ReturnType, typename Arg0>
+class SingleUseCallback1;
 namespace client {
 class Result;
 struct DMXMetadata;
@@ -83,6 +87,8 @@ private:
     void run();
     int connectToServer(std::string* error);
     Ending serve(int fd);
+    Ending runClient(int fd, ola::SingleUseCallback0<void>* closeNotice,
+                     ola::SingleUseCallback1<void, const ola::client::Result&>* registeredNotice);
     bool pause(int ms);  // false when stopped during the pause
     bool stopping() const;
     void report(bool receiving, const std::string& text);
@@ -95,6 +101,10 @@ private:
     void terminateLoop();
 
     const OlaLinkOptions m_options;
+    // Link thread only.
+    bool m_refused = false;     // olad refused the registration
+    bool m_registered = false;  // the registration of this connection went through
+
     const unsigned m_universe;
     FrameReady m_frameReady;
     StatusChanged m_statusChanged;
@@ -103,7 +113,6 @@ private:
     std::condition_variable m_wake;
     bool m_stopping = false;
     ola::io::SelectServer* m_loop = nullptr;  // owned by serve(), set while it runs
-    bool m_refused = false;
     DmxFrame m_pending;
     bool m_hasPending = false;
     uint64_t m_framesArrived = 0;

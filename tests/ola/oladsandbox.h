@@ -28,6 +28,8 @@ public:
     bool isRunning() const { return m_process && m_process->state() != QProcess::NotRunning; }
 
     quint16 port() const { return m_port; }
+    // olad's own process: the script replaces itself with olad.
+    qint64 processId() const { return m_process ? m_process->processId() : 0; }
     QString configDir() const { return m_dir.path(); }
     QString log() const;
 

@@ -3,14 +3,21 @@
 
 #include "host/olareceiver.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "tests/ola/dmxsender.h"
@@ -266,6 +273,60 @@ TEST(OlaReceiverOffline, SecondsInTheDefaultBackOff) {
     EXPECT_EQ(record.statuses.front(), prefix + "0.25 s");
     EXPECT_TRUE(record.saw(prefix + "0.5 s"));
     EXPECT_TRUE(record.saw(prefix + "1 s"));
+}
+
+// A server that takes each connection and closes it at once, as a broken
+// olad might.
+class SlammingServer {
+public:
+    SlammingServer() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_fd, 16);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                pollfd wait{m_fd, POLLIN, 0};
+                if (::poll(&wait, 1, 20) <= 0) continue;
+                const int client = ::accept(m_fd, nullptr, nullptr);
+                if (client < 0) continue;
+                ++m_accepted;
+                ::close(client);
+            }
+        });
+    }
+    ~SlammingServer() {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_fd);
+    }
+    quint16 port() const { return m_port; }
+    int accepted() const { return m_accepted; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_accepted{0};
+    std::thread m_thread;
+};
+
+TEST(OlaReceiverOffline, BacksOffWhenEveryConnectionIsDropped) {
+    SlammingServer server;
+    OlaReceiver receiver;
+    receiver.setServer(QStringLiteral("127.0.0.1"), server.port());
+    receiver.setRetry(100, 200);
+    ASSERT_TRUE(receiver.start(1));
+    idle(800);
+    receiver.stop();
+    // Attempts at about 0, 0.1, 0.3, 0.5 and 0.7 s; without a pause it would be thousands.
+    EXPECT_GE(server.accepted(), 2);
+    EXPECT_LE(server.accepted(), 8);
 }
 
 TEST(OlaReceiverOffline, RefusesAnAddressItCannotUse) {
