@@ -1,0 +1,86 @@
+#ifndef HOST_HOSTAPP_H_
+#define HOST_HOSTAPP_H_
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "host/hostoptions.h"
+#include "host/pluginsession.h"
+#include "host/showfile.h"
+
+class QSocketNotifier;
+class QTimer;
+
+namespace vexohost {
+
+class FaderWindow;
+class GifRecorder;
+class MainWindow;
+class ShowPlayer;
+
+// Exit statuses of vexo-host.
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitFailure = 1,        // a write failed, or something else went wrong
+    kExitUsage = 2,          // unknown option or bad value
+    kExitPluginMissing = 3,  // plug-in file missing
+    kExitPluginFailed = 4,   // registration, creation or Init failed
+    kExitModuleInfo = 5,     // ModuleInfo failed (e.g. a missing picture file)
+    kExitShowFile = 6,       // the show file is malformed or unreadable
+};
+
+// The host program: loads the plug-in, feeds it from one input, shows or
+// records its display window, and reports what happens.
+class HostApp : public QObject {
+    Q_OBJECT
+
+public:
+    explicit HostApp(HostOptions options, QObject* parent = nullptr);
+    ~HostApp() override;
+
+    // Loads the plug-in and starts the input. Returns kExitOk to go on into
+    // the event loop, or the exit status when there is nothing to run.
+    int start();
+    // The exit status after the event loop (writes the outputs of the run).
+    int finish();
+
+signals:
+    // The input has ended (headless) or the user quit.
+    void done();
+
+private:
+    void printModuleInfo() const;
+    int startInput();
+    void deliver(int32_t msg, int32_t arg1, int32_t arg2);
+    void reportFailure(const QString& text);
+    void flushRepeatedFailure();
+    void captureFrame();
+    void readStdin();
+    void endInput();
+    void showStatus(const QString& text);
+    QImage renderDisplay() const;
+
+    HostOptions m_options;
+    PluginSession m_session;
+    std::unique_ptr<ShowPlayer> m_player;
+    std::unique_ptr<GifRecorder> m_recorder;
+    std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<FaderWindow> m_faders;
+    std::unique_ptr<QSocketNotifier> m_stdin;
+    QTimer* m_durationTimer = nullptr;  // child of this
+    std::string m_stdinBuffer;
+    int m_stdinLine = 0;
+    std::unique_ptr<ShowLineParser> m_stdinParser;
+    QString m_lastFailure;
+    int m_repeats = 0;
+    int m_failures = 0;
+    int m_passed = 0;
+    int m_skipped = 0;
+    bool m_ended = false;
+    int m_status = kExitOk;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_HOSTAPP_H_

@@ -1,0 +1,227 @@
+// vexo-host as a user runs it: a real process, a copy of the plug-in and its
+// pictures in a folder of the test's own, and the files it writes.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <array>
+
+namespace {
+
+const QString kHost = QStringLiteral(VEXO_HOST);
+const QString kPlugin = QStringLiteral(NIMBO_PLUGIN);
+const QString kImages = QStringLiteral(NIMBO_IMAGES);
+constexpr std::array kWords = {"blau", "gelb", "gruen", "hellblau", "lila", "orange", "rosa", "rot", "weiss"};
+constexpr std::array kCodes = {"000", "001", "020", "040", "060", "080", "100"};
+
+struct HostRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+class HostProgram : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(QFile::copy(kPlugin, path("Nimbolux.so")));
+        QDir().mkpath(path("images"));
+        for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
+            ASSERT_TRUE(QFile::copy(kImages + '/' + name, path("images/" + name)));
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    QString writeFile(const QString& name, const QByteArray& text) const {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return path(name);
+    }
+
+    HostRun host(QStringList arguments, const QByteArray& input = {}, bool headless = true) const {
+        QStringList base = {QStringLiteral("--plugin"), path("Nimbolux.so"), QStringLiteral("--registry"),
+                            path("registry.txt")};
+        if (headless) base << QStringLiteral("--headless");
+        if (!arguments.isEmpty() && arguments.front() == "info") base.prepend(arguments.takeFirst());
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(kHost, base + arguments);
+        EXPECT_TRUE(process.waitForStarted());
+        if (!input.isEmpty()) process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    static QImage picture(int colour, int level) {
+        return QImage(kImages + '/' + kWords[size_t(colour)] + kCodes[size_t(level)] + ".gif")
+            .convertToFormat(QImage::Format_ARGB32);
+    }
+
+    // The envelopes above the baskets as the window composes them: on black,
+    // nimbo 0 at the back, each at x = 10 + 90 i, y = 10.
+    static QImage expectedEnvelopes(const std::array<int, 9>& levels) {
+        QImage expected(867, 190, QImage::Format_ARGB32);
+        expected.fill(Qt::black);
+        for (int i = 0; i < 9; ++i) {
+            const QImage p = picture(i, levels[size_t(i)]);
+            for (int y = 0; y < p.height() && 10 + y < expected.height(); ++y)
+                for (int x = 0; x < p.width(); ++x)
+                    if (qAlpha(p.pixel(x, y)) == 255) expected.setPixel(10 + 90 * i + x, 10 + y, p.pixel(x, y));
+        }
+        return expected;
+    }
+
+    // Whether nimbo i's burner flame shows: bright pixels in its flame-cover square.
+    static bool flameShows(const QImage& window, int i) {
+        const int left = i == 0 ? 52 : 50 + 90 * i;
+        for (int y = 190; y < 205; ++y)
+            for (int x = left; x < left + 15; ++x)
+                if (qGray(window.pixel(x, y)) > 100) return true;
+        return false;
+    }
+
+    static void expectEnvelopes(const QImage& window, const std::array<int, 9>& levels) {
+        ASSERT_EQ(window.size(), QSize(867, 283));
+        const QImage actual = window.copy(0, 0, 867, 190).convertToFormat(QImage::Format_ARGB32);
+        const QImage expected = expectedEnvelopes(levels);
+        int differing = 0;
+        for (int y = 0; y < 190; ++y)
+            for (int x = 0; x < 867; ++x)
+                if ((actual.pixel(x, y) & 0xffffff) != (expected.pixel(x, y) & 0xffffff)) ++differing;
+        EXPECT_EQ(differing, 0);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(HostProgram, ShowFileToSnapshot) {
+    const QString show = writeFile("a.show",
+                                   "# every band once; channel 9 gets a value the window ignores\n"
+                                   "0 1=0 2=5 3=30 4=80 5=130\n"
+                                   "+100 6=180 7=230 8=255 9=256\n");
+    const HostRun run = host({"--play", show, "--fast", "--snapshot", path("out.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QImage window(path("out.png"));
+    expectEnvelopes(window, {0, 1, 2, 3, 4, 5, 6, 6, 0});
+    const std::array<bool, 9> flames = {false, true, true, true, true, true, true, true, false};
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(flameShows(window, i), flames[size_t(i)]) << "nimbo " << i;
+    EXPECT_TRUE(run.out.contains("9 messages passed to the plug-in, 0 not wanted, 0 failed")) << run.out.toStdString();
+}
+
+TEST_F(HostProgram, OnlyWantedMessagesReachThePlugin) {
+    const QString show = writeFile("m.show", "0 msg 14 1 200\n10 msg 16 2 200\n20 msg 15 3 200\n");
+    const HostRun run = host({"--play", show, "--fast", "--snapshot", path("out.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("1 messages passed to the plug-in, 2 not wanted")) << run.out.toStdString();
+    expectEnvelopes(QImage(path("out.png")), {0, 0, 5, 0, 0, 0, 0, 0, 0});
+}
+
+TEST_F(HostProgram, BaseShiftsInputChannels) {
+    const QString show = writeFile("b.show", "0 101=255 109=30 100=77\n");
+    const HostRun run = host({"--play", show, "--fast", "--base", "101", "--snapshot", path("out.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectEnvelopes(QImage(path("out.png")), {6, 0, 0, 0, 0, 0, 0, 0, 2});
+}
+
+TEST_F(HostProgram, RecordingFromOlaRecorderFile) {
+    // Two frames of universe 3, 400 ms apart: the recording is 1.4 s long.
+    const QString show = writeFile("rec.show", "OLA Show\n3 0,200,0\n400\n3 0,200,90\n");
+    const HostRun run = host({"--play", show, "--fast", "--fps", "10", "--record", path("out.gif"), "--snapshot",
+                          path("out.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("playing universe 3")) << run.out.toStdString();
+    expectEnvelopes(QImage(path("out.png")), {0, 5, 3, 0, 0, 0, 0, 0, 0});
+    QImageReader gif(path("out.gif"));
+    EXPECT_EQ(gif.imageCount(), 14);
+    EXPECT_EQ(gif.size(), QSize(867, 283));
+}
+
+struct BadShow {
+    const char* text;
+    const char* where;  // ":LINE:COLUMN:"
+};
+
+class HostProgramBadShows : public HostProgram, public testing::WithParamInterface<BadShow> {};
+
+TEST_P(HostProgramBadShows, NameFileLineAndColumnAndPlayNothing) {
+    const QString show = writeFile("bad.show", GetParam().text);
+    const HostRun run = host({"--play", show, "--fast", "--snapshot", path("out.png")});
+    EXPECT_EQ(run.exitCode, 6);
+    EXPECT_TRUE(run.err.contains(show + GetParam().where)) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("out.png")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostProgramBadShows,
+                         testing::Values(BadShow{"0 1=1\n+x 2=2\n", ":2:1:"}, BadShow{"500 1=1\n10 1=2\n", ":2:1:"},
+                                         BadShow{"0 1=99999999999\n", ":1:5:"}, BadShow{"0 msg 15\n", ":1:3:"},
+                                         BadShow{"OLA Show\n1 1,2,300\n", ":2:7:"}));
+
+TEST_F(HostProgram, MissingPictureFileEndsWithItsName) {
+    ASSERT_TRUE(QFile::remove(path("images/gruen040.gif")));
+    const HostRun run = host({"--demo"});
+    EXPECT_EQ(run.exitCode, 5);
+    EXPECT_TRUE(run.err.contains("run-time error 53: File not found")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("gruen040.gif")) << run.err.toStdString();
+}
+
+struct CommandLine {
+    std::vector<const char*> arguments;
+    int exitCode;
+    const char* says;
+};
+
+class HostProgramCommandLines : public HostProgram, public testing::WithParamInterface<CommandLine> {};
+
+TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
+    QStringList arguments;
+    for (const char* a : GetParam().arguments) arguments << QString::fromUtf8(a);
+    if (arguments.contains("MISSING")) arguments.replace(arguments.indexOf("MISSING"), path("none/Nimbolux.so"));
+    const HostRun run = host(arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode);
+    EXPECT_TRUE(run.err.contains(GetParam().says)) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostProgramCommandLines,
+    testing::Values(CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
+                    CommandLine{{"--speed", "fast"}, 2, "--speed"},
+                    CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
+                    CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"}));
+
+TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
+    const HostRun run = host({"info"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char* text : {"Nimbo Lux", "coloring Nimbos, Version 2.9.0", "messages      15", "NimboForm",
+                             "FileVersion", "2.09", "Nimbos"})
+        EXPECT_TRUE(run.out.contains(text)) << text << "\n" << run.out.toStdString();
+}
+
+TEST_F(HostProgram, StandardInputIsAppliedAsItArrives) {
+    const HostRun run = host({"--stdin", "--snapshot", path("out.png")}, "0 4=120\nnonsense\n+5 5=1\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("<stdin>:2:1:")) << run.err.toStdString();
+    expectEnvelopes(QImage(path("out.png")), {0, 0, 0, 4, 1, 0, 0, 0, 0});
+}
+
+TEST_F(HostProgram, HeadlessDemoWritesPictureAndFilm) {
+    const HostRun run = host({});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("nimbos.png")) << run.out.toStdString();
+    EXPECT_TRUE(QImage(path("nimbos.png")).size() == QSize(867, 283));
+    QImageReader gif(path("nimbos.gif"));
+    EXPECT_GT(gif.imageCount(), 25 * 15);
+}
+
+}  // namespace
