@@ -16,6 +16,7 @@
 #include "host/faderwindow.h"
 #include "host/gifrecorder.h"
 #include "host/mainwindow.h"
+#include "host/olareceiver.h"
 #include "host/showplayer.h"
 #include "platform/forms/formwindow.h"
 
@@ -175,12 +176,34 @@ int HostApp::startInput() {
                     [this](int channel, int value) { deliver(kChannelValueMsg, channel, value); });
             if (!m_options.headless) m_faders->show();
             break;
-        case InputKind::Ola:
-            printLine(stderr, QStringLiteral("vexo-host: --ola is not available in this build"));
-            return kExitUsage;
+        case InputKind::Ola: {
+            m_ola = std::make_unique<OlaReceiver>();
+            const QString server = m_options.olaServer;
+            const int colon = server.lastIndexOf(':');
+            bool portOk = false;
+            const uint port = colon > 0 ? server.mid(colon + 1).toUInt(&portOk) : 0;
+            if (!portOk || port == 0 || port > 65535) {
+                printLine(stderr, QStringLiteral("vexo-host: --ola-server: '%1' is not HOST:PORT").arg(server));
+                return kExitUsage;
+            }
+            m_ola->setServer(server.left(colon), quint16(port));
+            connect(m_ola.get(), &OlaReceiver::channelsChanged, this, [this](const ChannelChanges& changes) {
+                for (const auto& [channel, value] : changes) deliver(kChannelValueMsg, channel, value);
+            });
+            connect(m_ola.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
+                printLine(stdout, QStringLiteral("olad: ") + text);
+                showStatus(text);
+            });
+            if (!m_ola->start(m_options.universe.value_or(1))) {
+                printLine(stderr, QStringLiteral("vexo-host: ") + m_ola->status());
+                return kExitUsage;
+            }
+            break;
+        }
     }
 
-    const bool live = m_options.input == InputKind::Stdin || m_options.input == InputKind::Faders;
+    const bool live = m_options.input == InputKind::Stdin || m_options.input == InputKind::Faders ||
+                      m_options.input == InputKind::Ola;
     if (live) {
         if (m_options.durationSeconds) {
             m_durationTimer = new QTimer(this);
@@ -335,6 +358,7 @@ void HostApp::endInput() {
 
 int HostApp::finish() {
     if (m_player) m_player->stop();
+    if (m_ola) m_ola->stop();
     flushRepeatedFailure();
     if (m_recorder) {
         if (isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");

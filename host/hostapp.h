@@ -17,6 +17,7 @@ namespace vexohost {
 class FaderWindow;
 class GifRecorder;
 class MainWindow;
+class OlaReceiver;
 class ShowPlayer;
 
 // Exit statuses of vexo-host.
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
     std::unique_ptr<QSocketNotifier> m_stdin;
+    std::unique_ptr<OlaReceiver> m_ola;
     QTimer* m_durationTimer = nullptr;  // child of this
     std::string m_stdinBuffer;
     int m_stdinLine = 0;

@@ -18,6 +18,7 @@ const char kHelp[] =
     "  --stdin              read show lines from standard input and apply them as they arrive\n"
     "  --faders             a console window with faders for channels 0..9\n"
     "  --ola UNIVERSE       receive a live universe from olad\n"
+    "  --ola-server H:P     where olad listens (default 127.0.0.1:9010)\n"
     "  --universe U         the universe to play from a recording (default: its first one)\n"
     "  --base N             input channel N arrives as channel 1 (default 1)\n"
     "  --speed X            play X times as fast (default 1)\n"
@@ -88,6 +89,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--ola") {
             setInput(InputKind::Ola);
             if ((ok = number(&v, 0, 4294967295.0))) o.universe = unsigned(v);
+        } else if (arg == "--ola-server") {
+            ok = value(&o.olaServer);
         } else if (arg == "--universe") {
             if ((ok = number(&v, 0, 4294967295.0))) o.universe = unsigned(v);
         } else if (arg == "--base") {

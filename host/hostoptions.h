@@ -16,6 +16,7 @@ struct HostOptions {
     InputKind input = InputKind::Demo;
     QString showFile;           // --play FILE
     std::optional<unsigned> universe;  // --universe U (recorded shows) / --ola U
+    QString olaServer = QStringLiteral("127.0.0.1:9010");  // --ola-server HOST:PORT
     int base = 1;               // --base N: input channel N arrives as channel 1
     double speed = 1.0;         // --speed X
     bool fast = false;          // --fast: no waiting between events

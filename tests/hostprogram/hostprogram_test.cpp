@@ -11,13 +11,13 @@
 #include <QTemporaryDir>
 #include <array>
 
+#include "tests/support/displaypictures.h"
+
 namespace {
 
 const QString kHost = QStringLiteral(VEXO_HOST);
 const QString kPlugin = QStringLiteral(NIMBO_PLUGIN);
 const QString kImages = QStringLiteral(NIMBO_IMAGES);
-constexpr std::array kWords = {"blau", "gelb", "gruen", "hellblau", "lila", "orange", "rosa", "rot", "weiss"};
-constexpr std::array kCodes = {"000", "001", "020", "040", "060", "080", "100"};
 
 struct HostRun {
     int exitCode = -1;
@@ -62,43 +62,8 @@ protected:
                 QString::fromLocal8Bit(process.readAllStandardError())};
     }
 
-    static QImage picture(int colour, int level) {
-        return QImage(kImages + '/' + kWords[size_t(colour)] + kCodes[size_t(level)] + ".gif")
-            .convertToFormat(QImage::Format_ARGB32);
-    }
-
-    // The envelopes above the baskets as the window composes them: on black,
-    // nimbo 0 at the back, each at x = 10 + 90 i, y = 10.
-    static QImage expectedEnvelopes(const std::array<int, 9>& levels) {
-        QImage expected(867, 190, QImage::Format_ARGB32);
-        expected.fill(Qt::black);
-        for (int i = 0; i < 9; ++i) {
-            const QImage p = picture(i, levels[size_t(i)]);
-            for (int y = 0; y < p.height() && 10 + y < expected.height(); ++y)
-                for (int x = 0; x < p.width(); ++x)
-                    if (qAlpha(p.pixel(x, y)) == 255) expected.setPixel(10 + 90 * i + x, 10 + y, p.pixel(x, y));
-        }
-        return expected;
-    }
-
-    // Whether nimbo i's burner flame shows: bright pixels in its flame-cover square.
-    static bool flameShows(const QImage& window, int i) {
-        const int left = i == 0 ? 52 : 50 + 90 * i;
-        for (int y = 190; y < 205; ++y)
-            for (int x = left; x < left + 15; ++x)
-                if (qGray(window.pixel(x, y)) > 100) return true;
-        return false;
-    }
-
     static void expectEnvelopes(const QImage& window, const std::array<int, 9>& levels) {
-        ASSERT_EQ(window.size(), QSize(867, 283));
-        const QImage actual = window.copy(0, 0, 867, 190).convertToFormat(QImage::Format_ARGB32);
-        const QImage expected = expectedEnvelopes(levels);
-        int differing = 0;
-        for (int y = 0; y < 190; ++y)
-            for (int x = 0; x < 867; ++x)
-                if ((actual.pixel(x, y) & 0xffffff) != (expected.pixel(x, y) & 0xffffff)) ++differing;
-        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(testsupport::envelopeDifferences(window, kImages, levels), 0);
     }
 
     QTemporaryDir m_dir;
@@ -114,7 +79,7 @@ TEST_F(HostProgram, ShowFileToSnapshot) {
     const QImage window(path("out.png"));
     expectEnvelopes(window, {0, 1, 2, 3, 4, 5, 6, 6, 0});
     const std::array<bool, 9> flames = {false, true, true, true, true, true, true, true, false};
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(flameShows(window, i), flames[size_t(i)]) << "nimbo " << i;
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(testsupport::flameShows(window, i), flames[size_t(i)]) << "nimbo " << i;
     EXPECT_TRUE(run.out.contains("9 messages passed to the plug-in, 0 not wanted, 0 failed")) << run.out.toStdString();
 }
 
