@@ -13,9 +13,9 @@ constexpr int kErrInvalidArgument = 5;
 constexpr int kErrInvalidPropertyValue = 380;
 constexpr int kErrTextReadOnly = 383;
 
-QComboBox* makeBox(const ControlSpec& spec, Canvas& container) {
+QComboBox* makeBox(const ControlSpec& design, Canvas& container) {
     auto* box = new QComboBox(&container);
-    box->setEditable(spec.style == ComboBox::kDropDownCombo);
+    box->setEditable(design.style == ComboBox::kDropDownCombo);
     // Typing into a drop-down combo edits its text; it never adds entries.
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setFocusPolicy(Qt::StrongFocus);
@@ -24,8 +24,8 @@ QComboBox* makeBox(const ControlSpec& spec, Canvas& container) {
 
 }  // namespace
 
-ComboBox::ComboBox(const ControlSpec& spec, Canvas& container)
-    : WindowedControl(spec, container, makeBox(spec, container)), m_box(static_cast<QComboBox*>(widget())) {
+ComboBox::ComboBox(const ControlSpec& design, Canvas& container)
+    : WindowedControl(design, container, makeBox(design, container)), m_box(static_cast<QComboBox*>(widget())) {
     QObject::connect(m_box, &QComboBox::activated, [this](int) { raiseClick(); });
 }
 

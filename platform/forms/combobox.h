@@ -21,10 +21,10 @@ public:
     static constexpr int kDropDownCombo = 0;
     static constexpr int kDropDownList = 2;
 
-    ComboBox(const ControlSpec& spec, Canvas& container);
+    ComboBox(const ControlSpec& design, Canvas& container);
 
-    int style() const { return spec().style; }
-    bool sorted() const { return spec().sorted; }
+    int style() const { return design().style; }
+    bool sorted() const { return design().sorted; }
 
     // Appends text, or inserts it at its alphabetical place (ignoring case,
     // after equal entries) when the list is sorted. The selection stays on

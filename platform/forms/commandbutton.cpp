@@ -7,9 +7,9 @@
 namespace forms {
 namespace {
 
-QPushButton* makeButton(const ControlSpec& spec, Canvas& container) {
+QPushButton* makeButton(const ControlSpec& design, Canvas& container) {
     auto* button = new QPushButton(
-        QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())), &container);
+        QString::fromUtf8(design.caption.data(), static_cast<qsizetype>(design.caption.size())), &container);
     // Outside a dialog a push button ignores Enter unless it is auto-default;
     // with it, Enter presses the focused button and nothing else.
     button->setAutoDefault(true);
@@ -19,8 +19,8 @@ QPushButton* makeButton(const ControlSpec& spec, Canvas& container) {
 
 }  // namespace
 
-CommandButton::CommandButton(const ControlSpec& spec, Canvas& container)
-    : WindowedControl(spec, container, makeButton(spec, container)),
+CommandButton::CommandButton(const ControlSpec& design, Canvas& container)
+    : WindowedControl(design, container, makeButton(design, container)),
       m_button(static_cast<QPushButton*>(widget())) {
     QObject::connect(m_button, &QPushButton::clicked, [this] { raiseClick(); });
 }

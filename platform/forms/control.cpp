@@ -6,11 +6,11 @@
 
 namespace forms {
 
-Control::Control(const ControlSpec& spec, Canvas& container)
-    : m_spec(spec),
+Control::Control(const ControlSpec& design, Canvas& container)
+    : m_spec(design),
       m_container(container),
-      m_geometry(twipsToPixels(spec.left, spec.top, spec.width, spec.height)),
-      m_visible(spec.visible) {}
+      m_geometry(twipsToPixels(design.left, design.top, design.width, design.height)),
+      m_visible(design.visible) {}
 
 Control::~Control() = default;
 

@@ -25,7 +25,7 @@ public:
 
     ControlKind kind() const { return m_spec.kind; }
     // The design of the control; part of the form's layout, which outlives it.
-    const ControlSpec& spec() const { return m_spec; }
+    const ControlSpec& design() const { return m_spec; }
     int index() const { return m_spec.index; }
 
     bool visible() const { return m_visible; }
@@ -41,7 +41,7 @@ public:
 
 protected:
     // container: the canvas that paints or holds the control; it outlives the control.
-    Control(const ControlSpec& spec, Canvas& container);
+    Control(const ControlSpec& design, Canvas& container);
 
     Canvas& container() const { return m_container; }
     // Changes the place or size, repainting the old and the new area.

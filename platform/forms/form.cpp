@@ -34,26 +34,26 @@ QString qString(std::string_view text) {
 // Layout position of the PictureBox called name, or -1.
 int containerPosition(const FormLayout& layout, std::string_view name) {
     for (size_t i = 0; i < layout.controls.size(); ++i) {
-        const ControlSpec& spec = layout.controls[i];
-        if (spec.kind == ControlKind::PictureBox && spec.name == name) return static_cast<int>(i);
+        const ControlSpec& design = layout.controls[i];
+        if (design.kind == ControlKind::PictureBox && design.name == name) return static_cast<int>(i);
     }
     return -1;
 }
 
-std::unique_ptr<Control> makeControl(const ControlSpec& spec, Canvas& container) {
-    switch (spec.kind) {
+std::unique_ptr<Control> makeControl(const ControlSpec& design, Canvas& container) {
+    switch (design.kind) {
         case ControlKind::Image:
-            return std::make_unique<Image>(spec, container);
+            return std::make_unique<Image>(design, container);
         case ControlKind::Shape:
-            return std::make_unique<Shape>(spec, container);
+            return std::make_unique<Shape>(design, container);
         case ControlKind::ComboBox:
-            return std::make_unique<ComboBox>(spec, container);
+            return std::make_unique<ComboBox>(design, container);
         case ControlKind::CommandButton:
-            return std::make_unique<CommandButton>(spec, container);
+            return std::make_unique<CommandButton>(design, container);
         case ControlKind::PictureBox:
-            return std::make_unique<PictureBox>(spec, container);
+            return std::make_unique<PictureBox>(design, container);
         case ControlKind::Label:
-            return std::make_unique<Label>(spec, container);
+            return std::make_unique<Label>(design, container);
     }
     return nullptr;
 }
@@ -64,12 +64,12 @@ Form::Form(const FormLayout& layout) : m_layout(layout), m_widget(std::make_uniq
     // A container must be a PictureBox of the same layout, and its chain
     // must end at the form.
     const auto& controls = m_layout.controls;
-    for (const ControlSpec& spec : controls) {
-        std::string_view container = spec.container;
+    for (const ControlSpec& design : controls) {
+        std::string_view container = design.container;
         for (size_t depth = 0; !container.empty(); ++depth) {
             const int position = containerPosition(m_layout, container);
-            if (position < 0) raiseLayoutError(m_layout, spec.name, "its container is not a PictureBox");
-            if (depth > controls.size()) raiseLayoutError(m_layout, spec.name, "its containers form a loop");
+            if (position < 0) raiseLayoutError(m_layout, design.name, "its container is not a PictureBox");
+            if (depth > controls.size()) raiseLayoutError(m_layout, design.name, "its containers form a loop");
             container = controls[static_cast<size_t>(position)].container;
         }
     }
@@ -160,18 +160,18 @@ void Form::bind(ControlBinding& binding) {
     std::vector<int>& positions = binding.m_positions;
     bool found = false;
     for (size_t i = 0; i < m_layout.controls.size(); ++i) {
-        const ControlSpec& spec = m_layout.controls[i];
-        if (spec.name != binding.m_name) continue;
+        const ControlSpec& design = m_layout.controls[i];
+        if (design.name != binding.m_name) continue;
         found = true;
-        if (spec.kind != binding.m_kind)
-            raiseLayoutError(m_layout, spec.name, "is a control of another kind");
-        if ((spec.index != kNoIndex) != binding.m_array)
-            raiseLayoutError(m_layout, spec.name,
+        if (design.kind != binding.m_kind)
+            raiseLayoutError(m_layout, design.name, "is a control of another kind");
+        if ((design.index != kNoIndex) != binding.m_array)
+            raiseLayoutError(m_layout, design.name,
                              binding.m_array ? "is not a control array" : "is a control array");
-        const size_t slot = binding.m_array ? static_cast<size_t>(spec.index) : 0;
-        if (binding.m_array && spec.index < 0) raiseLayoutError(m_layout, spec.name, "has a negative index");
+        const size_t slot = binding.m_array ? static_cast<size_t>(design.index) : 0;
+        if (binding.m_array && design.index < 0) raiseLayoutError(m_layout, design.name, "has a negative index");
         if (slot >= positions.size()) positions.resize(slot + 1, -1);
-        if (positions[slot] >= 0) raiseLayoutError(m_layout, spec.name, "appears twice with the same index");
+        if (positions[slot] >= 0) raiseLayoutError(m_layout, design.name, "appears twice with the same index");
         positions[slot] = static_cast<int>(i);
     }
     if (!found) raiseLayoutError(m_layout, binding.m_name, "no such control");
@@ -218,17 +218,17 @@ void Form::buildControls() {
         m_controls.resize(specs.size());
         // Containers first, each after its own container, so every control
         // finds the surface it lives on.
-        const auto canvasOf = [&](const ControlSpec& spec) -> Canvas& {
-            if (spec.container.empty()) return *m_widget;
-            const auto position = static_cast<size_t>(containerPosition(m_layout, spec.container));
+        const auto canvasOf = [&](const ControlSpec& design) -> Canvas& {
+            if (design.container.empty()) return *m_widget;
+            const auto position = static_cast<size_t>(containerPosition(m_layout, design.container));
             return static_cast<PictureBox&>(*m_controls[position]).canvas();
         };
         const auto build = [&](size_t i, const auto& self) -> void {
             if (m_controls[i]) return;
-            const ControlSpec& spec = specs[i];
-            if (!spec.container.empty())
-                self(static_cast<size_t>(containerPosition(m_layout, spec.container)), self);
-            m_controls[i] = makeControl(spec, canvasOf(spec));
+            const ControlSpec& design = specs[i];
+            if (!design.container.empty())
+                self(static_cast<size_t>(containerPosition(m_layout, design.container)), self);
+            m_controls[i] = makeControl(design, canvasOf(design));
         };
         for (size_t i = 0; i < specs.size(); ++i)
             if (specs[i].kind == ControlKind::PictureBox) build(i, build);

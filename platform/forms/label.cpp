@@ -6,9 +6,9 @@
 
 namespace forms {
 
-Label::Label(const ControlSpec& spec, Canvas& container)
-    : Control(spec, container),
-      m_caption(QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size()))) {}
+Label::Label(const ControlSpec& design, Canvas& container)
+    : Control(design, container),
+      m_caption(QString::fromUtf8(design.caption.data(), static_cast<qsizetype>(design.caption.size()))) {}
 
 void Label::setCaption(const QString& caption) {
     if (caption == m_caption) return;

@@ -6,9 +6,9 @@
 namespace forms {
 namespace {
 
-Canvas* makeCanvas(const ControlSpec& spec, Canvas& container) {
+Canvas* makeCanvas(const ControlSpec& design, Canvas& container) {
     auto* canvas = new Canvas(&container);
-    canvas->setBackground(qColorOf(spec.backColor));
+    canvas->setBackground(qColorOf(design.backColor));
     canvas->setBorder(PictureBox::kBorder);
     canvas->setFocusPolicy(Qt::TabFocus);
     return canvas;
@@ -16,8 +16,8 @@ Canvas* makeCanvas(const ControlSpec& spec, Canvas& container) {
 
 }  // namespace
 
-PictureBox::PictureBox(const ControlSpec& spec, Canvas& container)
-    : WindowedControl(spec, container, makeCanvas(spec, container)),
+PictureBox::PictureBox(const ControlSpec& design, Canvas& container)
+    : WindowedControl(design, container, makeCanvas(design, container)),
       m_canvas(static_cast<Canvas*>(widget())) {}
 
 PictureBox::~PictureBox() {

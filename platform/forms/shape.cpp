@@ -6,8 +6,8 @@
 
 namespace forms {
 
-Shape::Shape(const ControlSpec& spec, Canvas& container)
-    : Control(spec, container), m_fill(qColorOf(spec.fillColor)) {}
+Shape::Shape(const ControlSpec& design, Canvas& container)
+    : Control(design, container), m_fill(qColorOf(design.fillColor)) {}
 
 void Shape::setFillColor(const QColor& color) {
     if (color == m_fill) return;

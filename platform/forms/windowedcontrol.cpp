@@ -6,10 +6,10 @@
 
 namespace forms {
 
-WindowedControl::WindowedControl(const ControlSpec& spec, Canvas& container, QWidget* widget)
-    : Control(spec, container), m_widget(widget) {
+WindowedControl::WindowedControl(const ControlSpec& design, Canvas& container, QWidget* widget)
+    : Control(design, container), m_widget(widget) {
     m_widget->setGeometry(geometry().translated(container.origin()));
-    m_widget->setVisible(spec.visible);
+    m_widget->setVisible(design.visible);
 }
 
 WindowedControl::~WindowedControl() {

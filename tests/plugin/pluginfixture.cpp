@@ -22,9 +22,9 @@ const QString kBuiltImages = QStringLiteral(NIMBO_IMAGES_DIR);
 // The place in pixels of item index of a control array of the display
 // window, as its layout puts it.
 QRect placeOf(std::string_view name, int index) {
-    for (const forms::ControlSpec& spec : nimbo::nimboFormLayout().controls)
-        if (spec.name == name && spec.index == index)
-            return forms::twipsToPixels(spec.left, spec.top, spec.width, spec.height);
+    for (const forms::ControlSpec& design : nimbo::nimboFormLayout().controls)
+        if (design.name == name && design.index == index)
+            return forms::twipsToPixels(design.left, design.top, design.width, design.height);
     ADD_FAILURE() << "the display window has no " << name << "(" << index << ")";
     return {};
 }
