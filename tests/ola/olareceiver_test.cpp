@@ -85,7 +85,7 @@ protected:
     void connect(unsigned universe) {
         ASSERT_TRUE(m_receiver.start(universe));
         const QString receiving = QStringLiteral("receiving universe %1").arg(universe);
-        ASSERT_TRUE(waitUntil([&] { return m_receiver.status() == receiving; }, 5000))
+        ASSERT_TRUE(waitUntil([&] { return m_receiver.status() == receiving; }, 15000))
             << m_receiver.status().toStdString();
         m_sender = std::make_unique<DmxSender>(m_olad->port());
         ASSERT_TRUE(m_sender->connect());
