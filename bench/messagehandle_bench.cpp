@@ -7,17 +7,15 @@
 
 // clang-format off
 // Before any Qt header: Qt defines "slots" as a macro.
+#include "tests/support/allocationcounter.h"
 #include "platform/com/dispatch.h"
 // clang-format on
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
-#include <new>
 #include <string>
 
 #include "bench/emptyplugin.h"
@@ -29,24 +27,6 @@
 #include "plugin/nimbotypelib.h"
 #include "plugin/vexotypelib.h"
 
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace {
 
@@ -58,7 +38,7 @@ void runMessages(benchmark::State& state, vexo::IVexoPlugin* target, int32_t msg
     int32_t channel = sweepChannels ? 1 : 10, value = 0, result = 0;
     uint32_t n = 0;
     long failures = 0;
-    const long allocationsBefore = g_allocations.load();
+    const long allocationsBefore = testsupport::heapAllocations();
     for (auto _ : state) {
         if (sweepChannels) {
             channel = 1 + static_cast<int32_t>(n % 9);
@@ -69,7 +49,7 @@ void runMessages(benchmark::State& state, vexo::IVexoPlugin* target, int32_t msg
         benchmark::DoNotOptimize(result);
     }
     const double calls = static_cast<double>(state.iterations());
-    state.counters["allocs/call"] = static_cast<double>(g_allocations.load() - allocationsBefore) / calls;
+    state.counters["allocs/call"] = static_cast<double>(testsupport::heapAllocations() - allocationsBefore) / calls;
     if (failures) state.SkipWithError("MessageHandle failed");
 }
 
@@ -163,10 +143,10 @@ int main(int argc, char** argv) {
         // The counter must see the plug-in's own allocations, or its zero
         // below would mean nothing: module information allocates.
         {
-            const long before = g_allocations.load();
+            const long before = testsupport::heapAllocations();
             com::ComPtr<vexo::IVexoModuleInfo> info;
             plugin.as<vexo::IVexoModule>()->get_ModuleInfo(info.put());
-            if (g_allocations.load() == before) {
+            if (testsupport::heapAllocations() == before) {
                 std::fprintf(stderr, "the allocation counter does not see the plug-in's allocations\n");
                 status = 1;
             }

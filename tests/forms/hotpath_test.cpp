@@ -2,30 +2,13 @@
 // of every channel value: it must not touch the heap at all.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
+#include "tests/support/allocationcounter.h"
 #include "platform/forms/controlarray.h"
 #include "platform/forms/formobject.h"
 #include "platform/forms/image.h"
 #include "platform/forms/shape.h"
 
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace {
 
@@ -87,7 +70,7 @@ TEST(HotPath, UpdatesOfAHiddenLoadedWindowAllocateNothing) {
     form->show();
     form->hide();
 
-    const long before = g_allocations.load();
+    const long before = testsupport::heapAllocations();
     for (int round = 0; round < 1000; ++round) {
         const int i = round % 2;
         form->fire(i).setVisible(round % 3 == 0);
@@ -95,7 +78,7 @@ TEST(HotPath, UpdatesOfAHiddenLoadedWindowAllocateNothing) {
         form->Nimbo(i).setPicture(nullptr);
         form->Nimbo(i).setPicture(dark);
     }
-    EXPECT_EQ(g_allocations.load() - before, 0);
+    EXPECT_EQ(testsupport::heapAllocations() - before, 0);
     EXPECT_EQ(form->Nimbo(1).picture().get(), dark.get());
 }
 
