@@ -1,8 +1,12 @@
 #include "host/gifrecorder.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace vexohost {
 namespace {
@@ -57,9 +61,16 @@ bool GifRecorder::fail(const QString& what) {
 
 bool GifRecorder::open(const QString& path, int width, int height) {
     if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return fail("bad frame size");
+    // Opened here rather than by giflib, which would create the file readable
+    // by its owner only; this way the umask decides, as for any other output.
+    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return fail(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     int status = 0;
-    m_gif = EGifOpenFileName(path.toLocal8Bit().constData(), false, &status);
-    if (!m_gif) return fail(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(GifErrorString(status))));
+    m_gif = EGifOpenFileHandle(fd, &status);
+    if (!m_gif) {
+        ::close(fd);
+        return fail(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(GifErrorString(status))));
+    }
     m_width = width;
     m_height = height;
     EGifSetGifVersion(m_gif, true);
