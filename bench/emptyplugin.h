@@ -2,7 +2,7 @@
 #define BENCH_EMPTYPLUGIN_H_
 
 #include "platform/com/comptr.h"
-#include "plugin/vexotypelib.h"
+#include "vexo/vexotypelib.h"
 
 // The baseline of the message benchmarks: an IVexoPlugin whose members do
 // nothing but answer. Defined in a file of its own, so that the compiler

@@ -5,11 +5,8 @@
 // interface of the same shape. Heap allocations are counted by replacing the
 // global operator new.
 
-// clang-format off
-// Before any Qt header: Qt defines "slots" as a macro.
 #include "tests/support/allocationcounter.h"
 #include "platform/com/dispatch.h"
-// clang-format on
 
 #include <benchmark/benchmark.h>
 
@@ -19,16 +16,19 @@
 #include <string>
 
 #include "bench/emptyplugin.h"
-#include "host/hostclasses.h"
+#include "host/session/hostclasses.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/object.h"
 #include "platform/com/server.h"
 #include "platform/forms/shutdown.h"
-#include "plugin/nimbotypelib.h"
-#include "plugin/vexotypelib.h"
+#include "platform/com/guid.h"
+#include "vexo/vexotypelib.h"
 
 
 namespace {
+
+// The plug-in's class, as its type library publishes it to hosts.
+constexpr com::CLSID kPluginClsid = com::makeGuid("2a3648be-24be-49a3-b4e4-cf2ea5a4ae92");
 
 vexo::IVexoPlugin* g_plugin = nullptr;  // held by main
 vexo::IVexoPlugin* g_empty = nullptr;   // held by main
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         com::ComPtr<com::IClassFactory> factory;
         com::ComPtr<vexo::IVexoPlugin> plugin;
         com::Server& server = com::loadServer(NIMBO_PLUGIN_FILE);
-        if (server.getClassObject(nimbo::CLSID_clsVexoPlugIn, com::uuidof<com::IClassFactory>(),
+        if (server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
                                   factory.putVoid()) != com::S_OK ||
             factory->CreateInstance(nullptr, com::uuidof<vexo::IVexoPlugin>(), plugin.putVoid()) !=
                 com::S_OK) {

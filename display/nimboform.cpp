@@ -1,15 +1,15 @@
 #include "display/nimboform.h"
 
-#include "config/nimbocode.h"
+#include "state/nimbocode.h"
 #include "platform/forms/picture.h"
-#include "platform/forms/shutdown.h"
+#include "platform/forms/forminstance.h"
 #include "ui/nimboformlayout.h"
 
 namespace nimbo {
 namespace {
 
 // The module-level reference to the one display window.
-com::ComPtr<NimboForm> g_nimboForm;
+forms::FormInstance<NimboForm> g_nimboForm;
 
 // The glow level of a channel value, or -1 for values the window ignores
 // (256 and more). The bands are tested in this order; negative values fall
@@ -29,27 +29,16 @@ constexpr int glowLevel(int32_t value) {
 
 NimboForm::NimboForm() : FormObject(nimboFormLayout()) {}
 
-NimboForm& NimboForm::instance() {
-    if (!g_nimboForm) {
-        g_nimboForm = forms::createForm<NimboForm>();
-        forms::atShutdown(&NimboForm::releaseInstance);
-    }
-    return *g_nimboForm;
-}
+NimboForm& NimboForm::instance() { return g_nimboForm.get(); }
 
-NimboForm* NimboForm::existingInstance() { return g_nimboForm.get(); }
+NimboForm* NimboForm::existingInstance() { return g_nimboForm.existing(); }
 
-void NimboForm::releaseInstance() { g_nimboForm = nullptr; }
+void NimboForm::releaseInstance() { g_nimboForm.release(); }
 
 void NimboForm::Form_Initialize() {
-    const QString folder = imagesFolder();
-    for (int k = 0; k < kColorCount; ++k) {
-        for (int level = 0; level < kGlowLevelCount; ++level) {
-            const QString file = folder + QLatin1String(kColorWords[size_t(k)]) +
-                                 QLatin1String(kGlowCodes[size_t(level)]) + QStringLiteral(".gif");
-            NimboCode.NimboPicture(k, level) = forms::loadPicture(file);
-        }
-    }
+    for (int k = 0; k < kColorCount; ++k)
+        for (int level = 0; level < kGlowLevelCount; ++level)
+            NimboCode.NimboPicture(k, level) = forms::loadPicture(pictureFile(k, level));
 }
 
 void NimboForm::Form_Load() {

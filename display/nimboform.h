@@ -8,7 +8,7 @@
 #include "platform/forms/formobject.h"
 #include "platform/forms/image.h"
 #include "platform/forms/shape.h"
-#include "plugin/vexotypelib.h"
+#include "vexo/vexotypelib.h"
 
 namespace nimbo {
 
@@ -32,9 +32,12 @@ public:
 
     // Shows the value of channel ch on the nimbo it drives: the envelope at
     // the value's glow level in the nimbo's colour, the flame lit for any
-    // value but 0. Values of 256 and more change nothing. ch - StartChannel - 1
-    // must name a nimbo (0..8), else run-time error 340 before any change.
-    // Reads no file, decodes nothing, allocates nothing and paints nothing.
+    // value but 0. The checks come in this order, each before any change:
+    // ch - StartChannel - 1 beyond 16 bits is run-time error 6; a value of
+    // 256 or more then returns and changes nothing, whatever the channel;
+    // otherwise the index must name a nimbo (0..8), else run-time error 340.
+    // Reads no file, decodes nothing and allocates nothing; on a visible
+    // window it only schedules the repaint of the nimbo's rectangle.
     void UpdateNimbo(const int32_t& ch, const int32_t& val);
 
     // IVexoTool: the window keeps no project data.

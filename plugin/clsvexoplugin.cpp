@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "config/nimbocode.h"
-#include "config/nimboconf.h"
+#include "state/nimbocode.h"
+#include "dialog/nimboconf.h"
 #include "display/nimboform.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classtable.h"

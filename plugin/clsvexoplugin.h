@@ -6,7 +6,7 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/object.h"
 #include "plugin/nimbotypelib.h"
-#include "plugin/vexotypelib.h"
+#include "vexo/vexotypelib.h"
 
 namespace nimbo {
 

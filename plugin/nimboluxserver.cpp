@@ -4,7 +4,7 @@
 #include <atomic>
 #include <string>
 
-#include "config/nimboconf.h"
+#include "dialog/nimboconf.h"
 #include "display/nimboform.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/exports.h"

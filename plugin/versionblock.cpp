@@ -1,4 +1,4 @@
-#include "plugin/versionblock.h"
+#include "vexo/versionblock.h"
 
 // File and product version 2.9.0.0 (shown as "2.09"), German with the Unicode
 // code page. The empty OLESelfRegister entry marks the file as registering

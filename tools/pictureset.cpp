@@ -40,7 +40,7 @@ PictureSet::PictureSet() {
     for (int colour = 0; colour < kColours; ++colour) {
         for (int level = 0; level < kLevels; ++level) {
             m_envelopes.push_back(
-                artist.paint(kEnvelopeColours[size_t(colour)], kGlowPercent[size_t(level)]));
+                artist.paint(kEnvelopeColours[size_t(colour)], glowPercent(level)));
             m_stored.push_back(
                 GifWriter::toIndexed(m_envelopes.back()).convertToFormat(QImage::Format_ARGB32));
         }
@@ -53,8 +53,7 @@ PictureSet::PictureSet() {
 }
 
 QString PictureSet::envelopeFileName(int colour, int level) {
-    return QString::fromLatin1(kEnvelopeColours[size_t(colour)].word) +
-           QString::fromLatin1(kGlowCodes[size_t(level)]) + ".gif";
+    return QLatin1String(nimbo::pictureFileName(colour, level).view());
 }
 
 const QImage& PictureSet::envelope(int colour, int level) const {
@@ -76,7 +75,7 @@ bool PictureSet::writeWindowPictures(const QString& folder, QString* error) cons
     const QDir root(folder);
     if (!makeFolder(root.filePath("dim"), error) || !makeFolder(root.filePath("bright"), error)) return false;
     for (int colour = 0; colour < kColours; ++colour) {
-        const QString name = QString::fromLatin1(kEnvelopeColours[size_t(colour)].word) + ".gif";
+        const QString name = QLatin1String(nimbo::kColorWords[size_t(colour)]) + ".gif";
         if (!GifWriter::write(m_envelopes[size_t(colour * kLevels)], root.filePath("dim/" + name), error) ||
             !GifWriter::write(m_envelopes[size_t(colour * kLevels + kLevels - 1)],
                               root.filePath("bright/" + name), error))

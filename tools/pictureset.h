@@ -6,6 +6,7 @@
 #include <QString>
 #include <vector>
 
+#include "state/tables.h"
 #include "tools/envelopeartist.h"
 
 namespace pictures {
@@ -14,8 +15,8 @@ namespace pictures {
 // the 63 envelopes (nine colours, seven glow levels), the basket and the icon.
 class PictureSet {
 public:
-    static constexpr int kColours = 9;
-    static constexpr int kLevels = 7;
+    static constexpr int kColours = nimbo::kColorCount;
+    static constexpr int kLevels = nimbo::kGlowLevelCount;
 
     PictureSet();
 

@@ -2,19 +2,27 @@
 #define UI_DESIGNPICTURES_H_
 
 #include <array>
+#include <cstddef>
 #include <string_view>
+
+#include "state/tables.h"
 
 namespace nimbo {
 
-// Resource paths of the pictures stored with the two windows' designs, in
-// colour-code order.
-constexpr std::array<std::string_view, 9> kDimEnvelopes = {
-    ":/ui/dim/blau.gif", ":/ui/dim/gelb.gif",   ":/ui/dim/gruen.gif", ":/ui/dim/hellblau.gif", ":/ui/dim/lila.gif",
-    ":/ui/dim/orange.gif", ":/ui/dim/rosa.gif", ":/ui/dim/rot.gif",   ":/ui/dim/weiss.gif"};
-constexpr std::array<std::string_view, 9> kBrightEnvelopes = {
-    ":/ui/bright/blau.gif",   ":/ui/bright/gelb.gif", ":/ui/bright/gruen.gif",
-    ":/ui/bright/hellblau.gif", ":/ui/bright/lila.gif", ":/ui/bright/orange.gif",
-    ":/ui/bright/rosa.gif",   ":/ui/bright/rot.gif",  ":/ui/bright/weiss.gif"};
+namespace design_detail {
+constexpr std::array<FixedName, kColorCount> envelopePaths(std::string_view folder) {
+    std::array<FixedName, kColorCount> paths{};
+    for (size_t k = 0; k < paths.size(); ++k) paths[k] = joinName(folder, kColorWords[k], ".gif");
+    return paths;
+}
+}  // namespace design_detail
+
+// Resource paths of the envelopes stored with the two windows' designs, in
+// colour-code order: ":/ui/dim/blau.gif" ... and ":/ui/bright/blau.gif" ...
+// (the build stores them under these names, see ui/CMakeLists.txt).
+inline constexpr std::array<FixedName, kColorCount> kDimEnvelopes = design_detail::envelopePaths(":/ui/dim/");
+inline constexpr std::array<FixedName, kColorCount> kBrightEnvelopes =
+    design_detail::envelopePaths(":/ui/bright/");
 constexpr std::string_view kBasketPicture = ":/ui/korb.jpg";
 constexpr std::string_view kWindowIcon = ":/ui/icon.ico";
 

@@ -10,18 +10,18 @@ namespace {
 
 using forms::Color;
 using forms::ControlKind;
-using forms::ControlSpec;
+using forms::ControlDesign;
 
 constexpr int kPitch = 1080;  // twips from one nimbo to the next
 constexpr Color kBlack = Color::fromRgb(0, 0, 0);
 constexpr Color kGround = Color::fromRgb(0, 64, 0);
 
 // Front to back: flame covers, ground, baskets, envelopes; within each array
-// item 8 lies in front.
+// the last item lies in front.
 constexpr auto buildControls() {
-    std::array<ControlSpec, 9 + 1 + 9 + 9> controls{};
+    std::array<ControlDesign, kNimboCount + 1 + kNimboCount + kNimboCount> controls{};
     size_t n = 0;
-    for (int i = 8; i >= 0; --i) {
+    for (int i = kNimboCount - 1; i >= 0; --i) {
         // fire(0) sits 24 twips further right than the pitch puts it.
         controls[n++] = {.kind = ControlKind::Shape, .name = "fire", .index = i,
                          .left = i == 0 ? 624 : 600 + kPitch * i, .top = 2280, .width = 180, .height = 180,
@@ -29,15 +29,15 @@ constexpr auto buildControls() {
     }
     controls[n++] = {.kind = ControlKind::Shape, .name = "Shape1",
                      .left = 0, .top = 2760, .width = 10452, .height = 612, .fillColor = kGround};
-    for (int i = 8; i >= 0; --i) {
+    for (int i = kNimboCount - 1; i >= 0; --i) {
         controls[n++] = {.kind = ControlKind::Image, .name = "korb", .index = i,
                          .left = 480 + kPitch * i, .top = 2280, .width = 480, .height = 456,
                          .picture = kBasketPicture};
     }
-    for (int i = 8; i >= 0; --i) {
+    for (int i = kNimboCount - 1; i >= 0; --i) {
         controls[n++] = {.kind = ControlKind::Image, .name = "Nimbo", .index = i,
                          .left = 120 + kPitch * i, .top = 120, .width = 1440, .height = 2208,
-                         .picture = kDimEnvelopes[static_cast<size_t>(i)]};
+                         .picture = kDimEnvelopes[static_cast<size_t>(i)].view()};
     }
     return controls;
 }

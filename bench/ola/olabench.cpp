@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/olareceiver.h"
+#include "host/input/olareceiver.h"
 #include "tests/ola/dmxsender.h"
 #include "tests/ola/oladsandbox.h"
 

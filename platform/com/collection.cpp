@@ -7,6 +7,7 @@
 #include "platform/com/object.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/com/variant.h"
+#include "platform/com/dispatchbuilder.h"
 
 namespace com {
 

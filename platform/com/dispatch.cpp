@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "platform/com/bstr.h"
+#include "platform/com/dispatchbuilder.h"
+#include "platform/com/runtimeerror.h"
 
 namespace com {
 namespace {

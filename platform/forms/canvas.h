@@ -19,6 +19,10 @@ class Control;
 // first time, posts one flush to itself, which hands the whole rectangle to
 // QWidget::update. A hidden canvas ignores invalidate() altogether, so
 // changing controls on a hidden window costs no allocation and no painting.
+// On a visible canvas the first invalidate() after a flush allocates the one
+// posted event (Qt's event queue owns and frees it), and the flush's update()
+// leaves the painting to Qt's next paint pass; every further invalidate()
+// before that flush only grows the rectangle. GUI thread only.
 class Canvas : public QWidget {
 public:
     // parent: the Qt parent, which owns the canvas; null for a window.

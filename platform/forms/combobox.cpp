@@ -13,7 +13,7 @@ constexpr int kErrInvalidArgument = 5;
 constexpr int kErrInvalidPropertyValue = 380;
 constexpr int kErrTextReadOnly = 383;
 
-QComboBox* makeBox(const ControlSpec& design, Canvas& container) {
+QComboBox* makeBox(const ControlDesign& design, Canvas& container) {
     auto* box = new QComboBox(&container);
     box->setEditable(design.style == ComboBox::kDropDownCombo);
     // Typing into a drop-down combo edits its text; it never adds entries.
@@ -24,7 +24,7 @@ QComboBox* makeBox(const ControlSpec& design, Canvas& container) {
 
 }  // namespace
 
-ComboBox::ComboBox(const ControlSpec& design, Canvas& container)
+ComboBox::ComboBox(const ControlDesign& design, Canvas& container)
     : WindowedControl(design, container, makeBox(design, container)), m_box(static_cast<QComboBox*>(widget())) {
     QObject::connect(m_box, &QComboBox::activated, [this](int) { raiseClick(); });
 }

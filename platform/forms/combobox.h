@@ -21,7 +21,7 @@ public:
     static constexpr int kDropDownCombo = 0;
     static constexpr int kDropDownList = 2;
 
-    ComboBox(const ControlSpec& design, Canvas& container);
+    ComboBox(const ControlDesign& design, Canvas& container);
 
     int style() const { return design().style; }
     bool sorted() const { return design().sorted; }

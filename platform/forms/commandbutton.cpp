@@ -7,7 +7,7 @@
 namespace forms {
 namespace {
 
-QPushButton* makeButton(const ControlSpec& design, Canvas& container) {
+QPushButton* makeButton(const ControlDesign& design, Canvas& container) {
     auto* button = new QPushButton(
         QString::fromUtf8(design.caption.data(), static_cast<qsizetype>(design.caption.size())), &container);
     // Outside a dialog a push button ignores Enter unless it is auto-default;
@@ -19,7 +19,7 @@ QPushButton* makeButton(const ControlSpec& design, Canvas& container) {
 
 }  // namespace
 
-CommandButton::CommandButton(const ControlSpec& design, Canvas& container)
+CommandButton::CommandButton(const ControlDesign& design, Canvas& container)
     : WindowedControl(design, container, makeButton(design, container)),
       m_button(static_cast<QPushButton*>(widget())) {
     QObject::connect(m_button, &QPushButton::clicked, [this] { raiseClick(); });

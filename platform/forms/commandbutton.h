@@ -17,7 +17,7 @@ class CommandButton : public WindowedControl {
 public:
     static constexpr ControlKind kKind = ControlKind::CommandButton;
 
-    CommandButton(const ControlSpec& design, Canvas& container);
+    CommandButton(const ControlDesign& design, Canvas& container);
 
     QString caption() const;
     void setCaption(const QString& caption);

@@ -6,7 +6,7 @@
 
 namespace forms {
 
-Control::Control(const ControlSpec& design, Canvas& container)
+Control::Control(const ControlDesign& design, Canvas& container)
     : m_spec(design),
       m_container(container),
       m_geometry(twipsToPixels(design.left, design.top, design.width, design.height)),

@@ -13,7 +13,7 @@ namespace forms {
 class Canvas;
 class ControlBinding;
 
-// One control of a loaded form, built from its ControlSpec at Load and
+// One control of a loaded form, built from its ControlDesign at Load and
 // destroyed at Unload. Windowless controls (Image, Shape, Label) are painted
 // by their container; windowed ones (ComboBox, CommandButton, PictureBox)
 // own a widget whose Qt parent is the container.
@@ -25,7 +25,7 @@ public:
 
     ControlKind kind() const { return m_spec.kind; }
     // The design of the control; part of the form's layout, which outlives it.
-    const ControlSpec& design() const { return m_spec; }
+    const ControlDesign& design() const { return m_spec; }
     int index() const { return m_spec.index; }
 
     bool visible() const { return m_visible; }
@@ -41,7 +41,7 @@ public:
 
 protected:
     // container: the canvas that paints or holds the control; it outlives the control.
-    Control(const ControlSpec& design, Canvas& container);
+    Control(const ControlDesign& design, Canvas& container);
 
     Canvas& container() const { return m_container; }
     // Changes the place or size, repainting the old and the new area.
@@ -54,7 +54,7 @@ protected:
 private:
     friend class Form;
 
-    const ControlSpec& m_spec;
+    const ControlDesign& m_spec;
     Canvas& m_container;
     QRect m_geometry;
     bool m_visible;

@@ -34,13 +34,13 @@ QString qString(std::string_view text) {
 // Layout position of the PictureBox called name, or -1.
 int containerPosition(const FormLayout& layout, std::string_view name) {
     for (size_t i = 0; i < layout.controls.size(); ++i) {
-        const ControlSpec& design = layout.controls[i];
+        const ControlDesign& design = layout.controls[i];
         if (design.kind == ControlKind::PictureBox && design.name == name) return static_cast<int>(i);
     }
     return -1;
 }
 
-std::unique_ptr<Control> makeControl(const ControlSpec& design, Canvas& container) {
+std::unique_ptr<Control> makeControl(const ControlDesign& design, Canvas& container) {
     switch (design.kind) {
         case ControlKind::Image:
             return std::make_unique<Image>(design, container);
@@ -64,7 +64,7 @@ Form::Form(const FormLayout& layout) : m_layout(layout), m_widget(std::make_uniq
     // A container must be a PictureBox of the same layout, and its chain
     // must end at the form.
     const auto& controls = m_layout.controls;
-    for (const ControlSpec& design : controls) {
+    for (const ControlDesign& design : controls) {
         std::string_view container = design.container;
         for (size_t depth = 0; !container.empty(); ++depth) {
             const int position = containerPosition(m_layout, container);
@@ -160,7 +160,7 @@ void Form::bind(ControlBinding& binding) {
     std::vector<int>& positions = binding.m_positions;
     bool found = false;
     for (size_t i = 0; i < m_layout.controls.size(); ++i) {
-        const ControlSpec& design = m_layout.controls[i];
+        const ControlDesign& design = m_layout.controls[i];
         if (design.name != binding.m_name) continue;
         found = true;
         if (design.kind != binding.m_kind)
@@ -218,14 +218,14 @@ void Form::buildControls() {
         m_controls.resize(specs.size());
         // Containers first, each after its own container, so every control
         // finds the surface it lives on.
-        const auto canvasOf = [&](const ControlSpec& design) -> Canvas& {
+        const auto canvasOf = [&](const ControlDesign& design) -> Canvas& {
             if (design.container.empty()) return *m_widget;
             const auto position = static_cast<size_t>(containerPosition(m_layout, design.container));
             return static_cast<PictureBox&>(*m_controls[position]).canvas();
         };
         const auto build = [&](size_t i, const auto& self) -> void {
             if (m_controls[i]) return;
-            const ControlSpec& design = specs[i];
+            const ControlDesign& design = specs[i];
             if (!design.container.empty())
                 self(static_cast<size_t>(containerPosition(m_layout, design.container)), self);
             m_controls[i] = makeControl(design, canvasOf(design));

@@ -4,7 +4,7 @@
 
 namespace forms {
 
-Image::Image(const ControlSpec& design, Canvas& container) : Control(design, container) {}
+Image::Image(const ControlDesign& design, Canvas& container) : Control(design, container) {}
 
 void Image::setPicture(const com::ComPtr<Picture>& picture) {
     if (picture == m_picture) return;

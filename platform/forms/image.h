@@ -15,7 +15,7 @@ class Image : public Control {
 public:
     static constexpr ControlKind kKind = ControlKind::Image;
 
-    Image(const ControlSpec& design, Canvas& container);
+    Image(const ControlDesign& design, Canvas& container);
 
     // The shown picture, shared with every other holder of it; empty when none.
     const com::ComPtr<Picture>& picture() const { return m_picture; }

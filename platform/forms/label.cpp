@@ -6,7 +6,7 @@
 
 namespace forms {
 
-Label::Label(const ControlSpec& design, Canvas& container)
+Label::Label(const ControlDesign& design, Canvas& container)
     : Control(design, container),
       m_caption(QString::fromUtf8(design.caption.data(), static_cast<qsizetype>(design.caption.size()))) {}
 

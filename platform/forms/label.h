@@ -13,7 +13,7 @@ class Label : public Control {
 public:
     static constexpr ControlKind kKind = ControlKind::Label;
 
-    Label(const ControlSpec& design, Canvas& container);
+    Label(const ControlDesign& design, Canvas& container);
 
     const QString& caption() const { return m_caption; }
     void setCaption(const QString& caption);

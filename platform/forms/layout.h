@@ -26,7 +26,9 @@ struct Color {
 constexpr int kNoIndex = -1;
 constexpr int kNoTabStop = -1;
 
-struct ControlSpec {
+// One control as it was designed: its kind, name and place, and the
+// properties it starts with at every Load.
+struct ControlDesign {
     ControlKind kind;
     std::string_view name;
     int index = kNoIndex;  // item of a control array, or kNoIndex for a single control
@@ -50,7 +52,7 @@ struct FormLayout {
     std::string_view icon = {};  // Qt resource path
     // Every control, in stacking order from FRONT to BACK: the toolkit paints
     // the last entry first. Within a container, only its children count.
-    std::span<const ControlSpec> controls;
+    std::span<const ControlDesign> controls;
 };
 
 }  // namespace forms

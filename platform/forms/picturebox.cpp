@@ -6,7 +6,7 @@
 namespace forms {
 namespace {
 
-Canvas* makeCanvas(const ControlSpec& design, Canvas& container) {
+Canvas* makeCanvas(const ControlDesign& design, Canvas& container) {
     auto* canvas = new Canvas(&container);
     canvas->setBackground(qColorOf(design.backColor));
     canvas->setBorder(PictureBox::kBorder);
@@ -16,7 +16,7 @@ Canvas* makeCanvas(const ControlSpec& design, Canvas& container) {
 
 }  // namespace
 
-PictureBox::PictureBox(const ControlSpec& design, Canvas& container)
+PictureBox::PictureBox(const ControlDesign& design, Canvas& container)
     : WindowedControl(design, container, makeCanvas(design, container)),
       m_canvas(static_cast<Canvas*>(widget())) {}
 

@@ -13,7 +13,7 @@ public:
     static constexpr ControlKind kKind = ControlKind::PictureBox;
     static constexpr int kBorder = 2;
 
-    PictureBox(const ControlSpec& design, Canvas& container);
+    PictureBox(const ControlDesign& design, Canvas& container);
     ~PictureBox() override;
 
     // The surface its children live on; owned by the container of the box.

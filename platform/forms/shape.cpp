@@ -6,7 +6,7 @@
 
 namespace forms {
 
-Shape::Shape(const ControlSpec& design, Canvas& container)
+Shape::Shape(const ControlDesign& design, Canvas& container)
     : Control(design, container), m_fill(qColorOf(design.fillColor)) {}
 
 void Shape::setFillColor(const QColor& color) {

@@ -13,7 +13,7 @@ class Shape : public Control {
 public:
     static constexpr ControlKind kKind = ControlKind::Shape;
 
-    Shape(const ControlSpec& design, Canvas& container);
+    Shape(const ControlDesign& design, Canvas& container);
 
     QColor fillColor() const { return m_fill; }
     void setFillColor(const QColor& color);

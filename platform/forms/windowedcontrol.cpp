@@ -6,7 +6,7 @@
 
 namespace forms {
 
-WindowedControl::WindowedControl(const ControlSpec& design, Canvas& container, QWidget* widget)
+WindowedControl::WindowedControl(const ControlDesign& design, Canvas& container, QWidget* widget)
     : Control(design, container), m_widget(widget) {
     m_widget->setGeometry(geometry().translated(container.origin()));
     m_widget->setVisible(design.visible);

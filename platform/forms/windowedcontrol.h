@@ -16,7 +16,7 @@ public:
 
 protected:
     // widget: made with the container as its Qt parent, which owns it.
-    WindowedControl(const ControlSpec& design, Canvas& container, QWidget* widget);
+    WindowedControl(const ControlDesign& design, Canvas& container, QWidget* widget);
 
 private:
     QWidget* m_widget;

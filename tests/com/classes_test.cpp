@@ -7,7 +7,7 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/classtable.h"
-#include "platform/com/dispatch.h"
+#include "platform/com/dispatchbuilder.h"
 #include "platform/com/registry.h"
 #include "platform/com/server.h"
 #include "tests/com/testserver.h"

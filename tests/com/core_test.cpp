@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/com/bstr.h"
-#include "platform/com/dispatch.h"
+#include "platform/com/dispatchbuilder.h"
 #include "platform/com/object.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/com/variant.h"

@@ -1,4 +1,4 @@
-#include "platform/com/dispatch.h"
+#include "platform/com/dispatchbuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "platform/com/collection.h"
 #include "platform/com/object.h"
 #include "platform/com/variant.h"
+#include "platform/com/runtimeerror.h"
 
 namespace {
 

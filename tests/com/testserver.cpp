@@ -1,7 +1,7 @@
 #include "tests/com/testserver.h"
 
 #include "platform/com/classfactory.h"
-#include "platform/com/dispatch.h"
+#include "platform/com/dispatchbuilder.h"
 #include "platform/com/exports.h"
 #include "platform/com/registry.h"
 #include "platform/com/server.h"

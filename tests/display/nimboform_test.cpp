@@ -3,11 +3,7 @@
 
 #include <gtest/gtest.h>
 
-// clang-format off
-// Before any Qt header: Qt defines "slots" as a macro, which the dispatch
-// templates use as a variable name.
 #include "platform/com/dispatch.h"
-// clang-format on
 
 #include <QWidget>
 #include <climits>

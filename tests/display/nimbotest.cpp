@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "config/nimboconf.h"
+#include "dialog/nimboconf.h"
 #include "display/nimboform.h"
 
 namespace nimbotest {

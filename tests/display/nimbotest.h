@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "config/nimbocode.h"
+#include "state/nimbocode.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/picture.h"

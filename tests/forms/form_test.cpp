@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-// clang-format off
-// Before any Qt header: Qt defines "slots" as a macro, which the dispatch
-// templates use as a variable name.
-#include "platform/com/dispatch.h"
-// clang-format on
+#include "platform/com/dispatchbuilder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,7 +26,7 @@ namespace {
 
 using forms::Color;
 using forms::ControlKind;
-using forms::ControlSpec;
+using forms::ControlDesign;
 
 constexpr int px(int pixels) {
     return pixels * forms::kDesignTwipsPerPixel;
@@ -42,7 +38,7 @@ constexpr Color kYellow = Color::fromRgb(255, 255, 0);
 constexpr Color kGrey = Color::fromRgb(200, 200, 200);
 
 // Front to back. Pictures are given in code; Pics(1) has a design picture.
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {.kind = ControlKind::CommandButton,
      .name = "Second",
      .left = px(60),

@@ -13,9 +13,9 @@
 namespace {
 
 using forms::ControlKind;
-using forms::ControlSpec;
+using forms::ControlDesign;
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {.kind = ControlKind::Shape,
      .name = "fire",
      .index = 0,

@@ -1,4 +1,4 @@
-#include "host/showfile.h"
+#include "host/input/showfile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/showplayer.h"
+#include "host/input/showplayer.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,9 @@ struct Log {
 Log run(std::vector<ShowEvent> events, PlayerOptions options) {
     ShowPlayer player(std::move(events), options);
     Log log;
-    player.onEvent = [&](const ShowEvent&) { log.entries.push_back({'e', player.showTimeMs()}); };
-    player.onFrame = [&](int64_t t) { log.entries.push_back({'f', t}); };
+    QObject::connect(&player, &ShowPlayer::messageDue,
+                     [&](const HostMessage&) { log.entries.push_back({'e', player.showTimeMs()}); });
+    QObject::connect(&player, &ShowPlayer::frameDue, [&](qint64 t) { log.entries.push_back({'f', t}); });
     QEventLoop loop;
     QObject::connect(&player, &ShowPlayer::finished, &loop, &QEventLoop::quit);
     player.start();

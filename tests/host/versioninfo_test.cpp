@@ -1,4 +1,4 @@
-#include "host/versioninfo.h"
+#include "host/session/versioninfo.h"
 
 #include <gtest/gtest.h>
 

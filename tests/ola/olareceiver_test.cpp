@@ -1,7 +1,7 @@
 // OlaReceiver against an olad of the test's own on loopback: what reaches the
 // GUI thread, status texts, reconnection and stopping.
 
-#include "host/olareceiver.h"
+#include "host/input/olareceiver.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

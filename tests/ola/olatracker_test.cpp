@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "host/olachanneltracker.h"
-#include "host/olalink.h"
+#include "host/input/olachanneltracker.h"
+#include "host/input/olalink.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The host's creatable classes, as plug-ins create them.
 
-#include "host/hostclasses.h"
+#include "host/session/hostclasses.h"
 
-#include "host/vexopluginhelper.h"
+#include "host/session/vexopluginhelper.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classtable.h"
 #include "platform/com/variant.h"

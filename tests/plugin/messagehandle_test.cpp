@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "platform/com/variant.h"
-#include "plugin/clsvexoplugin.h"
+#include "platform/com/runtimeerror.h"
 #include "tests/plugin/pluginfixture.h"
 
 namespace plugintest {

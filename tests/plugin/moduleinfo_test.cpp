@@ -1,11 +1,10 @@
 // The module information the plug-in gives the host.
 
-#include "host/vexomoduleinfo.h"
+#include "host/session/vexomoduleinfo.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/classtable.h"
 #include "platform/com/variant.h"
-#include "plugin/clsvexoplugin.h"
 #include "tests/plugin/pluginfixture.h"
 
 namespace plugintest {

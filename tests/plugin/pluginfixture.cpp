@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "host/hostclasses.h"
+#include "host/session/hostclasses.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/registry.h"
 #include "platform/forms/formwindow.h"
@@ -22,7 +22,7 @@ const QString kBuiltImages = QStringLiteral(NIMBO_IMAGES_DIR);
 // The place in pixels of item index of a control array of the display
 // window, as its layout puts it.
 QRect placeOf(std::string_view name, int index) {
-    for (const forms::ControlSpec& design : nimbo::nimboFormLayout().controls)
+    for (const forms::ControlDesign& design : nimbo::nimboFormLayout().controls)
         if (design.name == name && design.index == index)
             return forms::twipsToPixels(design.left, design.top, design.width, design.height);
     ADD_FAILURE() << "the display window has no " << name << "(" << index << ")";
@@ -48,7 +48,7 @@ PluginCopy::PluginCopy(const QStringList& omit) {
 
 com::ComPtr<vexo::IVexoPlugin> PluginCopy::create() {
     com::ComPtr<com::IClassFactory> factory;
-    EXPECT_EQ(m_server->getClassObject(nimbo::CLSID_clsVexoPlugIn, com::uuidof<com::IClassFactory>(),
+    EXPECT_EQ(m_server->getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
                                        factory.putVoid()),
               com::S_OK);
     com::ComPtr<vexo::IVexoPlugin> plugin;

@@ -1,10 +1,7 @@
 #ifndef TESTS_PLUGIN_PLUGINFIXTURE_H_
 #define TESTS_PLUGIN_PLUGINFIXTURE_H_
 
-// clang-format off
-// Before any Qt header: Qt defines "slots" as a macro.
 #include "platform/com/dispatch.h"
-// clang-format on
 
 #include <gtest/gtest.h>
 
@@ -17,20 +14,37 @@
 #include <string_view>
 
 #include "platform/com/comptr.h"
+#include "platform/com/guid.h"
 #include "platform/com/server.h"
-#include "plugin/nimbotypelib.h"
-#include "plugin/vexotypelib.h"
+#include "vexo/vexotypelib.h"
 
 namespace plugintest {
+
+// The plug-in's identity as its type library publishes it to clients. Hosts
+// keep these in their registries, so the tests state them for themselves: a
+// changed GUID is a fault, not something to follow.
+constexpr com::CLSID kPluginClsid = com::makeGuid("2a3648be-24be-49a3-b4e4-cf2ea5a4ae92");
+constexpr com::GUID kPluginLibid = com::makeGuid("6624892d-5e1a-48ce-83eb-409766e22054");
+
+// The plug-in's default interface, declared as a client declares it from the
+// plug-in's type library: IDispatch and the read-only PluginName.
+struct _clsVexoPlugIn : com::IDispatch {
+    static constexpr com::IID iid = com::makeGuid("bf18918e-18c1-4e97-8ee0-9bca0feb34d1");
+    virtual com::HRESULT get_PluginName(com::BSTR* result) = 0;
+
+protected:
+    ~_clsVexoPlugIn() = default;
+};
+
+// The picture-file word of each nimbo's default colour, nimbo 0 first.
+constexpr const char* kDefaultColorWords[9] = {"blau",   "gelb", "gruen", "hellblau", "lila",
+                                               "orange", "rosa", "rot",   "weiss"};
 
 // A private copy of the built Nimbolux.so with an images/ folder beside it,
 // loaded by path. Each copy is a separate file, so it is loaded as a library
 // of its own with fresh plug-in state: no window, no dialog, no helper. The
 // copies stay loaded until the process ends (their windows are released by
 // forms::shutdown() at the end of the test run).
-// The picture-file word of each nimbo's default colour, nimbo 0 first.
-constexpr const char* kDefaultColorWords[9] = {"blau",   "gelb", "gruen", "hellblau", "lila",
-                                               "orange", "rosa", "rot",   "weiss"};
 
 class PluginCopy {
 public:

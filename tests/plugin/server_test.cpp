@@ -1,7 +1,7 @@
 // Nimbolux.so as an in-process server: its exports, its registration and the
 // version block in the file.
 
-#include "host/versioninfo.h"
+#include "host/session/versioninfo.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/classtable.h"
@@ -23,7 +23,7 @@ TEST_F(PluginTest, ServerUnloadsOnlyWhenNothingOfItIsInUse) {
     com::ComPtr<com::IClassFactory> factory;
     EXPECT_EQ(server.getClassObject(com::IID{}, com::uuidof<com::IClassFactory>(), factory.putVoid()),
               com::CLASS_E_CLASSNOTAVAILABLE);
-    ASSERT_EQ(server.getClassObject(nimbo::CLSID_clsVexoPlugIn, com::uuidof<com::IClassFactory>(),
+    ASSERT_EQ(server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
                                     factory.putVoid()),
               com::S_OK);
     EXPECT_EQ(server.canUnloadNow(), com::S_FALSE) << "a class object is alive";
@@ -31,7 +31,7 @@ TEST_F(PluginTest, ServerUnloadsOnlyWhenNothingOfItIsInUse) {
     com::ComPtr<com::IUnknown> object;
     EXPECT_EQ(factory->CreateInstance(factory.get(), com::uuidof<com::IUnknown>(), object.putVoid()),
               com::CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(factory->CreateInstance(nullptr, com::uuidof<nimbo::_clsVexoPlugIn>(), object.putVoid()),
+    EXPECT_EQ(factory->CreateInstance(nullptr, com::uuidof<_clsVexoPlugIn>(), object.putVoid()),
               com::S_OK);
     EXPECT_TRUE(object);
     object = nullptr;
@@ -39,7 +39,7 @@ TEST_F(PluginTest, ServerUnloadsOnlyWhenNothingOfItIsInUse) {
     EXPECT_EQ(factory->LockServer(1), com::S_OK);
     factory = nullptr;
     EXPECT_EQ(server.canUnloadNow(), com::S_FALSE) << "the server is locked";
-    ASSERT_EQ(server.getClassObject(nimbo::CLSID_clsVexoPlugIn, com::uuidof<com::IClassFactory>(),
+    ASSERT_EQ(server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
                                     factory.putVoid()),
               com::S_OK);
     EXPECT_EQ(factory->LockServer(0), com::S_OK);
@@ -55,8 +55,8 @@ TEST_F(PluginTest, RegistrationRoundTrip) {
     m_plugin = nullptr;
     com::Registry& registry = com::registry();
     registry.setValue("Other\\Key", "", "kept");
-    const std::string clsid = com::formatGuid(nimbo::CLSID_clsVexoPlugIn);
-    const std::string libid = com::formatGuid(nimbo::LIBID_Nimbo);
+    const std::string clsid = com::formatGuid(kPluginClsid);
+    const std::string libid = com::formatGuid(kPluginLibid);
 
     com::ComPtr<vexo::IVexoPlugin> byProgId;
     EXPECT_EQ(com::createInstanceByProgId("Nimbo.clsVexoPlugIn", com::uuidof<vexo::IVexoPlugin>(),

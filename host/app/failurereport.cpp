@@ -1,0 +1,28 @@
+#include "host/app/failurereport.h"
+
+#include "host/app/console.h"
+
+namespace vexohost {
+
+bool FailureReport::report(const QString& text) {
+    const QString why = text.section(QStringLiteral(": "), 1);
+    if (!m_last.isEmpty() && why == m_last) {
+        ++m_repeats;
+        return false;
+    }
+    flush();
+    m_last = why;
+    printLine(stderr, text);
+    return true;
+}
+
+void FailureReport::flush() {
+    if (m_repeats > 0)
+        printLine(stderr, QStringLiteral("  (the same failure %1 more time%2)")
+                              .arg(m_repeats)
+                              .arg(m_repeats == 1 ? "" : "s"));
+    m_repeats = 0;
+    m_last.clear();
+}
+
+}  // namespace vexohost

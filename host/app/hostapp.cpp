@@ -1,0 +1,306 @@
+#include "host/app/hostapp.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "host/app/console.h"
+#include "host/app/faderwindow.h"
+#include "host/app/gifrecorder.h"
+#include "host/app/mainwindow.h"
+#include "host/app/snapshot.h"
+#include "host/input/demoshow.h"
+#include "host/input/olareceiver.h"
+#include "host/input/showplayer.h"
+#include "host/input/stdinreader.h"
+#include "host/session/moduleinfotext.h"
+#include "platform/forms/formwindow.h"
+
+namespace vexohost {
+namespace {
+
+// The default plug-in: beside the host program in a build, or in the
+// library folder of an installation.
+QString defaultPluginPath() {
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString candidates[] = {dir + QStringLiteral("/Nimbolux.so"),
+                                  dir + QStringLiteral("/../lib/nimbo-lux/Nimbolux.so")};
+    for (const QString& path : candidates)
+        if (QFileInfo::exists(path)) return QDir::cleanPath(path);
+    return QDir::cleanPath(candidates[0]);
+}
+
+QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+
+}  // namespace
+
+HostApp::HostApp(HostOptions options, QObject* parent) : QObject(parent), m_options(std::move(options)) {
+    if (m_options.headless) {
+        // Headless the demo runs once at full speed and leaves a picture and a film of it.
+        m_options.loop = false;
+        if (m_options.input == InputKind::Demo && m_options.snapshotPath.isEmpty() &&
+            m_options.recordPath.isEmpty()) {
+            m_options.fast = true;
+            m_options.snapshotPath = QStringLiteral("nimbos.png");
+            m_options.recordPath = QStringLiteral("nimbos.gif");
+        }
+    }
+}
+
+HostApp::~HostApp() { m_session.close(); }
+
+int HostApp::start() {
+    if (const int status = loadPlugin(); status != kExitOk) return status;
+    for (const QString& line : moduleInfoText(m_session, m_options.info)) printLine(stdout, line);
+    if (m_options.info) return kExitOk;
+    showWindows();
+    return startInput();
+}
+
+int HostApp::loadPlugin() {
+    const QString path = m_options.pluginPath.isEmpty() ? defaultPluginPath() : m_options.pluginPath;
+    if (!QFileInfo::exists(path)) {
+        printError(QStringLiteral("plug-in file not found: %1").arg(path));
+        return kExitPluginMissing;
+    }
+    if (!m_session.open(path)) {
+        printError(m_session.error());
+        return kExitPluginFailed;
+    }
+    if (!m_session.readModuleInfo()) {
+        printError(m_session.error());
+        return kExitModuleInfo;
+    }
+    return kExitOk;
+}
+
+void HostApp::showWindows() {
+    auto configure = [this] {
+        const com::HRESULT status = m_session.configure();
+        if (com::FAILED(status)) reportFailure(QStringLiteral("Configure: ") + describeFailure(status));
+    };
+    if (!m_options.headless) {
+        m_mainWindow = std::make_unique<MainWindow>();
+        const ModuleDescription& m = m_session.module();
+        m_mainWindow->setPluginName(QString::fromStdString(m.displayName), QString::fromStdString(m.description));
+        connect(m_mainWindow.get(), &MainWindow::configureRequested, this, configure);
+        connect(m_mainWindow.get(), &MainWindow::showDisplayRequested, this, [this] {
+            if (auto* window = m_session.toolWindow()) window->Show();
+        });
+        connect(m_mainWindow.get(), &MainWindow::fadersRequested, this, [this] {
+            FaderWindow& faders = faderWindow();
+            faders.show();
+            faders.raise();
+        });
+        connect(m_mainWindow.get(), &MainWindow::quitRequested, this, &HostApp::done);
+        m_mainWindow->show();
+    }
+    // The module asks for its tool window at start; headless it is shown offscreen.
+    if (m_session.module().showToolWindowAtStart && m_session.toolWindow()) {
+        const com::HRESULT status = m_session.toolWindow()->Show();
+        if (com::FAILED(status)) reportFailure(QStringLiteral("showing the tool window: ") + describeFailure(status));
+    }
+    if (m_options.configure) configure();
+}
+
+FaderWindow& HostApp::faderWindow() {
+    if (!m_faders) {
+        m_faders = std::make_unique<FaderWindow>();
+        connect(m_faders.get(), &FaderWindow::messageDue, this, &HostApp::deliver);
+    }
+    return *m_faders;
+}
+
+int HostApp::startInput() {
+    switch (m_options.input) {
+        case InputKind::Demo:
+        case InputKind::Play:
+            return startShow();
+        case InputKind::Stdin:
+            m_stdin = std::make_unique<StdinReader>(STDIN_FILENO);
+            connect(m_stdin.get(), &StdinReader::messageDue, this, &HostApp::deliver);
+            connect(m_stdin.get(), &StdinReader::lineError, this, [](const QString& text) { printLine(stderr, text); });
+            connect(m_stdin.get(), &StdinReader::finished, this, &HostApp::endInput);
+            m_stdin->start();
+            break;
+        case InputKind::Faders: {
+            FaderWindow& faders = faderWindow();
+            if (!m_options.headless) faders.show();
+            break;
+        }
+        case InputKind::Ola:
+            if (const int status = startOla(); status != kExitOk) return status;
+            break;
+    }
+
+    // A live input runs until it ends or the duration is over.
+    if (m_options.durationSeconds) {
+        m_durationTimer = new QTimer(this);
+        m_durationTimer->setSingleShot(true);
+        connect(m_durationTimer, &QTimer::timeout, this, &HostApp::endInput);
+        m_durationTimer->start(int(std::min(*m_options.durationSeconds * 1000.0, 2.0e9)));
+    }
+    if (!m_options.recordPath.isEmpty())
+        printError(QStringLiteral("--record needs a show (--demo or --play); ignored"));
+    return kExitOk;
+}
+
+int HostApp::startShow() {
+    std::vector<ShowEvent> events;
+    if (m_options.input == InputKind::Demo) {
+        events = demoShow();
+    } else {
+        ShowOptions showOptions;
+        showOptions.universe = m_options.universe;
+        Show show = loadShow(m_options.showFile.toStdString(), showOptions);
+        if (show.error) {
+            printError(QString::fromStdString(show.error->toString()));
+            return kExitShowFile;
+        }
+        if (show.fromOlaRecorder)
+            printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(show.universe));
+        events = std::move(show.events);
+    }
+
+    PlayerOptions playerOptions;
+    playerOptions.speed = m_options.speed;
+    playerOptions.fast = m_options.fast;
+    playerOptions.loop = m_options.loop && m_options.input == InputKind::Demo && !m_options.durationSeconds;
+    if (m_options.durationSeconds) playerOptions.durationMs = int64_t(*m_options.durationSeconds * 1000.0);
+    if (!m_options.recordPath.isEmpty()) {
+        playerOptions.loop = false;
+        playerOptions.framesPerSecond = m_options.fps;
+        QWidget* widget = m_session.toolWidget();
+        if (!widget) {
+            printError(QStringLiteral("the plug-in has no tool window to record"));
+            return kExitFailure;
+        }
+        m_recorder = std::make_unique<GifRecorder>();
+        if (!m_recorder->open(m_options.recordPath, widget->width(), widget->height())) {
+            printError(QStringLiteral("cannot record: ") + m_recorder->error());
+            return kExitFailure;
+        }
+    }
+    m_player = std::make_unique<ShowPlayer>(std::move(events), playerOptions);
+    connect(m_player.get(), &ShowPlayer::messageDue, this, &HostApp::deliver);
+    if (m_recorder) connect(m_player.get(), &ShowPlayer::frameDue, this, &HostApp::captureFrame);
+    connect(m_player.get(), &ShowPlayer::finished, this, &HostApp::endInput, Qt::QueuedConnection);
+    m_player->start();
+    return kExitOk;
+}
+
+int HostApp::startOla() {
+    m_ola = std::make_unique<OlaReceiver>();
+    m_ola->setServer(m_options.olaHost, m_options.olaPort);
+    connect(m_ola.get(), &OlaReceiver::messageDue, this, &HostApp::deliver);
+    connect(m_ola.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
+        printLine(stdout, QStringLiteral("olad: ") + text);
+        showStatus(text);
+    });
+    if (!m_ola->start(m_options.universe.value_or(1))) {
+        printError(m_ola->status());
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+void HostApp::deliver(const HostMessage& message) {
+    HostMessage sent = message;
+    if (message.msg == vexo::kMsgChannelValue && m_options.base != 1) {
+        // Input channel `base` arrives as channel 1.
+        const int64_t shifted = int64_t(message.arg1) - m_options.base + 1;
+        if (shifted < std::numeric_limits<int32_t>::min() || shifted > std::numeric_limits<int32_t>::max()) return;
+        sent.arg1 = int32_t(shifted);
+    }
+    com::HRESULT status = com::S_OK;
+    if (!m_session.deliver(sent.msg, sent.arg1, sent.arg2, &status)) {
+        ++m_skipped;
+        return;
+    }
+    ++m_passed;
+    if (com::SUCCEEDED(status)) return;
+    ++m_failures;
+    const QString what = sent.msg == vexo::kMsgChannelValue
+                             ? QStringLiteral("channel %1 = %2").arg(sent.arg1).arg(sent.arg2)
+                             : QStringLiteral("message %1 (%2, %3)").arg(sent.msg).arg(sent.arg1).arg(sent.arg2);
+    reportFailure(what + QStringLiteral(": ") + describeFailure(status));
+}
+
+void HostApp::reportFailure(const QString& text) {
+    if (m_failureReport.report(text)) showStatus(text);
+}
+
+void HostApp::showStatus(const QString& text) {
+    if (m_mainWindow) m_mainWindow->setStatus(text);
+}
+
+void HostApp::captureFrame() {
+    if (!m_recorder) return;
+    if (!m_recorder->addFrame(renderWindow(m_session.toolWidget()), 1000 / m_options.fps)) {
+        printError(QStringLiteral("recording failed: ") + m_recorder->error());
+        m_recorder.reset();
+        m_status = kExitFailure;
+        return;
+    }
+    if (m_player && m_player->lengthMs() > 0) {
+        const int64_t total =
+            m_options.durationSeconds ? int64_t(*m_options.durationSeconds * 1000) : m_player->lengthMs();
+        m_progress.show(m_player->showTimeMs(), total);
+    }
+}
+
+void HostApp::endInput() {
+    if (m_ended) return;
+    // A show that ends in a window leaves the windows open; headless, or with
+    // outputs to write or a duration, the run is over.
+    const bool over = m_options.headless || m_options.durationSeconds || !m_options.snapshotPath.isEmpty() ||
+                      !m_options.recordPath.isEmpty() || m_options.input == InputKind::Stdin;
+    if (!over) return;
+    m_ended = true;
+    Q_EMIT done();
+}
+
+void HostApp::writeSnapshot() {
+    const QImage image = renderWindow(m_session.toolWidget());
+    if (image.isNull() || !image.save(m_options.snapshotPath, "PNG")) {
+        printError(QStringLiteral("cannot write the snapshot %1").arg(m_options.snapshotPath));
+        m_status = kExitFailure;
+        return;
+    }
+    printLine(stdout, QStringLiteral("wrote the display window to %1").arg(absolute(m_options.snapshotPath)));
+}
+
+int HostApp::finish() {
+    if (m_player) m_player->stop();
+    if (m_ola) m_ola->stop();
+    m_failureReport.flush();
+    if (m_recorder) {
+        m_progress.end();
+        if (m_recorder->close()) {
+            printLine(stdout, QStringLiteral("wrote %1 frames to %2")
+                                  .arg(m_recorder->frameCount())
+                                  .arg(absolute(m_options.recordPath)));
+        } else {
+            printError(QStringLiteral("writing %1 failed: %2").arg(m_options.recordPath, m_recorder->error()));
+            m_status = kExitFailure;
+        }
+        m_recorder.reset();
+    }
+    if (!m_options.snapshotPath.isEmpty()) writeSnapshot();
+    printLine(stdout, QStringLiteral("%1 messages passed to the plug-in, %2 not wanted, %3 failed")
+                          .arg(m_passed)
+                          .arg(m_skipped)
+                          .arg(m_failures));
+    m_session.close();
+    return m_status;
+}
+
+}  // namespace vexohost

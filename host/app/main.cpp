@@ -1,0 +1,53 @@
+#include <QApplication>
+#include <cstdio>
+
+#include "host/app/console.h"
+#include "host/app/hostapp.h"
+#include "host/session/hostclasses.h"
+#include "platform/com/registry.h"
+#include "platform/forms/shutdown.h"
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const vexohost::ParsedOptions parsed = vexohost::parseHostOptions(arguments);
+    if (!parsed.error.isEmpty()) {
+        vexohost::printError(parsed.error);
+        return vexohost::kExitUsage;
+    }
+    if (parsed.help) {
+        std::fputs(parsed.helpText.toLocal8Bit().constData(), stdout);
+        return vexohost::kExitOk;
+    }
+
+    vexohost::HostOptions options = parsed.options;
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (options.info || noDisplay || qgetenv("QT_QPA_PLATFORM") == "offscreen") options.headless = true;
+    if (options.headless) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    // Qt takes some options of its own from the command line (-plugin among
+    // them); ours are parsed already, so Qt gets the program name only.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(vexohost::kHostTitle));
+    // Closing the display window unloads it; only Quit ends the host.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!options.registryPath.isEmpty()) com::registry().setLocation(options.registryPath.toStdString());
+
+    int status = vexohost::kExitOk;
+    {
+        vexohost::HostApp host(options);
+        // exit(), not quit(): quit() would first close every window, which
+        // unloads the plug-in's display before its snapshot is taken.
+        QObject::connect(
+            &host, &vexohost::HostApp::done, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        status = host.start();
+        if (status == vexohost::kExitOk && !options.info) {
+            app.exec();
+            status = host.finish();
+        }
+    }
+    // The plug-in's windows go before the application object does.
+    forms::shutdown();
+    return status;
+}

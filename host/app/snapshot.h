@@ -1,0 +1,16 @@
+#ifndef HOST_APP_SNAPSHOT_H_
+#define HOST_APP_SNAPSHOT_H_
+
+#include <QImage>
+
+class QWidget;
+
+namespace vexohost {
+
+// The window as it looks now, rendered offscreen at its own size on black;
+// a null image for no window. widget: not owned. GUI thread.
+QImage renderWindow(QWidget* widget);
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_SNAPSHOT_H_

@@ -1,0 +1,124 @@
+#include "host/input/olareceiver.h"
+
+#include <QMetaMethod>
+#include <QMetaObject>
+
+namespace vexohost {
+namespace {
+
+// How often the GUI thread looks whether frames stopped coming.
+constexpr int kNoDataCheckMs = 250;
+
+}  // namespace
+
+OlaReceiver::OlaReceiver(QObject* parent) : QObject(parent) {
+    m_noDataCheck.setInterval(kNoDataCheckMs);
+    connect(&m_noDataCheck, &QTimer::timeout, this, &OlaReceiver::checkNoData);
+}
+
+OlaReceiver::~OlaReceiver() {
+    // Join the thread before the members its callbacks reach go away.
+    m_link.reset();
+}
+
+void OlaReceiver::setServer(const QString& host, quint16 port) {
+    m_options.host = host.toStdString();
+    m_options.port = port;
+}
+
+void OlaReceiver::setRetry(int firstMs, int maxMs) {
+    m_options.firstRetryMs = firstMs;
+    m_options.maxRetryMs = maxMs;
+}
+
+uint64_t OlaReceiver::framesArrived() const {
+    return m_link ? m_link->framesArrived() : 0;
+}
+
+bool OlaReceiver::start(unsigned universe) {
+    stop();
+    if (!OlaLink::parseHost(m_options.host, nullptr)) {
+        setStatus(QStringLiteral("olad address not valid: %1").arg(serverHost()));
+        return false;
+    }
+    m_universe = universe;
+    m_receiving = m_noData = false;
+    m_tracker.reset();
+    m_framesTaken = 0;
+    const uint64_t run = ++m_run;
+    // The callbacks run on the link's thread and only post to this object;
+    // Qt drops the posts if this object is gone by then.
+    m_link = std::make_unique<OlaLink>(
+        m_options, universe,
+        [this, run] {
+            QMetaObject::invokeMethod(
+                this,
+                [this, run] {
+                    if (run == m_run) takeFrame();
+                },
+                Qt::QueuedConnection);
+        },
+        [this, run](bool receiving, const std::string& text) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, run, receiving, text = QString::fromStdString(text)] {
+                    linkStatus(run, receiving, text);
+                },
+                Qt::QueuedConnection);
+        });
+    m_sinceFrame.start();
+    m_noDataCheck.start();
+    return true;
+}
+
+void OlaReceiver::stop() {
+    if (!m_link) return;
+    m_link.reset();
+    ++m_run;  // what the thread posted before it ended is of no interest now
+    m_noDataCheck.stop();
+    m_receiving = m_noData = false;
+    setStatus(QStringLiteral("stopped"));
+}
+
+void OlaReceiver::takeFrame() {
+    if (!m_link || !m_link->takeFrame(m_frame)) return;
+    ++m_framesTaken;
+    m_sinceFrame.start();
+    if (!m_receiving || m_noData) {
+        m_receiving = true;
+        m_noData = false;
+        setStatus(receivingText());
+    }
+    const ChannelChanges& changes = m_tracker.apply(m_frame.slotValues.data(), m_frame.size);
+    if (changes.empty()) return;
+    Q_EMIT channelsChanged(changes);
+    // The same changes as the host messages they become.
+    if (isSignalConnected(QMetaMethod::fromSignal(&OlaReceiver::messageDue)))
+        for (const auto& [channel, value] : changes) Q_EMIT messageDue(HostMessage::channelValue(channel, value));
+}
+
+void OlaReceiver::linkStatus(uint64_t run, bool receiving, const QString& text) {
+    if (run != m_run) return;
+    m_receiving = receiving;
+    m_noData = false;
+    m_sinceFrame.start();
+    setStatus(text);
+}
+
+void OlaReceiver::checkNoData() {
+    if (!m_receiving || m_noData || m_sinceFrame.elapsed() < m_noDataMs) return;
+    m_noData = true;
+    setStatus(QStringLiteral("universe %1: no data").arg(m_universe));
+}
+
+void OlaReceiver::setStatus(const QString& text) {
+    if (text == m_status) return;
+    m_status = text;
+    Q_EMIT statusChanged(text);
+}
+
+QString OlaReceiver::receivingText() const {
+    return QStringLiteral("receiving universe %1").arg(m_universe);
+}
+
+}  // namespace vexohost

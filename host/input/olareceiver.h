@@ -1,0 +1,98 @@
+#ifndef HOST_INPUT_OLARECEIVER_H_
+#define HOST_INPUT_OLARECEIVER_H_
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+#include "host/input/hostmessage.h"
+#include "host/input/olachanneltracker.h"
+#include "host/input/olalink.h"
+
+namespace vexohost {
+
+// Live channel values from one universe of olad, for the GUI thread.
+//
+// The connection runs on a thread of its own (OlaLink). Frames come over
+// through a single "latest frame" slot: the link posts one queued call when
+// the slot fills, and a frame that arrives before the GUI took the previous
+// one replaces it, so a busy GUI skips frames instead of queueing them. Here
+// each frame is compared with the values seen so far and the channels that
+// changed are emitted in one list.
+//
+// Status texts (statusChanged) tell people what is going on:
+//   "olad not running on 127.0.0.1:9010, retrying in 2 s"
+//   "receiving universe 1"
+//   "universe 1: no data"            (no frame for noDataMs; the next frame clears it)
+//   "lost connection to olad on 127.0.0.1:9010"
+//   "stopped"
+class OlaReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    explicit OlaReceiver(QObject* parent = nullptr);
+    ~OlaReceiver() override;  // stop()
+
+    // Where olad listens; used by the next start(). The host is an IPv4
+    // address or "localhost".
+    void setServer(const QString& host, quint16 port);
+    QString serverHost() const { return QString::fromStdString(m_options.host); }
+    quint16 serverPort() const { return m_options.port; }
+    // Pause after the first failed connection, doubled up to maxMs.
+    void setRetry(int firstMs, int maxMs);
+    void setNoDataTimeout(int ms) { m_noDataMs = ms; }
+
+    // Starts receiving `universe` (stopping a running one first). Every
+    // channel of the first frame counts as changed. Returns false, with a
+    // status text, when the server address is not valid.
+    bool start(unsigned universe);
+    // Ends the connection and joins its thread; no signal about frames of
+    // this run comes afterwards.
+    void stop();
+
+    bool isRunning() const { return m_link != nullptr; }
+    unsigned universe() const { return m_universe; }
+    QString status() const { return m_status; }
+    // The last value of a channel 1..512, or -1 if no frame carried it yet.
+    int value(int channel) const { return m_tracker.value(channel); }
+    // Frames taken on the GUI thread since start().
+    uint64_t framesTaken() const { return m_framesTaken; }
+    // Frames olad delivered since start(), including those replaced before the GUI took them.
+    uint64_t framesArrived() const;
+
+Q_SIGNALS:
+    // The channels that changed with the latest frame; the list is reused, so
+    // copy what you keep. Emitted only for frames that changed something.
+    void channelsChanged(const vexohost::ChannelChanges& changes);
+    // Each changed channel of the latest frame as message 15, in channel order.
+    void messageDue(const vexohost::HostMessage& message);
+    void statusChanged(const QString& text);
+
+private:
+    void takeFrame();
+    void linkStatus(uint64_t run, bool receiving, const QString& text);
+    void checkNoData();
+    void setStatus(const QString& text);
+    QString receivingText() const;
+
+    OlaLinkOptions m_options;
+    int m_noDataMs = 2500;
+    std::unique_ptr<OlaLink> m_link;
+    uint64_t m_run = 0;  // tells queued calls of an earlier run from this one's
+    unsigned m_universe = 0;
+    bool m_receiving = false;
+    bool m_noData = false;
+    QString m_status;
+    QElapsedTimer m_sinceFrame;
+    QTimer m_noDataCheck;
+    DmxFrame m_frame;
+    OlaChannelTracker m_tracker;
+    uint64_t m_framesTaken = 0;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_INPUT_OLARECEIVER_H_

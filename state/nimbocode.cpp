@@ -1,0 +1,36 @@
+#include "state/nimbocode.h"
+
+#include "platform/forms/apppath.h"
+
+namespace nimbo {
+
+NimboCodeModule NimboCode;
+
+namespace {
+QString g_imagesFolder;
+}  // namespace
+
+QString imagesFolder() {
+    return g_imagesFolder.isEmpty() ? forms::appPath() + QStringLiteral("/images/") : g_imagesFolder;
+}
+
+QString pictureFile(int k, int level) {
+    if (k < 0 || k >= kColorCount || level < 0 || level >= kGlowLevelCount)
+        com::raise(com::kErrSubscriptOutOfRange);
+    return imagesFolder() + QLatin1String(pictureFileName(k, level).view());
+}
+
+void setImagesFolder(const QString& folder) {
+    g_imagesFolder = folder.isEmpty() || folder.endsWith('/') ? folder : folder + '/';
+}
+
+void resetNimboCode() {
+    NimboCode.StartChannel = 0;
+    for (int i = 0; i < kNimboCount; ++i) NimboCode.NimboColor(i) = 0;
+    NimboCode.ColorsSet = com::VARIANT_FALSE;
+    for (int k = 0; k < kColorCount; ++k)
+        for (int level = 0; level < kGlowLevelCount; ++level) NimboCode.NimboPicture(k, level) = nullptr;
+    NimboCode.PluginHelper = nullptr;
+}
+
+}  // namespace nimbo
