@@ -7,6 +7,8 @@
 
 #include "platform/com/unknown.h"
 
+// Threads: any; a VARIANT or BSTR is used by one thread at a time.
+
 namespace com {
 
 using OLECHAR = char16_t;

@@ -7,6 +7,8 @@
 
 #include "platform/com/automation.h"
 
+// Threads: any; a string is plain memory with one owner at a time.
+
 namespace com {
 
 // Owns one BSTR and frees it on destruction. A default Bstr holds null, the

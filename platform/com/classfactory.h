@@ -9,6 +9,9 @@
 #include "platform/com/runtimeerror.h"
 #include "platform/com/unknown.h"
 
+// Threads: any; the server lock count is atomic, and the objects a factory creates follow their own class's
+// rule.
+
 namespace com {
 
 // Creates the objects of one class.

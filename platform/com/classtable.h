@@ -8,6 +8,8 @@
 #include "platform/com/comptr.h"
 #include "platform/com/runtimeerror.h"
 
+// Threads: the apartment thread only; the process class table has no lock.
+
 namespace com {
 
 // The process class table: a host registers the factories of its own

@@ -7,6 +7,8 @@
 #include "platform/com/comptr.h"
 #include "platform/com/dispatch.h"
 
+// Threads: the thread that created the collection only.
+
 namespace com {
 
 // The automation Collection: an ordered list of values, each with an optional

@@ -5,6 +5,8 @@
 
 #include "platform/com/unknown.h"
 
+// Threads: a ComPtr is used by one thread at a time; AddRef and Release are as safe as the object's own.
+
 namespace com {
 
 // A counted reference to a COM object. Each member says whether it AddRefs

@@ -14,6 +14,9 @@
 #include "platform/com/automation.h"
 #include "platform/com/variant.h"
 
+// Threads: a built table may be read from any thread; Invoke and invokeByName run on the object's own
+// thread.
+
 // Late binding for dual interfaces. An interface header needs only this file:
 // it declares its table, and classes list com::Dual<I>. The table itself is
 // built in one .cpp per interface with platform/com/dispatchbuilder.h:

@@ -4,6 +4,8 @@
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
 
+// Threads: the exports are called on the thread that loads the server.
+
 // The four functions that an in-process server exports, with C linkage so
 // that loadServer finds them by name. A server includes this header and
 // defines all four; each one is a COM boundary (no exception may leave it).

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+// Threads: any; constants and pure functions.
+
 namespace com {
 
 struct GUID {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+// Threads: any; constants and pure functions.
+
 namespace com {
 
 // A status code as every COM member returns it: bit 31 set means failure.

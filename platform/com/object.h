@@ -9,6 +9,8 @@
 #include "platform/com/comptr.h"
 #include "platform/com/unknown.h"
 
+// Threads: reference counts are atomic; everything else follows the apartment of the class.
+
 namespace com {
 
 // The reference count and QueryInterface of an object that implements the

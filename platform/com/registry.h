@@ -10,6 +10,9 @@
 
 #include "platform/com/guid.h"
 
+// Threads: the apartment thread only; the store has no lock (its file is replaced atomically for other
+// processes, not other threads).
+
 namespace com {
 
 // A hierarchical store of string values under keys, where the runtime finds

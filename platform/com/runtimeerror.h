@@ -9,6 +9,8 @@
 
 #include "platform/com/hresult.h"
 
+// Threads: any; the error info is kept per thread, so each thread sees only its own last failure.
+
 namespace com {
 
 // Run-time error numbers that the system raises.

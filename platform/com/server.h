@@ -6,6 +6,8 @@
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
 
+// Threads: the apartment thread only; the table of loaded servers has no lock.
+
 namespace com {
 
 // One loaded in-process server (a shared library with the exports of

@@ -6,6 +6,8 @@
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
 
+// Threads: interface declarations only; each implementing class states its own rule.
+
 namespace com {
 
 // The root of every interface. Pure virtual members only, in the standard

@@ -7,6 +7,8 @@
 
 #include "platform/com/automation.h"
 
+// Threads: any; a value is used by one thread at a time.
+
 namespace com {
 
 // Owns one VARIANT and clears it on destruction (freeing its BSTR, releasing
