@@ -5,9 +5,6 @@
 // interface of the same shape. Heap allocations are counted by replacing the
 // global operator new.
 
-#include "tests/support/allocationcounter.h"
-#include "platform/com/dispatch.h"
-
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -18,12 +15,13 @@
 #include "bench/emptyplugin.h"
 #include "host/session/hostclasses.h"
 #include "platform/com/classfactory.h"
+#include "platform/com/dispatch.h"
+#include "platform/com/guid.h"
 #include "platform/com/object.h"
 #include "platform/com/server.h"
 #include "platform/forms/shutdown.h"
-#include "platform/com/guid.h"
+#include "tests/support/allocationcounter.h"
 #include "vexo/vexotypelib.h"
-
 
 namespace {
 
@@ -49,7 +47,8 @@ void runMessages(benchmark::State& state, vexo::IVexoPlugin* target, int32_t msg
         benchmark::DoNotOptimize(result);
     }
     const double calls = static_cast<double>(state.iterations());
-    state.counters["allocs/call"] = static_cast<double>(testsupport::heapAllocations() - allocationsBefore) / calls;
+    state.counters["allocs/call"] =
+        static_cast<double>(testsupport::heapAllocations() - allocationsBefore) / calls;
     if (failures) state.SkipWithError("MessageHandle failed");
 }
 
@@ -126,8 +125,8 @@ int main(int argc, char** argv) {
         com::ComPtr<com::IClassFactory> factory;
         com::ComPtr<vexo::IVexoPlugin> plugin;
         com::Server& server = com::loadServer(NIMBO_PLUGIN_FILE);
-        if (server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
-                                  factory.putVoid()) != com::S_OK ||
+        if (server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(), factory.putVoid()) !=
+                com::S_OK ||
             factory->CreateInstance(nullptr, com::uuidof<vexo::IVexoPlugin>(), plugin.putVoid()) !=
                 com::S_OK) {
             std::fprintf(stderr, "cannot create the plug-in from %s\n", NIMBO_PLUGIN_FILE);

@@ -1,9 +1,9 @@
 #include "dialog/nimboconf.h"
 
-#include "state/nimbocode.h"
+#include "platform/forms/forminstance.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/picture.h"
-#include "platform/forms/forminstance.h"
+#include "state/nimbocode.h"
 #include "ui/nimboconflayout.h"
 
 namespace nimbo {
@@ -26,9 +26,9 @@ int colorCodeOf(const QString& text) {
 
 const std::array<QString, kColorCount>& NimboConf::colorNames() {
     static const std::array<QString, kColorCount> names = {
-        QStringLiteral("blue"), QStringLiteral("yellow"), QStringLiteral("green"),
-        QStringLiteral("lightblue"), QStringLiteral("pink"),  QStringLiteral("orange"),
-        QStringLiteral("rose"), QStringLiteral("red"),    QStringLiteral("white")};
+        QStringLiteral("blue"),      QStringLiteral("yellow"), QStringLiteral("green"),
+        QStringLiteral("lightblue"), QStringLiteral("pink"),   QStringLiteral("orange"),
+        QStringLiteral("rose"),      QStringLiteral("red"),    QStringLiteral("white")};
     return names;
 }
 
@@ -40,11 +40,17 @@ NimboConf::NimboConf() : FormObject(nimboConfLayout()) {
     onClick(Help, [this] { help_Click(); });
 }
 
-NimboConf& NimboConf::instance() { return g_nimboConf.get(); }
+NimboConf& NimboConf::instance() {
+    return g_nimboConf.get();
+}
 
-NimboConf* NimboConf::existingInstance() { return g_nimboConf.existing(); }
+NimboConf* NimboConf::existingInstance() {
+    return g_nimboConf.existing();
+}
 
-void NimboConf::releaseInstance() { g_nimboConf.release(); }
+void NimboConf::releaseInstance() {
+    g_nimboConf.release();
+}
 
 void NimboConf::Form_Initialize() {
     // The base addresses on offer; nothing selected.
@@ -86,10 +92,16 @@ void NimboConf::setConfig_Click() {
     hide();
 }
 
-void NimboConf::Cancel_Click() { setVisible(false); }
+void NimboConf::Cancel_Click() {
+    setVisible(false);
+}
 
-void NimboConf::Save_Click() { forms::msgBox(kNotYetAvailable, forms::kOkOnly); }
+void NimboConf::Save_Click() {
+    forms::msgBox(kNotYetAvailable, forms::kOkOnly);
+}
 
-void NimboConf::help_Click() { forms::msgBox(kNotYetAvailable, forms::kOkOnly); }
+void NimboConf::help_Click() {
+    forms::msgBox(kNotYetAvailable, forms::kOkOnly);
+}
 
 }  // namespace nimbo

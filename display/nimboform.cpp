@@ -1,8 +1,8 @@
 #include "display/nimboform.h"
 
-#include "state/nimbocode.h"
-#include "platform/forms/picture.h"
 #include "platform/forms/forminstance.h"
+#include "platform/forms/picture.h"
+#include "state/nimbocode.h"
 #include "ui/nimboformlayout.h"
 
 namespace nimbo {
@@ -29,11 +29,17 @@ constexpr int glowLevel(int32_t value) {
 
 NimboForm::NimboForm() : FormObject(nimboFormLayout()) {}
 
-NimboForm& NimboForm::instance() { return g_nimboForm.get(); }
+NimboForm& NimboForm::instance() {
+    return g_nimboForm.get();
+}
 
-NimboForm* NimboForm::existingInstance() { return g_nimboForm.existing(); }
+NimboForm* NimboForm::existingInstance() {
+    return g_nimboForm.existing();
+}
 
-void NimboForm::releaseInstance() { g_nimboForm.release(); }
+void NimboForm::releaseInstance() {
+    g_nimboForm.release();
+}
 
 void NimboForm::Form_Initialize() {
     for (int k = 0; k < kColorCount; ++k)
@@ -72,9 +78,15 @@ void NimboForm::UpdateNimbo(const int32_t& ch, const int32_t& val) {
     }
 }
 
-com::HRESULT NimboForm::ClearProjectData() { return com::S_OK; }
-com::HRESULT NimboForm::LoadProjectData() { return com::S_OK; }
-com::HRESULT NimboForm::SaveProjectData() { return com::S_OK; }
+com::HRESULT NimboForm::ClearProjectData() {
+    return com::S_OK;
+}
+com::HRESULT NimboForm::LoadProjectData() {
+    return com::S_OK;
+}
+com::HRESULT NimboForm::SaveProjectData() {
+    return com::S_OK;
+}
 
 com::HRESULT NimboForm::AskToSaveProjectData(com::VARIANT_BOOL* result) {
     if (!result) return com::E_POINTER;
@@ -82,6 +94,8 @@ com::HRESULT NimboForm::AskToSaveProjectData(com::VARIANT_BOOL* result) {
     return com::S_OK;
 }
 
-com::HRESULT NimboForm::put_ViewMode(int32_t) { return com::S_OK; }
+com::HRESULT NimboForm::put_ViewMode(int32_t) {
+    return com::S_OK;
+}
 
 }  // namespace nimbo

@@ -3,12 +3,12 @@
 #include <atomic>
 #include <cstdint>
 
-#include "state/nimbocode.h"
 #include "dialog/nimboconf.h"
 #include "display/nimboform.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classtable.h"
 #include "platform/com/variant.h"
+#include "state/nimbocode.h"
 
 namespace nimbo {
 namespace {

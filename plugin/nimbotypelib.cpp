@@ -1,4 +1,5 @@
 #include "plugin/nimbotypelib.h"
+
 #include "platform/com/dispatchbuilder.h"
 
 template <>

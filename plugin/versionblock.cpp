@@ -12,7 +12,8 @@ const char kNimboVersionBlock[] =
     "FileVersion=2.09\n"
     "ProductVersion=2.09\n"
     "InternalName=Nimbolux\n"
-    "OriginalFilename=" NIMBO_ORIGINAL_FILENAME "\n"
+    "OriginalFilename=" NIMBO_ORIGINAL_FILENAME
+    "\n"
     "ProductName=Nimbos\n"
     "CompanyName=Nimbo Lux developers\n"
     "LegalCopyright=Copyright (C) 2026 the Nimbo Lux developers\n"

@@ -23,15 +23,15 @@ struct EnvelopeColour {
 
 // In colour-code order: the first index of the picture table.
 inline constexpr std::array<EnvelopeColour, nimbo::kColorCount> kEnvelopeColours = {{
-    {{22, 86, 238}, {12, 17, 48}},       // blue; very dark navy
-    {{255, 214, 24}, {50, 30, 14}},      // yellow; dark red-brown
-    {{30, 178, 52}, {8, 26, 12}},       // green; near-black green
-    {{80, 196, 250}, {10, 40, 46}},  // light blue; dark teal
-    {{162, 50, 208}, {30, 9, 22}},       // violet; near-black maroon
-    {{255, 118, 8}, {56, 24, 12}},     // orange; dark red-brown
-    {{250, 110, 182}, {44, 17, 40}},     // pink; dark plum
-    {{222, 20, 30}, {46, 7, 8}},          // red; very dark red
-    {{250, 244, 222}, {42, 42, 22}},    // cream white; dark olive
+    {{22, 86, 238}, {12, 17, 48}},    // blue; very dark navy
+    {{255, 214, 24}, {50, 30, 14}},   // yellow; dark red-brown
+    {{30, 178, 52}, {8, 26, 12}},     // green; near-black green
+    {{80, 196, 250}, {10, 40, 46}},   // light blue; dark teal
+    {{162, 50, 208}, {30, 9, 22}},    // violet; near-black maroon
+    {{255, 118, 8}, {56, 24, 12}},    // orange; dark red-brown
+    {{250, 110, 182}, {44, 17, 40}},  // pink; dark plum
+    {{222, 20, 30}, {46, 7, 8}},      // red; very dark red
+    {{250, 244, 222}, {42, 42, 22}},  // cream white; dark olive
 }};
 
 // The glow in percent of each level, read from its file code.

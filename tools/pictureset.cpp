@@ -39,8 +39,7 @@ PictureSet::PictureSet() {
     const EnvelopeArtist artist;
     for (int colour = 0; colour < kColours; ++colour) {
         for (int level = 0; level < kLevels; ++level) {
-            m_envelopes.push_back(
-                artist.paint(kEnvelopeColours[size_t(colour)], glowPercent(level)));
+            m_envelopes.push_back(artist.paint(kEnvelopeColours[size_t(colour)], glowPercent(level)));
             m_stored.push_back(
                 GifWriter::toIndexed(m_envelopes.back()).convertToFormat(QImage::Format_ARGB32));
         }

@@ -1,10 +1,13 @@
 #include "ui/uiresources.h"
 
 #include <QtCore/qglobal.h>
+
 #include <QDir>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void initPictures() { Q_INIT_RESOURCE(pictures); }
+static void initPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace nimbo {
 

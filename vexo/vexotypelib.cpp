@@ -1,4 +1,5 @@
 #include "vexo/vexotypelib.h"
+
 #include "platform/com/dispatchbuilder.h"
 
 using namespace vexo;
@@ -22,15 +23,15 @@ const com::DispatchTable& com::dispatchTable<IVexoModuleInfo>() {
         propertyGet("ShowInMenu", &I::get_ShowInMenu), propertyPut("ShowInMenu", &I::put_ShowInMenu),
         propertyGet("ModuleKind", &I::get_ModuleKind), propertyPut("ModuleKind", &I::put_ModuleKind),
         propertyGet("ToolWindowName", &I::get_ToolWindowName),
-        propertyPut("ToolWindowName", &I::put_ToolWindowName),
-        propertyGet("ToolWindow", &I::get_ToolWindow), propertyPut("ToolWindow", &I::putref_ToolWindow),
-        propertyGet("DockPosition", &I::get_DockPosition), propertyPut("DockPosition", &I::put_DockPosition),
+        propertyPut("ToolWindowName", &I::put_ToolWindowName), propertyGet("ToolWindow", &I::get_ToolWindow),
+        propertyPut("ToolWindow", &I::putref_ToolWindow), propertyGet("DockPosition", &I::get_DockPosition),
+        propertyPut("DockPosition", &I::put_DockPosition),
         propertyGet("UsesProjectData", &I::get_UsesProjectData),
         propertyPut("UsesProjectData", &I::put_UsesProjectData),
         propertyGet("ShowToolWindowAtStart", &I::get_ShowToolWindowAtStart),
         propertyPut("ShowToolWindowAtStart", &I::put_ShowToolWindowAtStart),
-        propertyGet("SendsMessages", &I::get_SendsMessages), propertyPut("SendsMessages", &I::put_SendsMessages),
-        propertyGet("Messages", &I::get_Messages));
+        propertyGet("SendsMessages", &I::get_SendsMessages),
+        propertyPut("SendsMessages", &I::put_SendsMessages), propertyGet("Messages", &I::get_Messages));
     return table;
 }
 

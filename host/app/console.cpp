@@ -9,6 +9,8 @@ void printLine(FILE* to, const QString& text) {
     std::fflush(to);
 }
 
-void printError(const QString& text) { printLine(stderr, QString::fromLatin1(kHostTitle) + QStringLiteral(": ") + text); }
+void printError(const QString& text) {
+    printLine(stderr, QString::fromLatin1(kHostTitle) + QStringLiteral(": ") + text);
+}
 
 }  // namespace vexohost

@@ -15,7 +15,9 @@ constexpr int kReds = 6, kGreens = 7, kBlues = 6;
 constexpr int kCube = kReds * kGreens * kBlues;  // 252
 constexpr int kGreys = 256 - kCube;
 
-int level(int value, int steps) { return (value * (steps - 1) + 127) / 255; }
+int level(int value, int steps) {
+    return (value * (steps - 1) + 127) / 255;
+}
 
 ColorMapObject* makePalette() {
     ColorMapObject* map = GifMakeMapObject(256, nullptr);
@@ -96,7 +98,8 @@ bool GifRecorder::addFrame(const QImage& frame, int delayMs) {
     std::vector<uint8_t> indexes(size_t(m_width) * size_t(m_height));
     for (int y = 0; y < m_height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < m_width; ++x) indexes[size_t(y) * size_t(m_width) + size_t(x)] = paletteIndex(line[x]);
+        for (int x = 0; x < m_width; ++x)
+            indexes[size_t(y) * size_t(m_width) + size_t(x)] = paletteIndex(line[x]);
     }
     if (m_havePending && !writePending()) return false;
     m_pending = std::move(indexes);

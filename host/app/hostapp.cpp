@@ -38,7 +38,9 @@ QString defaultPluginPath() {
     return QDir::cleanPath(candidates[0]);
 }
 
-QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+QString absolute(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
 
 }  // namespace
 
@@ -55,7 +57,9 @@ HostApp::HostApp(HostOptions options, QObject* parent) : QObject(parent), m_opti
     }
 }
 
-HostApp::~HostApp() { m_session.close(); }
+HostApp::~HostApp() {
+    m_session.close();
+}
 
 int HostApp::start() {
     if (const int status = loadPlugin(); status != kExitOk) return status;
@@ -90,7 +94,8 @@ void HostApp::showWindows() {
     if (!m_options.headless) {
         m_mainWindow = std::make_unique<MainWindow>();
         const ModuleDescription& m = m_session.module();
-        m_mainWindow->setPluginName(QString::fromStdString(m.displayName), QString::fromStdString(m.description));
+        m_mainWindow->setPluginName(QString::fromStdString(m.displayName),
+                                    QString::fromStdString(m.description));
         connect(m_mainWindow.get(), &MainWindow::configureRequested, this, configure);
         connect(m_mainWindow.get(), &MainWindow::showDisplayRequested, this, [this] {
             if (auto* window = m_session.toolWindow()) window->Show();
@@ -106,7 +111,8 @@ void HostApp::showWindows() {
     // The module asks for its tool window at start; headless it is shown offscreen.
     if (m_session.module().showToolWindowAtStart && m_session.toolWindow()) {
         const com::HRESULT status = m_session.toolWindow()->Show();
-        if (com::FAILED(status)) reportFailure(QStringLiteral("showing the tool window: ") + describeFailure(status));
+        if (com::FAILED(status))
+            reportFailure(QStringLiteral("showing the tool window: ") + describeFailure(status));
     }
     if (m_options.configure) configure();
 }
@@ -127,7 +133,8 @@ int HostApp::startInput() {
         case InputKind::Stdin:
             m_stdin = std::make_unique<StdinReader>(STDIN_FILENO);
             connect(m_stdin.get(), &StdinReader::messageDue, this, &HostApp::deliver);
-            connect(m_stdin.get(), &StdinReader::lineError, this, [](const QString& text) { printLine(stderr, text); });
+            connect(m_stdin.get(), &StdinReader::lineError, this,
+                    [](const QString& text) { printLine(stderr, text); });
             connect(m_stdin.get(), &StdinReader::finished, this, &HostApp::endInput);
             m_stdin->start();
             break;
@@ -217,7 +224,8 @@ void HostApp::deliver(const HostMessage& message) {
     if (message.msg == vexo::kMsgChannelValue && m_options.base != 1) {
         // Input channel `base` arrives as channel 1.
         const int64_t shifted = int64_t(message.arg1) - m_options.base + 1;
-        if (shifted < std::numeric_limits<int32_t>::min() || shifted > std::numeric_limits<int32_t>::max()) return;
+        if (shifted < std::numeric_limits<int32_t>::min() || shifted > std::numeric_limits<int32_t>::max())
+            return;
         sent.arg1 = int32_t(shifted);
     }
     com::HRESULT status = com::S_OK;
@@ -228,9 +236,10 @@ void HostApp::deliver(const HostMessage& message) {
     ++m_passed;
     if (com::SUCCEEDED(status)) return;
     ++m_failures;
-    const QString what = sent.msg == vexo::kMsgChannelValue
-                             ? QStringLiteral("channel %1 = %2").arg(sent.arg1).arg(sent.arg2)
-                             : QStringLiteral("message %1 (%2, %3)").arg(sent.msg).arg(sent.arg1).arg(sent.arg2);
+    const QString what =
+        sent.msg == vexo::kMsgChannelValue
+            ? QStringLiteral("channel %1 = %2").arg(sent.arg1).arg(sent.arg2)
+            : QStringLiteral("message %1 (%2, %3)").arg(sent.msg).arg(sent.arg1).arg(sent.arg2);
     reportFailure(what + QStringLiteral(": ") + describeFailure(status));
 }
 
@@ -289,7 +298,8 @@ int HostApp::finish() {
                                   .arg(m_recorder->frameCount())
                                   .arg(absolute(m_options.recordPath)));
         } else {
-            printError(QStringLiteral("writing %1 failed: %2").arg(m_options.recordPath, m_recorder->error()));
+            printError(
+                QStringLiteral("writing %1 failed: %2").arg(m_options.recordPath, m_recorder->error()));
             m_status = kExitFailure;
         }
         m_recorder.reset();

@@ -47,8 +47,10 @@ bool parseServer(const QString& server, HostOptions* o, QString* error) {
     bool portOk = false;
     const uint port = colon > 0 ? server.mid(colon + 1).toUInt(&portOk) : 0;
     uint32_t address = 0;
-    if (!portOk || port == 0 || port > 65535 || !OlaLink::parseHost(server.left(colon).toStdString(), &address)) {
-        *error = QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)").arg(server);
+    if (!portOk || port == 0 || port > 65535 ||
+        !OlaLink::parseHost(server.left(colon).toStdString(), &address)) {
+        *error =
+            QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)").arg(server);
         return false;
     }
     o->olaHost = server.left(colon);
@@ -83,7 +85,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             bool ok = false;
             const double v = text.toDouble(&ok);
             if (!ok || !std::isfinite(v) || v < min || v > max) {
-                parsed.error = QStringLiteral("%1: '%2' is not a number from %3 to %4").arg(arg, text).arg(min).arg(max);
+                parsed.error =
+                    QStringLiteral("%1: '%2' is not a number from %3 to %4").arg(arg, text).arg(min).arg(max);
                 return false;
             }
             *out = v;

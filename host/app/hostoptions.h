@@ -2,8 +2,8 @@
 #define HOST_APP_HOSTOPTIONS_H_
 
 #include <QString>
-#include <QtGlobal>
 #include <QStringList>
+#include <QtGlobal>
 #include <optional>
 
 namespace vexohost {
@@ -11,24 +11,24 @@ namespace vexohost {
 enum class InputKind { Demo, Play, Stdin, Faders, Ola };
 
 struct HostOptions {
-    bool info = false;          // `vexo-host info [PATH]`: print module information and exit
-    QString pluginPath;         // --plugin PATH, or the PATH of `info`; empty: the built-in plug-in
-    QString registryPath;       // --registry PATH; empty: the default location
+    bool info = false;     // `vexo-host info [PATH]`: print module information and exit
+    QString pluginPath;    // --plugin PATH, or the PATH of `info`; empty: the built-in plug-in
+    QString registryPath;  // --registry PATH; empty: the default location
     InputKind input = InputKind::Demo;
-    QString showFile;           // --play FILE
-    std::optional<unsigned> universe;  // --universe U (recorded shows) / --ola U
+    QString showFile;                               // --play FILE
+    std::optional<unsigned> universe;               // --universe U (recorded shows) / --ola U
     QString olaHost = QStringLiteral("127.0.0.1");  // --ola-server HOST:PORT, checked when parsed
     quint16 olaPort = 9010;
-    int base = 1;               // --base N: input channel N arrives as channel 1
-    double speed = 1.0;         // --speed X
-    bool fast = false;          // --fast: no waiting between events
+    int base = 1;                           // --base N: input channel N arrives as channel 1
+    double speed = 1.0;                     // --speed X
+    bool fast = false;                      // --fast: no waiting between events
     std::optional<double> durationSeconds;  // --duration S
-    bool headless = false;      // --headless, or no display
-    QString snapshotPath;       // --snapshot OUT.png
-    QString recordPath;         // --record OUT.gif
-    int fps = 25;               // --fps N
-    bool configure = false;     // --configure: open the colour dialog at start
-    bool loop = true;           // the demo loops in a window, runs once headless
+    bool headless = false;                  // --headless, or no display
+    QString snapshotPath;                   // --snapshot OUT.png
+    QString recordPath;                     // --record OUT.gif
+    int fps = 25;                           // --fps N
+    bool configure = false;                 // --configure: open the colour dialog at start
+    bool loop = true;                       // the demo loops in a window, runs once headless
 };
 
 struct ParsedOptions {

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     }
 
     vexohost::HostOptions options = parsed.options;
-    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool noDisplay =
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (options.info || noDisplay || qgetenv("QT_QPA_PLATFORM") == "offscreen") options.headless = true;
     if (options.headless) qputenv("QT_QPA_PLATFORM", "offscreen");
 

@@ -41,9 +41,13 @@ void MainWindow::setPluginName(const QString& name, const QString& description) 
     m_name->setText(description.isEmpty() ? name : name + QStringLiteral(" — ") + description);
 }
 
-void MainWindow::setStatus(const QString& status) { m_status->setText(status); }
+void MainWindow::setStatus(const QString& status) {
+    m_status->setText(status);
+}
 
-QString MainWindow::status() const { return m_status->text(); }
+QString MainWindow::status() const {
+    return m_status->text();
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();

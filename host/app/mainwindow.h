@@ -29,7 +29,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QLabel* m_name = nullptr;    // owned through Qt parents
+    QLabel* m_name = nullptr;  // owned through Qt parents
     QLabel* m_status = nullptr;
 };
 

@@ -14,7 +14,9 @@ constexpr int kBandValues[] = {0, 5, 35, 85, 135, 185, 235};
 
 class Builder {
 public:
-    void set(int64_t timeMs, int nimbo, int value) { m_events.push_back({timeMs, vexo::kMsgChannelValue, nimbo + 1, value, 0}); }
+    void set(int64_t timeMs, int nimbo, int value) {
+        m_events.push_back({timeMs, vexo::kMsgChannelValue, nimbo + 1, value, 0});
+    }
     std::vector<ShowEvent> take() {
         std::stable_sort(m_events.begin(), m_events.end(),
                          [](const ShowEvent& a, const ShowEvent& b) { return a.timeMs < b.timeMs; });

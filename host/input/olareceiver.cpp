@@ -94,7 +94,8 @@ void OlaReceiver::takeFrame() {
     Q_EMIT channelsChanged(changes);
     // The same changes as the host messages they become.
     if (isSignalConnected(QMetaMethod::fromSignal(&OlaReceiver::messageDue)))
-        for (const auto& [channel, value] : changes) Q_EMIT messageDue(HostMessage::channelValue(channel, value));
+        for (const auto& [channel, value] : changes)
+            Q_EMIT messageDue(HostMessage::channelValue(channel, value));
 }
 
 void OlaReceiver::linkStatus(uint64_t run, bool receiving, const QString& text) {

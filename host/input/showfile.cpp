@@ -79,7 +79,8 @@ std::optional<ShowError> ShowLineParser::parseLine(std::string_view line, int li
     if (when < m_time)
         return error(time.column, "time goes back: " + std::to_string(when) + " ms is before " +
                                       std::to_string(m_time) + " ms");
-    if (tokens.size() == 1) return error(int(line.size()) + 1, "expected CHANNEL=VALUE pairs or 'msg M A1 A2'");
+    if (tokens.size() == 1)
+        return error(int(line.size()) + 1, "expected CHANNEL=VALUE pairs or 'msg M A1 A2'");
 
     std::vector<ShowEvent> events;
     if (tokens[1].text == "msg") {
@@ -103,8 +104,8 @@ std::optional<ShowError> ShowLineParser::parseLine(std::string_view line, int li
                 return error(t.column, "channel is not a 32-bit integer: '" +
                                            std::string(t.text.substr(0, equals)) + "'");
             if (!parseInt(t.text.substr(equals + 1), &value))
-                return error(t.column + int(equals) + 1,
-                             "value is not a 32-bit integer: '" + std::string(t.text.substr(equals + 1)) + "'");
+                return error(t.column + int(equals) + 1, "value is not a 32-bit integer: '" +
+                                                             std::string(t.text.substr(equals + 1)) + "'");
             events.push_back({when, kChannelValueMsg, channel, value, lineNumber});
         }
     }
@@ -134,14 +135,15 @@ Show parseOlaRecording(const std::vector<std::string_view>& lines, const std::st
         const std::string_view line = stripLine(lines[n]);
         if (line.empty()) {
             if (n + 1 == lines.size()) break;  // the file's final newline
-            return fail(lineNumber, 1, expectFrame ? "expected a frame line: UNIVERSE v1,v2,..."
-                                                   : "expected the wait in ms before the next frame");
+            return fail(lineNumber, 1,
+                        expectFrame ? "expected a frame line: UNIVERSE v1,v2,..."
+                                    : "expected the wait in ms before the next frame");
         }
         if (!expectFrame) {
             int64_t wait = 0;
             if (!parseInt(line, &wait) || wait < 0 || wait > kMaxTimeMs)
-                return fail(lineNumber, 1, "expected the wait in ms before the next frame, got '" +
-                                               std::string(line) + "'");
+                return fail(lineNumber, 1,
+                            "expected the wait in ms before the next frame, got '" + std::string(line) + "'");
             time += wait;
             if (time > kMaxTimeMs) return fail(lineNumber, 1, "show too long");
             expectFrame = true;
@@ -151,8 +153,8 @@ Show parseOlaRecording(const std::vector<std::string_view>& lines, const std::st
         if (tokens.size() != 2) return fail(lineNumber, 1, "expected a frame line: UNIVERSE v1,v2,...");
         unsigned universe = 0;
         if (!parseInt(tokens[0].text, &universe))
-            return fail(lineNumber, tokens[0].column, "universe is not a number: '" +
-                                                          std::string(tokens[0].text) + "'");
+            return fail(lineNumber, tokens[0].column,
+                        "universe is not a number: '" + std::string(tokens[0].text) + "'");
         std::vector<uint8_t> frame;
         std::string_view values = tokens[1].text;
         int column = tokens[1].column;
@@ -184,7 +186,8 @@ Show parseOlaRecording(const std::vector<std::string_view>& lines, const std::st
     }
     if (!chosen) return fail(int(lines.size()), 1, "the recording holds no frame");
     if (options.universe && previous.empty())
-        return fail(int(lines.size()), 1, "the recording holds no frame of universe " + std::to_string(*chosen));
+        return fail(int(lines.size()), 1,
+                    "the recording holds no frame of universe " + std::to_string(*chosen));
     show.universe = *chosen;
     return show;
 }
@@ -195,7 +198,8 @@ Show parseShow(std::string_view text, const std::string& file, const ShowOptions
     std::vector<std::string_view> lines;
     for (size_t start = 0; start <= text.size();) {
         const size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        lines.push_back(
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos) break;
         start = end + 1;
     }

@@ -61,10 +61,10 @@ struct ShowOptions {
 };
 
 struct Show {
-    std::vector<ShowEvent> events;  // in time order
+    std::vector<ShowEvent> events;   // in time order
     std::optional<ShowError> error;  // set when the text is not a valid show; events then empty
     bool fromOlaRecorder = false;
-    unsigned universe = 0;           // the universe played, for recorder files
+    unsigned universe = 0;  // the universe played, for recorder files
 };
 
 // Parses a whole show text: our format, or a file written by ola_recorder

@@ -20,7 +20,9 @@ ShowPlayer::ShowPlayer(std::vector<ShowEvent> events, PlayerOptions options, QOb
     connect(&m_timer, &QTimer::timeout, this, &ShowPlayer::tick);
 }
 
-int64_t ShowPlayer::lengthMs() const { return (m_events.empty() ? 0 : m_events.back().timeMs) + kTailMs; }
+int64_t ShowPlayer::lengthMs() const {
+    return (m_events.empty() ? 0 : m_events.back().timeMs) + kTailMs;
+}
 
 void ShowPlayer::start() {
     m_running = true;

@@ -12,10 +12,10 @@
 namespace vexohost {
 
 struct PlayerOptions {
-    double speed = 1.0;      // show milliseconds per wall-clock millisecond
-    bool fast = false;       // no waiting: the whole show at once
-    bool loop = false;       // start again after the last event
-    int framesPerSecond = 0;  // > 0: emit frameDue at every frame time of the show
+    double speed = 1.0;                      // show milliseconds per wall-clock millisecond
+    bool fast = false;                       // no waiting: the whole show at once
+    bool loop = false;                       // start again after the last event
+    int framesPerSecond = 0;                 // > 0: emit frameDue at every frame time of the show
     std::optional<int64_t> durationMs = {};  // end after this much show time
 };
 
@@ -53,7 +53,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     size_t m_next = 0;
-    int64_t m_time = 0;       // show time reached
+    int64_t m_time = 0;        // show time reached
     int64_t m_loopOffset = 0;  // show time at which the current pass started
     int64_t m_nextFrame = 0;
     bool m_running = false;

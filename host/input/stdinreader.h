@@ -45,8 +45,8 @@ private:
     const int m_fd;
     std::unique_ptr<QSocketNotifier> m_notifier;
     ShowLineParser m_parser{"<stdin>"};
-    std::string m_buffer;     // bytes after the last complete line
-    size_t m_scanned = 0;     // bytes of m_buffer known to hold no newline
+    std::string m_buffer;  // bytes after the last complete line
+    size_t m_scanned = 0;  // bytes of m_buffer known to hold no newline
     int m_lineNumber = 0;
     std::vector<ShowEvent> m_events;  // reused for every line
 };

@@ -5,7 +5,9 @@
 namespace vexohost {
 namespace {
 
-QString yesNo(int32_t flag) { return flag ? QStringLiteral("yes") : QStringLiteral("no"); }
+QString yesNo(int32_t flag) {
+    return flag ? QStringLiteral("yes") : QStringLiteral("no");
+}
 
 }  // namespace
 
@@ -23,7 +25,8 @@ QStringList moduleInfoText(const PluginSession& session, bool everything) {
     line(QStringLiteral("description"), QString::fromStdString(m.description));
     line(QStringLiteral("author"), QString::fromStdString(m.author));
     line(QStringLiteral("module id"), QString::fromStdString(m.moduleId));
-    line(QStringLiteral("messages"), wanted.isEmpty() ? QStringLiteral("none") : wanted.join(QStringLiteral(", ")));
+    line(QStringLiteral("messages"),
+         wanted.isEmpty() ? QStringLiteral("none") : wanted.join(QStringLiteral(", ")));
     line(QStringLiteral("tool window"),
          QString::fromStdString(m.toolWindowName) +
              (m.showToolWindowAtStart ? QStringLiteral(" (shown at start)") : QString()));
@@ -37,7 +40,8 @@ QStringList moduleInfoText(const PluginSession& session, bool everything) {
     }
     if (const auto& version = session.versionInfo()) {
         for (const auto& [key, value] : version->entries) {
-            if (!everything && key != "FileVersion" && key != "ProductName" && key != "InternalName") continue;
+            if (!everything && key != "FileVersion" && key != "ProductName" && key != "InternalName")
+                continue;
             line(QString::fromStdString(("version " + key).substr(0, 60)), QString::fromStdString(value));
         }
     } else {

@@ -1,8 +1,8 @@
 #include "host/session/pluginsession.h"
 
 #include <QFileInfo>
-#include <algorithm>
 #include <QWidget>
+#include <algorithm>
 
 #include "host/session/hostclasses.h"
 #include "platform/com/bstr.h"
@@ -55,7 +55,9 @@ QString describeFailure(com::HRESULT status) {
     return text;
 }
 
-PluginSession::~PluginSession() { close(); }
+PluginSession::~PluginSession() {
+    close();
+}
 
 bool PluginSession::fail(const QString& what, com::HRESULT status) {
     m_error = status == com::S_OK ? what : what + QStringLiteral(": ") + describeFailure(status);
@@ -124,7 +126,8 @@ bool PluginSession::readModuleInfo() {
 
     com::ComPtr<com::ICollection> messages;
     status = info->get_Messages(messages.put());
-    if (com::FAILED(status) || !messages) return fail(QStringLiteral("reading the wanted messages failed"), status);
+    if (com::FAILED(status) || !messages)
+        return fail(QStringLiteral("reading the wanted messages failed"), status);
     status = com::guarded([&] {
         int32_t count = 0;
         com::check(messages->get_Count(&count));

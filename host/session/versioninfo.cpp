@@ -55,7 +55,8 @@ std::optional<VersionInfo> readVersionInfo(const std::string& path, std::string*
         return s;
     };
     const Elf64_Shdr names = section(header.e_shstrndx);
-    if (!inBounds(data, names.sh_offset, names.sh_size)) return fail(error, path + ": malformed section names");
+    if (!inBounds(data, names.sh_offset, names.sh_size))
+        return fail(error, path + ": malformed section names");
 
     for (unsigned i = 0; i < header.e_shnum; ++i) {
         const Elf64_Shdr s = section(i);
@@ -80,7 +81,8 @@ std::optional<VersionInfo> readVersionInfo(const std::string& path, std::string*
                 continue;
             }
             const size_t equals = line.find('=');
-            if (equals == std::string_view::npos) return fail(error, path + ": malformed version block entry");
+            if (equals == std::string_view::npos)
+                return fail(error, path + ": malformed version block entry");
             info.entries.emplace_back(line.substr(0, equals), line.substr(equals + 1));
         }
         if (first) return fail(error, path + ": empty version block");

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/dispatchbuilder.h"
 #include "platform/com/object.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/com/variant.h"
-#include "platform/com/dispatchbuilder.h"
 
 namespace com {
 

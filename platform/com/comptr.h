@@ -29,8 +29,8 @@ public:
     ComPtr(const ComPtr& other) : ComPtr(other.m_object) {}
     ComPtr(ComPtr&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ComPtr(const ComPtr<U>& other) : ComPtr(static_cast<T*>(other.get())) {}
+    requires std::is_convertible_v<U*, T*> ComPtr(const ComPtr<U>& other)
+        : ComPtr(static_cast<T*>(other.get())) {}
     ~ComPtr() { reset(); }
 
     ComPtr& operator=(const ComPtr& other) {

@@ -364,7 +364,8 @@ struct MemberCall {
                             [[maybe_unused]] uint32_t* argumentError, std::index_sequence<Is...>) {
         std::tuple<ArgSlot<std::tuple_element_t<Is, Params>>...> arguments;
         HRESULT status = S_OK;
-        ((status = SUCCEEDED(status) ? load<Is>(std::get<Is>(arguments), params, argumentError) : status), ...);
+        ((status = SUCCEEDED(status) ? load<Is>(std::get<Is>(arguments), params, argumentError) : status),
+         ...);
         if (FAILED(status)) return status;
         if constexpr (kResult) {
             ResultSlot<std::tuple_element_t<kArgs, Params>> out;

@@ -25,7 +25,8 @@ QComboBox* makeBox(const ControlDesign& design, Canvas& container) {
 }  // namespace
 
 ComboBox::ComboBox(const ControlDesign& design, Canvas& container)
-    : WindowedControl(design, container, makeBox(design, container)), m_box(static_cast<QComboBox*>(widget())) {
+    : WindowedControl(design, container, makeBox(design, container)),
+      m_box(static_cast<QComboBox*>(widget())) {
     QObject::connect(m_box, &QComboBox::activated, [this](int) { raiseClick(); });
 }
 

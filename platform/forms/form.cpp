@@ -69,7 +69,8 @@ Form::Form(const FormLayout& layout) : m_layout(layout), m_widget(std::make_uniq
         for (size_t depth = 0; !container.empty(); ++depth) {
             const int position = containerPosition(m_layout, container);
             if (position < 0) raiseLayoutError(m_layout, design.name, "its container is not a PictureBox");
-            if (depth > controls.size()) raiseLayoutError(m_layout, design.name, "its containers form a loop");
+            if (depth > controls.size())
+                raiseLayoutError(m_layout, design.name, "its containers form a loop");
             container = controls[static_cast<size_t>(position)].container;
         }
     }
@@ -169,9 +170,11 @@ void Form::bind(ControlBinding& binding) {
             raiseLayoutError(m_layout, design.name,
                              binding.m_array ? "is not a control array" : "is a control array");
         const size_t slot = binding.m_array ? static_cast<size_t>(design.index) : 0;
-        if (binding.m_array && design.index < 0) raiseLayoutError(m_layout, design.name, "has a negative index");
+        if (binding.m_array && design.index < 0)
+            raiseLayoutError(m_layout, design.name, "has a negative index");
         if (slot >= positions.size()) positions.resize(slot + 1, -1);
-        if (positions[slot] >= 0) raiseLayoutError(m_layout, design.name, "appears twice with the same index");
+        if (positions[slot] >= 0)
+            raiseLayoutError(m_layout, design.name, "appears twice with the same index");
         positions[slot] = static_cast<int>(i);
     }
     if (!found) raiseLayoutError(m_layout, binding.m_name, "no such control");

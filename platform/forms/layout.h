@@ -33,7 +33,7 @@ struct ControlDesign {
     std::string_view name;
     int index = kNoIndex;  // item of a control array, or kNoIndex for a single control
     int left = 0, top = 0, width = 0, height = 0;  // twips, relative to the container
-    std::string_view container = {};  // name of the PictureBox that holds it; empty: the form
+    std::string_view container = {};               // name of the PictureBox that holds it; empty: the form
     int tabIndex = kNoTabStop;
     std::string_view caption = {};  // CommandButton and Label text
     std::string_view picture = {};  // design-time picture, a Qt resource path (":/ui/...")
@@ -41,12 +41,12 @@ struct ControlDesign {
     Color fillColor = {};           // Shape: solid fill
     Color backColor = {};           // PictureBox background
     bool visible = true;
-    bool sorted = false;            // ComboBox: AddItem inserts at the alphabetical place
+    bool sorted = false;  // ComboBox: AddItem inserts at the alphabetical place
 };
 
 struct FormLayout {
-    std::string_view name;     // the form's class name, e.g. "NimboForm"
-    std::string_view caption;  // title bar text
+    std::string_view name;                  // the form's class name, e.g. "NimboForm"
+    std::string_view caption;               // title bar text
     int clientWidth = 0, clientHeight = 0;  // twips
     Color backColor = {};
     std::string_view icon = {};  // Qt resource path

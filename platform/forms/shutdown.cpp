@@ -13,7 +13,9 @@ std::vector<std::function<void()>>& pending() {
 
 }  // namespace
 
-void atShutdown(std::function<void()> fn) { pending().push_back(std::move(fn)); }
+void atShutdown(std::function<void()> fn) {
+    pending().push_back(std::move(fn));
+}
 
 void shutdown() {
     // A function may register more; run until none is left.

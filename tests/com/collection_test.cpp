@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/com/object.h"
-#include "platform/com/variant.h"
 #include "platform/com/runtimeerror.h"
+#include "platform/com/variant.h"
 
 namespace {
 

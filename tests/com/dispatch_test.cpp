@@ -1,5 +1,3 @@
-#include "platform/com/dispatchbuilder.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -8,9 +6,10 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/collection.h"
+#include "platform/com/dispatchbuilder.h"
 #include "platform/com/object.h"
-#include "platform/com/variant.h"
 #include "platform/com/runtimeerror.h"
+#include "platform/com/variant.h"
 
 namespace {
 

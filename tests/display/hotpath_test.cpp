@@ -2,11 +2,9 @@
 // keeps hidden it must not touch the heap at all.
 #include <gtest/gtest.h>
 
-
-#include "tests/support/allocationcounter.h"
 #include "display/nimboform.h"
 #include "tests/display/nimbotest.h"
-
+#include "tests/support/allocationcounter.h"
 
 namespace {
 

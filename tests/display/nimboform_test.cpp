@@ -1,15 +1,15 @@
 // The display window as an object: its creation reading the 63 pictures,
 // its load step, the glow update and the tool-window members.
 
-#include <gtest/gtest.h>
+#include "display/nimboform.h"
 
-#include "platform/com/dispatch.h"
+#include <gtest/gtest.h>
 
 #include <QWidget>
 #include <climits>
 #include <set>
 
-#include "display/nimboform.h"
+#include "platform/com/dispatch.h"
 #include "tests/display/nimbotest.h"
 
 namespace {

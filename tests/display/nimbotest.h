@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "state/nimbocode.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/msgbox.h"
 #include "platform/forms/picture.h"
+#include "state/nimbocode.h"
 
 class QWidget;
 

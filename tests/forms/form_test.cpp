@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/com/dispatchbuilder.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QPointer>
@@ -12,6 +10,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include "platform/com/dispatchbuilder.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/combobox.h"
 #include "platform/forms/commandbutton.h"
@@ -268,7 +267,6 @@ TEST(FormLifetime, DualInterfaceIsTheDefaultDispatchAndTheWindowInterfaceIsThere
     com::VariantClear(&result);
     EXPECT_TRUE(dispatch.as<forms::IFormWindow>());
 }
-
 
 }  // namespace
 }  // namespace formtest

@@ -221,6 +221,5 @@ INSTANTIATE_TEST_SUITE_P(Keys, ButtonKeyTest,
                                            KeyCase{Qt::Key_Space, 1}, KeyCase{Qt::Key_Escape, 0},
                                            KeyCase{Qt::Key_A, 0}));
 
-
 }  // namespace
 }  // namespace formtest

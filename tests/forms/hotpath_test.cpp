@@ -2,18 +2,16 @@
 // of every channel value: it must not touch the heap at all.
 #include <gtest/gtest.h>
 
-
-#include "tests/support/allocationcounter.h"
 #include "platform/forms/controlarray.h"
 #include "platform/forms/formobject.h"
 #include "platform/forms/image.h"
 #include "platform/forms/shape.h"
-
+#include "tests/support/allocationcounter.h"
 
 namespace {
 
-using forms::ControlKind;
 using forms::ControlDesign;
+using forms::ControlKind;
 
 constexpr ControlDesign kControls[] = {
     {.kind = ControlKind::Shape,

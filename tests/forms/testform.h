@@ -28,8 +28,8 @@
 namespace formtest {
 
 using forms::Color;
-using forms::ControlKind;
 using forms::ControlDesign;
+using forms::ControlKind;
 
 inline constexpr int px(int pixels) {
     return pixels * forms::kDesignTwipsPerPixel;
@@ -146,11 +146,11 @@ inline constexpr ControlDesign kControls[] = {
 };
 
 inline constexpr forms::FormLayout kLayout{.name = "TestForm",
-                                    .caption = "Test window",
-                                    .clientWidth = px(150),
-                                    .clientHeight = px(90),
-                                    .backColor = kBlue,
-                                    .controls = kControls};
+                                           .caption = "Test window",
+                                           .clientWidth = px(150),
+                                           .clientHeight = px(90),
+                                           .backColor = kBlue,
+                                           .controls = kControls};
 
 // A plain interface of the window's own, to see QueryInterface answer both.
 struct ITestTool : com::IUnknown {

@@ -5,7 +5,9 @@
 namespace vexohost {
 namespace {
 
-ShowEvent ch(int64_t time, int32_t channel, int32_t value, int line) { return {time, 15, channel, value, line}; }
+ShowEvent ch(int64_t time, int32_t channel, int32_t value, int line) {
+    return {time, 15, channel, value, line};
+}
 
 TEST(ShowFile, ParsesPairsRawMessagesRelativeTimesAndComments) {
     const Show show = parseShow(
@@ -17,9 +19,11 @@ TEST(ShowFile, ParsesPairsRawMessagesRelativeTimesAndComments) {
         "+0 2147483647=2147483647\r\n",
         "a.show");
     ASSERT_FALSE(show.error) << show.error->toString();
-    const std::vector<ShowEvent> expected = {
-        ch(0, 1, 255, 3), ch(0, 2, 0, 3), ch(250, 3, -1, 4), {1000, 14, 7, INT32_MIN, 5},
-        ch(1000, INT32_MAX, INT32_MAX, 6)};
+    const std::vector<ShowEvent> expected = {ch(0, 1, 255, 3),
+                                             ch(0, 2, 0, 3),
+                                             ch(250, 3, -1, 4),
+                                             {1000, 14, 7, INT32_MIN, 5},
+                                             ch(1000, INT32_MAX, INT32_MAX, 6)};
     EXPECT_EQ(show.events, expected);
 }
 
@@ -43,18 +47,17 @@ TEST_P(ShowFileErrors, NamesFileLineAndColumnAndPlaysNothing) {
     EXPECT_NE(show.error->message.find(bad.fragment), std::string::npos) << show.error->message;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ShowFileErrors,
-    testing::Values(BadLine{"0 1=1\nabc 1=2\n", 2, 1, "expected a time"},
-                    BadLine{"500 1=1\n400 1=2\n", 2, 1, "time goes back"},
-                    BadLine{"-5 1=1\n", 1, 1, "expected a time"},
-                    BadLine{"0 1=1\n10\n", 2, 3, "expected CHANNEL=VALUE"},
-                    BadLine{"0 1=1 x\n", 1, 7, "expected CHANNEL=VALUE"},
-                    BadLine{"0 1=2147483648\n", 1, 5, "value is not a 32-bit integer"},
-                    BadLine{"0 q=1\n", 1, 3, "channel is not a 32-bit integer"},
-                    BadLine{"0 msg 15 1\n", 1, 3, "exactly three numbers"},
-                    BadLine{"0 msg 15 1 z\n", 1, 12, "expected a 32-bit integer"},
-                    BadLine{"99999999999999999 1=1\n", 1, 1, "time"}));
+INSTANTIATE_TEST_SUITE_P(Table, ShowFileErrors,
+                         testing::Values(BadLine{"0 1=1\nabc 1=2\n", 2, 1, "expected a time"},
+                                         BadLine{"500 1=1\n400 1=2\n", 2, 1, "time goes back"},
+                                         BadLine{"-5 1=1\n", 1, 1, "expected a time"},
+                                         BadLine{"0 1=1\n10\n", 2, 3, "expected CHANNEL=VALUE"},
+                                         BadLine{"0 1=1 x\n", 1, 7, "expected CHANNEL=VALUE"},
+                                         BadLine{"0 1=2147483648\n", 1, 5, "value is not a 32-bit integer"},
+                                         BadLine{"0 q=1\n", 1, 3, "channel is not a 32-bit integer"},
+                                         BadLine{"0 msg 15 1\n", 1, 3, "exactly three numbers"},
+                                         BadLine{"0 msg 15 1 z\n", 1, 12, "expected a 32-bit integer"},
+                                         BadLine{"99999999999999999 1=1\n", 1, 1, "time"}));
 
 TEST(ShowFile, LiveLinesKeepTheirTimeAcrossCalls) {
     ShowLineParser parser("<stdin>");

@@ -18,8 +18,9 @@ struct Log {
 Log run(std::vector<ShowEvent> events, PlayerOptions options) {
     ShowPlayer player(std::move(events), options);
     Log log;
-    QObject::connect(&player, &ShowPlayer::messageDue,
-                     [&](const HostMessage&) { log.entries.push_back({'e', player.showTimeMs()}); });
+    QObject::connect(&player, &ShowPlayer::messageDue, [&](const HostMessage&) {
+        log.entries.push_back({'e', player.showTimeMs()});
+    });
     QObject::connect(&player, &ShowPlayer::frameDue, [&](qint64 t) { log.entries.push_back({'f', t}); });
     QEventLoop loop;
     QObject::connect(&player, &ShowPlayer::finished, &loop, &QEventLoop::quit);
@@ -28,7 +29,9 @@ Log run(std::vector<ShowEvent> events, PlayerOptions options) {
     return log;
 }
 
-std::vector<ShowEvent> threeEvents() { return {{0, 15, 1, 1, 1}, {100, 15, 2, 2, 2}, {250, 15, 3, 3, 3}}; }
+std::vector<ShowEvent> threeEvents() {
+    return {{0, 15, 1, 1, 1}, {100, 15, 2, 2, 2}, {250, 15, 3, 3, 3}};
+}
 
 // Frames fall at fixed steps of show time whatever the pace, and every frame
 // comes after the events at or before its time.
@@ -40,7 +43,8 @@ TEST(ShowPlayer, FastAndTimedPlayGiveTheSameSequence) {
     EXPECT_EQ(a.entries, b.entries);
     // 1250 ms of show (last event + 1 s) at 50 ms a frame.
     EXPECT_EQ(a.frames(), 25);
-    const std::vector<std::pair<char, int64_t>> head = {{'e', 0}, {'f', 0}, {'f', 50}, {'e', 100}, {'f', 100}};
+    const std::vector<std::pair<char, int64_t>> head = {
+        {'e', 0}, {'f', 0}, {'f', 50}, {'e', 100}, {'f', 100}};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), a.entries.begin()));
 }
 

@@ -48,7 +48,8 @@ TEST(VersionInfo, RejectsFilesThatAreNotPlugins) {
     const std::pair<std::string, const char*> cases[] = {
         {"/nonexistent/lib.so", "cannot open"},
         {write("empty.so", {}), "not a 64-bit ELF"},
-        {write("text.so", "just some text, long enough to look at the header of it all......"), "not a 64-bit ELF"},
+        {write("text.so", "just some text, long enough to look at the header of it all......"),
+         "not a 64-bit ELF"},
         {write("truncated.so", truncated), "malformed"},
         {write("badtable.so", badTable), "malformed section table"},
     };

@@ -79,8 +79,10 @@ TEST_F(HostProgram, ShowFileToSnapshot) {
     const QImage window(path("out.png"));
     expectEnvelopes(window, {0, 1, 2, 3, 4, 5, 6, 6, 0});
     const std::array<bool, 9> flames = {false, true, true, true, true, true, true, true, false};
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(testsupport::flameShows(window, i), flames[size_t(i)]) << "nimbo " << i;
-    EXPECT_TRUE(run.out.contains("9 messages passed to the plug-in, 0 not wanted, 0 failed")) << run.out.toStdString();
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(testsupport::flameShows(window, i), flames[size_t(i)]) << "nimbo " << i;
+    EXPECT_TRUE(run.out.contains("9 messages passed to the plug-in, 0 not wanted, 0 failed"))
+        << run.out.toStdString();
 }
 
 TEST_F(HostProgram, OnlyWantedMessagesReachThePlugin) {
@@ -101,8 +103,8 @@ TEST_F(HostProgram, BaseShiftsInputChannels) {
 TEST_F(HostProgram, RecordingFromOlaRecorderFile) {
     // Two frames of universe 3, 400 ms apart: the recording is 1.4 s long.
     const QString show = writeFile("rec.show", "OLA Show\n3 0,200,0\n400\n3 0,200,90\n");
-    const HostRun run = host({"--play", show, "--fast", "--fps", "10", "--record", path("out.gif"), "--snapshot",
-                          path("out.png")});
+    const HostRun run = host({"--play", show, "--fast", "--fps", "10", "--record", path("out.gif"),
+                              "--snapshot", path("out.png")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("playing universe 3")) << run.out.toStdString();
     expectEnvelopes(QImage(path("out.png")), {0, 5, 3, 0, 0, 0, 0, 0, 0});
@@ -128,8 +130,10 @@ TEST_P(HostProgramBadShows, NameFileLineAndColumnAndPlayNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostProgramBadShows,
-                         testing::Values(BadShow{"0 1=1\n+x 2=2\n", ":2:1:"}, BadShow{"500 1=1\n10 1=2\n", ":2:1:"},
-                                         BadShow{"0 1=99999999999\n", ":1:5:"}, BadShow{"0 msg 15\n", ":1:3:"},
+                         testing::Values(BadShow{"0 1=1\n+x 2=2\n", ":2:1:"},
+                                         BadShow{"500 1=1\n10 1=2\n", ":2:1:"},
+                                         BadShow{"0 1=99999999999\n", ":1:5:"},
+                                         BadShow{"0 msg 15\n", ":1:3:"},
                                          BadShow{"OLA Show\n1 1,2,300\n", ":2:7:"}));
 
 TEST_F(HostProgram, MissingPictureFileEndsWithItsName) {
@@ -151,19 +155,19 @@ class HostProgramCommandLines : public HostProgram, public testing::WithParamInt
 TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
     QStringList arguments;
     for (const char* a : GetParam().arguments) arguments << QString::fromUtf8(a);
-    if (arguments.contains("MISSING")) arguments.replace(arguments.indexOf("MISSING"), path("none/Nimbolux.so"));
+    if (arguments.contains("MISSING"))
+        arguments.replace(arguments.indexOf("MISSING"), path("none/Nimbolux.so"));
     const HostRun run = host(arguments);
     EXPECT_EQ(run.exitCode, GetParam().exitCode);
     EXPECT_TRUE(run.err.contains(GetParam().says)) << run.err.toStdString();
     EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, HostProgramCommandLines,
-    testing::Values(CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
-                    CommandLine{{"--speed", "fast"}, 2, "--speed"},
-                    CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
-                    CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"}));
+INSTANTIATE_TEST_SUITE_P(Table, HostProgramCommandLines,
+                         testing::Values(CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
+                                         CommandLine{{"--speed", "fast"}, 2, "--speed"},
+                                         CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
+                                         CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"}));
 
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});

@@ -27,11 +27,12 @@ uint32_t bigEndian(const QByteArray& data, int at) {
 int countLitPixels(const QByteArray& xwd) {
     if (xwd.size() < 100) return -1;
     const uint32_t headerSize = bigEndian(xwd, 0), format = bigEndian(xwd, 8), width = bigEndian(xwd, 16),
-                   height = bigEndian(xwd, 20), bitsPerPixel = bigEndian(xwd, 44), bytesPerLine = bigEndian(xwd, 48),
-                   colours = bigEndian(xwd, 76);
+                   height = bigEndian(xwd, 20), bitsPerPixel = bigEndian(xwd, 44),
+                   bytesPerLine = bigEndian(xwd, 48), colours = bigEndian(xwd, 76);
     const uint64_t start = uint64_t(headerSize) + uint64_t(colours) * 12;
     const uint32_t bytesPerPixel = bitsPerPixel / 8;
-    if (format != 2 || (bytesPerPixel != 3 && bytesPerPixel != 4) || uint64_t(width) * bytesPerPixel > bytesPerLine ||
+    if (format != 2 || (bytesPerPixel != 3 && bytesPerPixel != 4) ||
+        uint64_t(width) * bytesPerPixel > bytesPerLine ||
         start + uint64_t(bytesPerLine) * height > uint64_t(xwd.size()))
         return -1;
     int count = 0;
@@ -99,11 +100,14 @@ TEST(HostInXServer, DisplayWindowIsOnTheScreen) {
         QThread::msleep(100);
         QProcess dump;
         dump.setProcessEnvironment(environment);
-        dump.start(xwd, {QStringLiteral("-root"), QStringLiteral("-silent"), QStringLiteral("-display"), display});
+        dump.start(xwd,
+                   {QStringLiteral("-root"), QStringLiteral("-silent"), QStringLiteral("-display"), display});
         dump.waitForFinished(10000);
         const QByteArray screen = dump.readAllStandardOutput();
         lit = countLitPixels(screen);
-        if (lit < 0) ADD_FAILURE() << "xwd gave " << screen.size() << " bytes: " << dump.readAllStandardError().toStdString();
+        if (lit < 0)
+            ADD_FAILURE() << "xwd gave " << screen.size()
+                          << " bytes: " << dump.readAllStandardError().toStdString();
     }
     EXPECT_GE(lit, kDisplayShown) << "the display window is not on the screen";
 

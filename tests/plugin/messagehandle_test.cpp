@@ -3,8 +3,8 @@
 #include <climits>
 #include <ostream>
 
-#include "platform/com/variant.h"
 #include "platform/com/runtimeerror.h"
+#include "platform/com/variant.h"
 #include "tests/plugin/pluginfixture.h"
 
 namespace plugintest {

@@ -48,8 +48,7 @@ PluginCopy::PluginCopy(const QStringList& omit) {
 
 com::ComPtr<vexo::IVexoPlugin> PluginCopy::create() {
     com::ComPtr<com::IClassFactory> factory;
-    EXPECT_EQ(m_server->getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
-                                       factory.putVoid()),
+    EXPECT_EQ(m_server->getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(), factory.putVoid()),
               com::S_OK);
     com::ComPtr<vexo::IVexoPlugin> plugin;
     if (factory) {

@@ -1,8 +1,6 @@
 #ifndef TESTS_PLUGIN_PLUGINFIXTURE_H_
 #define TESTS_PLUGIN_PLUGINFIXTURE_H_
 
-#include "platform/com/dispatch.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -14,6 +12,7 @@
 #include <string_view>
 
 #include "platform/com/comptr.h"
+#include "platform/com/dispatch.h"
 #include "platform/com/guid.h"
 #include "platform/com/server.h"
 #include "vexo/vexotypelib.h"

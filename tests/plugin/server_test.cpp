@@ -23,24 +23,21 @@ TEST_F(PluginTest, ServerUnloadsOnlyWhenNothingOfItIsInUse) {
     com::ComPtr<com::IClassFactory> factory;
     EXPECT_EQ(server.getClassObject(com::IID{}, com::uuidof<com::IClassFactory>(), factory.putVoid()),
               com::CLASS_E_CLASSNOTAVAILABLE);
-    ASSERT_EQ(server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
-                                    factory.putVoid()),
+    ASSERT_EQ(server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(), factory.putVoid()),
               com::S_OK);
     EXPECT_EQ(server.canUnloadNow(), com::S_FALSE) << "a class object is alive";
 
     com::ComPtr<com::IUnknown> object;
     EXPECT_EQ(factory->CreateInstance(factory.get(), com::uuidof<com::IUnknown>(), object.putVoid()),
               com::CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(factory->CreateInstance(nullptr, com::uuidof<_clsVexoPlugIn>(), object.putVoid()),
-              com::S_OK);
+    EXPECT_EQ(factory->CreateInstance(nullptr, com::uuidof<_clsVexoPlugIn>(), object.putVoid()), com::S_OK);
     EXPECT_TRUE(object);
     object = nullptr;
 
     EXPECT_EQ(factory->LockServer(1), com::S_OK);
     factory = nullptr;
     EXPECT_EQ(server.canUnloadNow(), com::S_FALSE) << "the server is locked";
-    ASSERT_EQ(server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(),
-                                    factory.putVoid()),
+    ASSERT_EQ(server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(), factory.putVoid()),
               com::S_OK);
     EXPECT_EQ(factory->LockServer(0), com::S_OK);
     factory = nullptr;

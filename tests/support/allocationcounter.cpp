@@ -13,11 +13,17 @@ void* operator new(std::size_t size) {
     if (void* memory = std::malloc(size ? size : 1)) return memory;
     throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
 
 namespace testsupport {
 
-long heapAllocations() { return g_allocations.load(std::memory_order_relaxed); }
+long heapAllocations() {
+    return g_allocations.load(std::memory_order_relaxed);
+}
 
 }  // namespace testsupport

@@ -13,8 +13,9 @@ QImage expectedEnvelopes(const QString& imagesFolder, const std::array<int, 9>& 
     QImage expected(867, kEnvelopeRows, QImage::Format_ARGB32);
     expected.fill(Qt::black);
     for (int i = 0; i < 9; ++i) {
-        const QImage p = QImage(imagesFolder + '/' + kWords[size_t(i)] + kCodes[size_t(levels[size_t(i)])] + ".gif")
-                             .convertToFormat(QImage::Format_ARGB32);
+        const QImage p =
+            QImage(imagesFolder + '/' + kWords[size_t(i)] + kCodes[size_t(levels[size_t(i)])] + ".gif")
+                .convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < p.height() && 10 + y < kEnvelopeRows; ++y)
             for (int x = 0; x < p.width(); ++x)
                 if (qAlpha(p.pixel(x, y)) == 255) expected.setPixel(10 + 90 * i + x, 10 + y, p.pixel(x, y));
