@@ -7,7 +7,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_tables})
 file(READ ${_tables} _text)
 
 function(_nimbo_read_table name out)
-  if(NOT _text MATCHES "${name} = {([^}]*)}")
+  if(NOT _text MATCHES "${name} =[^{;]*{([^}]*)}")
     message(FATAL_ERROR "state/tables.h: no table ${name}")
   endif()
   string(REGEX MATCHALL "\"[^\"]+\"" items "${CMAKE_MATCH_1}")

@@ -14,10 +14,11 @@
 namespace nimbo {
 
 // Picture-file words, in colour-code order: the colour order of the whole system.
-constexpr std::array<std::string_view, 9> kColorWords = {"blau",   "gelb", "gruen", "hellblau", "lila",
-                                                         "orange", "rosa", "rot",   "weiss"};
+constexpr auto kColorWords = std::to_array<std::string_view>(
+    {"blau", "gelb", "gruen", "hellblau", "lila", "orange", "rosa", "rot", "weiss"});
 // Picture-file codes, in glow-level order; each is the glow in percent.
-constexpr std::array<std::string_view, 7> kGlowCodes = {"000", "001", "020", "040", "060", "080", "100"};
+constexpr auto kGlowCodes =
+    std::to_array<std::string_view>({"000", "001", "020", "040", "060", "080", "100"});
 
 constexpr int kNimboCount = 9;  // nimbos 0..8, left to right
 constexpr int kColorCount = int(kColorWords.size());

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <array>
 
+#include "state/tables.h"
 #include "tools/pictureset.h"
 
 namespace pictures {
@@ -20,13 +21,14 @@ constexpr int kPitch = 90;
 // The display window as it stands, with each nimbo at the given glow level;
 // level 0 keeps its flame covered.
 void paintDisplayWindow(QPainter& painter, QPoint origin, const PictureSet& pictures,
-                        const std::array<int, 9>& levels) {
+                        const std::array<int, nimbo::kNimboCount>& levels) {
     painter.fillRect(QRect(origin, QSize(kWindowWidth, kWindowHeight)), Qt::black);
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < nimbo::kNimboCount; ++i)
         painter.drawImage(origin + QPoint(10 + kPitch * i, 10), pictures.envelope(i, levels[size_t(i)]));
-    for (int i = 0; i < 9; ++i) painter.drawImage(origin + QPoint(40 + kPitch * i, 190), pictures.basket());
+    for (int i = 0; i < nimbo::kNimboCount; ++i)
+        painter.drawImage(origin + QPoint(40 + kPitch * i, 190), pictures.basket());
     painter.fillRect(QRect(origin + QPoint(0, 230), QSize(kWindowWidth, 51)), QColor(0, 64, 0));
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < nimbo::kNimboCount; ++i) {
         if (levels[size_t(i)] == 0)
             painter.fillRect(QRect(origin + QPoint((i == 0 ? 52 : 50) + kPitch * i, 190), QSize(15, 15)),
                              Qt::black);
@@ -63,7 +65,7 @@ QImage ContactSheet::paint(const PictureSet& pictures) {
     // The dialog's preview panel on the button-face grey, to judge the rims
     // against a light background.
     painter.fillRect(QRect(kMargin, top, 861, 221), QColor(240, 240, 240));
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < nimbo::kNimboCount; ++i)
         painter.drawImage(QPoint(kMargin + 10 + kPitch * i, top + 10),
                           pictures.envelope(i, PictureSet::kLevels - 1));
     top += kWindowHeight + 2 * kGap;
