@@ -163,11 +163,19 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
     EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, HostProgramCommandLines,
-                         testing::Values(CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
-                                         CommandLine{{"--speed", "fast"}, 2, "--speed"},
-                                         CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
-                                         CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostProgramCommandLines,
+    testing::Values(CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
+                    CommandLine{{"--speed", "fast"}, 2, "--speed"},
+                    CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
+                    CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"},
+                    // The whole command line is checked before the plug-in is
+                    // touched: a missing one would be exit 3.
+                    CommandLine{{"--plugin", "MISSING", "--ola", "1", "--ola-server", "olad.example:9010"},
+                                2,
+                                "is not HOST:PORT"},
+                    CommandLine{
+                        {"--plugin", "MISSING", "--ola-server", "127.0.0.1:0"}, 2, "is not HOST:PORT"}));
 
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});
