@@ -14,9 +14,9 @@
 
 #include "bench/emptyplugin.h"
 #include "host/session/hostclasses.h"
+#include "nimbo/nimbotypelib.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/dispatch.h"
-#include "platform/com/guid.h"
 #include "platform/com/object.h"
 #include "platform/com/server.h"
 #include "platform/forms/shutdown.h"
@@ -24,9 +24,6 @@
 #include "vexo/vexotypelib.h"
 
 namespace {
-
-// The plug-in's class, as its type library publishes it to hosts.
-constexpr com::CLSID kPluginClsid = com::makeGuid("2a3648be-24be-49a3-b4e4-cf2ea5a4ae92");
 
 vexo::IVexoPlugin* g_plugin = nullptr;  // held by main
 vexo::IVexoPlugin* g_empty = nullptr;   // held by main
@@ -125,8 +122,8 @@ int main(int argc, char** argv) {
         com::ComPtr<com::IClassFactory> factory;
         com::ComPtr<vexo::IVexoPlugin> plugin;
         com::Server& server = com::loadServer(NIMBO_PLUGIN_FILE);
-        if (server.getClassObject(kPluginClsid, com::uuidof<com::IClassFactory>(), factory.putVoid()) !=
-                com::S_OK ||
+        if (server.getClassObject(nimbo::CLSID_clsVexoPlugIn, com::uuidof<com::IClassFactory>(),
+                                  factory.putVoid()) != com::S_OK ||
             factory->CreateInstance(nullptr, com::uuidof<vexo::IVexoPlugin>(), plugin.putVoid()) !=
                 com::S_OK) {
             std::fprintf(stderr, "cannot create the plug-in from %s\n", NIMBO_PLUGIN_FILE);

@@ -3,9 +3,9 @@
 
 #include <string_view>
 
+#include "nimbo/nimbotypelib.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/object.h"
-#include "plugin/nimbotypelib.h"
 #include "vexo/vexotypelib.h"
 
 namespace nimbo {

@@ -6,12 +6,12 @@
 
 #include "dialog/nimboconf.h"
 #include "display/nimboform.h"
+#include "nimbo/nimbotypelib.h"
 #include "platform/com/classfactory.h"
 #include "platform/com/exports.h"
 #include "platform/com/registry.h"
 #include "platform/com/server.h"
 #include "plugin/clsvexoplugin.h"
-#include "plugin/nimbotypelib.h"
 
 namespace nimbo {
 namespace {

@@ -30,8 +30,8 @@ com::ComPtr<com::IDispatch> defaultDispatch(vexo::IVexoPlugin* plugin) {
 // and late binding on either.
 TEST_F(PluginTest, PluginNameIsNimboOnEveryPath) {
     load();
-    com::ComPtr<_clsVexoPlugIn> own;
-    ASSERT_EQ(m_plugin->QueryInterface(com::uuidof<_clsVexoPlugIn>(), own.putVoid()), com::S_OK);
+    com::ComPtr<nimbo::_clsVexoPlugIn> own;
+    ASSERT_EQ(m_plugin->QueryInterface(com::uuidof<nimbo::_clsVexoPlugIn>(), own.putVoid()), com::S_OK);
     com::Bstr name;
     EXPECT_EQ(own->get_PluginName(name.put()), com::S_OK);
     EXPECT_EQ(name.toUtf8(), "Nimbo");

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "nimbo/nimbotypelib.h"
 #include "platform/com/comptr.h"
 #include "platform/com/dispatch.h"
 #include "platform/com/guid.h"
@@ -19,21 +20,11 @@
 
 namespace plugintest {
 
-// The plug-in's identity as its type library publishes it to clients. Hosts
-// keep these in their registries, so the tests state them for themselves: a
+// The plug-in's identity as hosts keep it in their registries. The tests
+// state it for themselves rather than take it from the type library: a
 // changed GUID is a fault, not something to follow.
 constexpr com::CLSID kPluginClsid = com::makeGuid("2a3648be-24be-49a3-b4e4-cf2ea5a4ae92");
 constexpr com::GUID kPluginLibid = com::makeGuid("6624892d-5e1a-48ce-83eb-409766e22054");
-
-// The plug-in's default interface, declared as a client declares it from the
-// plug-in's type library: IDispatch and the read-only PluginName.
-struct _clsVexoPlugIn : com::IDispatch {
-    static constexpr com::IID iid = com::makeGuid("bf18918e-18c1-4e97-8ee0-9bca0feb34d1");
-    virtual com::HRESULT get_PluginName(com::BSTR* result) = 0;
-
-protected:
-    ~_clsVexoPlugIn() = default;
-};
 
 // The picture-file word of each nimbo's default colour, nimbo 0 first.
 constexpr const char* kDefaultColorWords[9] = {"blau",   "gelb", "gruen", "hellblau", "lila",

@@ -30,7 +30,8 @@ TEST_F(PluginTest, ServerUnloadsOnlyWhenNothingOfItIsInUse) {
     com::ComPtr<com::IUnknown> object;
     EXPECT_EQ(factory->CreateInstance(factory.get(), com::uuidof<com::IUnknown>(), object.putVoid()),
               com::CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(factory->CreateInstance(nullptr, com::uuidof<_clsVexoPlugIn>(), object.putVoid()), com::S_OK);
+    EXPECT_EQ(factory->CreateInstance(nullptr, com::uuidof<nimbo::_clsVexoPlugIn>(), object.putVoid()),
+              com::S_OK);
     EXPECT_TRUE(object);
     object = nullptr;
 

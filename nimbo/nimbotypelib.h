@@ -1,5 +1,5 @@
-#ifndef PLUGIN_NIMBOTYPELIB_H_
-#define PLUGIN_NIMBOTYPELIB_H_
+#ifndef NIMBO_NIMBOTYPELIB_H_
+#define NIMBO_NIMBOTYPELIB_H_
 
 // The plug-in's own type library Nimbo 1.0 ("Coloring Nimbos"): the one
 // creatable class clsVexoPlugIn with its default dual interface
@@ -36,4 +36,4 @@ protected:
 template <>
 const com::DispatchTable& com::dispatchTable<nimbo::_clsVexoPlugIn>();
 
-#endif  // PLUGIN_NIMBOTYPELIB_H_
+#endif  // NIMBO_NIMBOTYPELIB_H_

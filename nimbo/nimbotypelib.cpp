@@ -1,4 +1,4 @@
-#include "plugin/nimbotypelib.h"
+#include "nimbo/nimbotypelib.h"
 
 #include "platform/com/dispatchbuilder.h"
 
