@@ -2,58 +2,66 @@
 
 #include <fcntl.h>
 #include <gif_lib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace vexohost {
 namespace {
 
-constexpr int kReds = 6, kGreens = 7, kBlues = 6;
-constexpr int kCube = kReds * kGreens * kBlues;  // 252
-constexpr int kGreys = 256 - kCube;
-
-int level(int value, int steps) {
-    return (value * (steps - 1) + 127) / 255;
+QString systemError(const QString& path) {
+    return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
 }
 
-ColorMapObject* makePalette() {
-    ColorMapObject* map = GifMakeMapObject(256, nullptr);
-    if (!map) return nullptr;
-    int n = 0;
-    for (int r = 0; r < kReds; ++r)
-        for (int g = 0; g < kGreens; ++g)
-            for (int b = 0; b < kBlues; ++b)
-                map->Colors[n++] = {GifByteType(r * 255 / (kReds - 1)), GifByteType(g * 255 / (kGreens - 1)),
-                                    GifByteType(b * 255 / (kBlues - 1))};
-    for (int k = 0; k < kGreys; ++k) {
-        const auto v = GifByteType((k + 1) * 255 / (kGreys + 1));
-        map->Colors[n++] = {v, v, v};
-    }
-    return map;
+// giflib's words for a failure, or the system's when writing failed (a full
+// disk says so, not "Failed to write to given file").
+QString gifError(int code) {
+    if (code == E_GIF_ERR_WRITE_FAILED && errno != 0) return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromUtf8(GifErrorString(code));
 }
 
-uint8_t paletteIndex(QRgb rgb) {
-    const int r = qRed(rgb), g = qGreen(rgb), b = qBlue(rgb);
-    const int cube = (level(r, kReds) * kGreens + level(g, kGreens)) * kBlues + level(b, kBlues);
-    // Near-greys that the cube would tint go to the grey steps.
-    if (std::max({r, g, b}) - std::min({r, g, b}) < 8) {
-        const int grey = (r + g + b) / 3;
-        const int k = std::clamp((grey * (kGreys + 1) + 127) / 255 - 1, 0, kGreys - 1);
-        const int greyValue = (k + 1) * 255 / (kGreys + 1);
-        const int cubeGrey = level(grey, kReds) * 255 / (kReds - 1);
-        if (std::abs(greyValue - grey) < std::abs(cubeGrey - grey) && grey > 8 && grey < 247)
-            return uint8_t(kCube + k);
+// A pixel that shows a colour this close to the window's is left as it is:
+// squared distance in RGB of at most 48 (about 4 steps a channel, a colour
+// difference no one sees). Dithered pixels of a reduced frame are mostly
+// that close, so they are not sent again with every later change.
+constexpr int kCloseEnough = 48;
+
+bool showsRight(QRgb shown, QRgb window) {
+    if (shown == window) return true;
+    const int dr = qRed(shown) - qRed(window), dg = qGreen(shown) - qGreen(window),
+              db = qBlue(shown) - qBlue(window);
+    return dr * dr + dg * dg + db * db <= kCloseEnough;
+}
+
+// The smallest rectangle holding every pixel of the window that the viewer
+// does not show right; empty when there is none.
+QRect changedRect(const QImage& window, const QImage& shown) {
+    int left = window.width(), right = -1, top = window.height(), bottom = -1;
+    for (int y = 0; y < window.height(); ++y) {
+        const auto* w = reinterpret_cast<const QRgb*>(window.constScanLine(y));
+        const auto* s = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+        if (std::memcmp(w, s, size_t(window.width()) * sizeof(QRgb)) == 0) continue;
+        for (int x = 0; x < window.width(); ++x) {
+            if (showsRight(s[x], w[x])) continue;
+            top = std::min(top, y);
+            bottom = y;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
     }
-    return uint8_t(cube);
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 }  // namespace
 
 GifRecorder::~GifRecorder() {
-    if (m_gif) close();
+    if (m_gif) abort();
 }
 
 bool GifRecorder::fail(const QString& what) {
@@ -63,23 +71,33 @@ bool GifRecorder::fail(const QString& what) {
 
 bool GifRecorder::open(const QString& path, int width, int height) {
     if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return fail("bad frame size");
+    m_path = path;
+    // A regular file (or none yet) is written beside and renamed into place;
+    // anything else (a device, a pipe) can only be written where it is.
+    struct stat st {};
+    const bool inPlace = ::stat(path.toLocal8Bit().constData(), &st) == 0 && !S_ISREG(st.st_mode);
+    const QFileInfo target(path);
+    m_temporary =
+        inPlace ? QString()
+                : target.dir().filePath(QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(::getpid()));
+    const QString written = inPlace ? path : m_temporary;
     // Opened here rather than by giflib, which would create the file readable
     // by its owner only; this way the umask decides, as for any other output.
-    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return fail(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    const int fd = ::open(written.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return fail(systemError(path));  // the name the user gave, not ours
     int status = 0;
     m_gif = EGifOpenFileHandle(fd, &status);
     if (!m_gif) {
         ::close(fd);
-        return fail(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(GifErrorString(status))));
+        removeTemporary();
+        return fail(QStringLiteral("%1: %2").arg(path, gifError(status)));
     }
     m_width = width;
     m_height = height;
     EGifSetGifVersion(m_gif, true);
-    ColorMapObject* palette = makePalette();
-    const bool ok = palette && EGifPutScreenDesc(m_gif, width, height, 8, 0, palette) == GIF_OK;
-    GifFreeMapObject(palette);
-    if (!ok) return fail(QStringLiteral("%1: cannot write the header").arg(path));
+    // No global colour table: every frame carries its own.
+    if (EGifPutScreenDesc(m_gif, width, height, 8, 0, nullptr) != GIF_OK)
+        return fail(QStringLiteral("%1: cannot write the header").arg(path));
     // Loop forever.
     const GifByteType app[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
     const GifByteType loop[] = {1, 0, 0};
@@ -92,65 +110,118 @@ bool GifRecorder::open(const QString& path, int width, int height) {
 
 bool GifRecorder::addFrame(const QImage& frame, int delayMs) {
     if (!m_gif) return fail("not open");
-    QImage image = frame.size() == QSize(m_width, m_height)
-                       ? frame.convertToFormat(QImage::Format_RGB32)
-                       : frame.scaled(m_width, m_height).convertToFormat(QImage::Format_RGB32);
-    std::vector<uint8_t> indexes(size_t(m_width) * size_t(m_height));
-    for (int y = 0; y < m_height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < m_width; ++x)
-            indexes[size_t(y) * size_t(m_width) + size_t(x)] = paletteIndex(line[x]);
-    }
-    if (m_havePending && !writePending()) return false;
-    m_pending = std::move(indexes);
+    QImage image = frame.size() == QSize(m_width, m_height) ? frame : frame.scaled(m_width, m_height);
+    image = image.convertToFormat(QImage::Format_RGB32);
+    if (!m_pending.isNull() && !writePending()) return false;
+    m_pending = std::move(image);
     m_pendingDelayMs = delayMs;
-    m_havePending = true;
     return true;
 }
 
 bool GifRecorder::writePending() {
-    // The rectangle that differs from the frame written before.
-    int left = 0, top = 0, right = m_width - 1, bottom = m_height - 1;
-    if (m_haveWritten) {
-        left = m_width, top = m_height, right = -1, bottom = -1;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x) {
-                const size_t at = size_t(y) * size_t(m_width) + size_t(x);
-                if (m_pending[at] != m_previous[at]) {
-                    left = std::min(left, x), right = std::max(right, x);
-                    top = std::min(top, y), bottom = std::max(bottom, y);
-                }
-            }
-        if (right < 0) left = top = right = bottom = 0;  // unchanged: one pixel keeps the frame's timing
+    // Compared with what a viewer shows now, which after a reduced frame is
+    // not yet the window: a still scene is then refined frame by frame.
+    QRect rect = m_haveWritten ? changedRect(m_pending, m_shown) : m_pending.rect();
+    const bool still = m_haveWritten && m_pending == m_previous;
+    if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // one kept pixel keeps the frame's timing
+
+    // The rectangle's pixels; those that already show right are transparent.
+    const size_t count = size_t(rect.width()) * size_t(rect.height());
+    m_rect.resize(count);
+    m_shownRect.resize(count);
+    QRgb* out = m_rect.data();
+    QRgb* shownOut = m_shownRect.data();
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const auto* now = reinterpret_cast<const QRgb*>(m_pending.constScanLine(y));
+        const auto* seen = m_haveWritten ? reinterpret_cast<const QRgb*>(m_shown.constScanLine(y)) : nullptr;
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            *out++ = seen && showsRight(seen[x], now[x]) ? 0u : (now[x] | 0xff000000u);
+            *shownOut++ = seen ? seen[x] : 0u;
+        }
     }
+    if (!m_palette.build(m_rect.data(), rect.width(), rect.height(), still ? m_shownRect.data() : nullptr))
+        return fail(QStringLiteral("%1: cannot reduce the colours of a frame").arg(m_path));
+    if (m_palette.reduced()) ++m_reducedFrames;
+
+    const std::vector<QRgb>& colours = m_palette.colours();
+    std::vector<GifColorType> table(colours.size());
+    for (size_t k = 0; k < colours.size(); ++k)
+        table[k] = {GifByteType(qRed(colours[k])), GifByteType(qGreen(colours[k])),
+                    GifByteType(qBlue(colours[k]))};
+    ColorMapObject* map = GifMakeMapObject(int(table.size()), table.data());
+    if (!map) return fail(QStringLiteral("%1: out of memory").arg(m_path));
+
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
     control.DelayTime = std::clamp((m_pendingDelayMs + 5) / 10, 1, 65535);
-    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    control.TransparentColor =
+        m_palette.transparentIndex() >= 0 ? m_palette.transparentIndex() : NO_TRANSPARENT_COLOR;
     GifByteType extension[4];
     const size_t length = EGifGCBToExtension(&control, extension);
-    const int w = right - left + 1, h = bottom - top + 1;
-    if (EGifPutExtension(m_gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) != GIF_OK ||
-        EGifPutImageDesc(m_gif, left, top, w, h, false, nullptr) != GIF_OK)
-        return fail("cannot write a frame");
-    for (int y = top; y <= bottom; ++y) {
-        if (EGifPutLine(m_gif, m_pending.data() + size_t(y) * size_t(m_width) + size_t(left), w) != GIF_OK)
-            return fail("cannot write a frame");
+    bool ok =
+        EGifPutExtension(m_gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_OK &&
+        EGifPutImageDesc(m_gif, rect.left(), rect.top(), rect.width(), rect.height(), false, map) == GIF_OK;
+    GifFreeMapObject(map);
+    const uint8_t* line = m_palette.indexes().data();
+    for (int y = 0; ok && y < rect.height(); ++y, line += rect.width())
+        ok = EGifPutLine(m_gif, const_cast<GifByteType*>(line), rect.width()) == GIF_OK;
+    if (!ok) return fail(QStringLiteral("%1: cannot write a frame (%2)").arg(m_path, gifError(m_gif->Error)));
+
+    // What the viewer shows now.
+    if (!m_haveWritten) m_shown = QImage(m_width, m_height, QImage::Format_RGB32);
+    const uint8_t* index = m_palette.indexes().data();
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        auto* shownLine = reinterpret_cast<QRgb*>(m_shown.scanLine(y));
+        for (int x = rect.left(); x <= rect.right(); ++x, ++index)
+            if (*index != m_palette.transparentIndex()) shownLine[x] = colours[*index] | 0xff000000u;
     }
     m_previous = m_pending;
     m_haveWritten = true;
-    m_havePending = false;
+    m_pending = QImage();
     ++m_frames;
+    return true;
+}
+
+bool GifRecorder::finishFile() {
+    int status = 0;
+    const int result = EGifCloseFile(m_gif, &status);
+    m_gif = nullptr;
+    if (result != GIF_OK)
+        return fail(QStringLiteral("%1: cannot finish the file (%2)").arg(m_path, gifError(status)));
     return true;
 }
 
 bool GifRecorder::close() {
     if (!m_gif) return m_error.isEmpty();
-    bool ok = !m_havePending || writePending();
-    int status = 0;
-    if (EGifCloseFile(m_gif, &status) != GIF_OK) ok = fail("cannot finish the file");
-    m_gif = nullptr;
-    return ok;
+    const bool written = m_pending.isNull() || writePending();
+    const bool finished = finishFile();
+    if (!written || !finished) {
+        removeTemporary();
+        return false;
+    }
+    if (!m_temporary.isEmpty() &&
+        ::rename(m_temporary.toLocal8Bit().constData(), m_path.toLocal8Bit().constData()) != 0) {
+        const QString why = systemError(m_path);
+        removeTemporary();
+        return fail(why);
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void GifRecorder::abort() {
+    if (m_gif) {
+        int status = 0;
+        EGifCloseFile(m_gif, &status);
+        m_gif = nullptr;
+    }
+    removeTemporary();
+    m_pending = QImage();
+}
+
+void GifRecorder::removeTemporary() {
+    if (!m_temporary.isEmpty()) ::unlink(m_temporary.toLocal8Bit().constData());
+    m_temporary.clear();
 }
 
 }  // namespace vexohost

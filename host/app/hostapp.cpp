@@ -46,14 +46,18 @@ QString absolute(const QString& path) {
 
 HostApp::HostApp(HostOptions options, QObject* parent) : QObject(parent), m_options(std::move(options)) {
     if (m_options.headless) {
-        // Headless the demo runs once at full speed and leaves a picture and a film of it.
+        // Headless the demo runs once and leaves a picture and a film of it.
         m_options.loop = false;
+        const bool show = m_options.input == InputKind::Demo || m_options.input == InputKind::Play;
         if (m_options.input == InputKind::Demo && m_options.snapshotPath.isEmpty() &&
             m_options.recordPath.isEmpty()) {
-            m_options.fast = true;
             m_options.snapshotPath = QStringLiteral("nimbos.png");
             m_options.recordPath = QStringLiteral("nimbos.gif");
         }
+        // Nobody watches a headless show: what it writes is the same at
+        // full speed (frames fall on show time), so nobody waits for it.
+        const bool writes = !m_options.snapshotPath.isEmpty() || !m_options.recordPath.isEmpty();
+        if (show && writes && !m_options.speedGiven) m_options.fast = true;
     }
 }
 
@@ -287,6 +291,22 @@ void HostApp::writeSnapshot() {
     printLine(stdout, QStringLiteral("wrote the display window to %1").arg(absolute(m_options.snapshotPath)));
 }
 
+void HostApp::interrupt(int signalNumber) {
+    if (m_interrupted) return;
+    m_interrupted = true;
+    m_status = 128 + signalNumber;
+    if (m_recorder) {
+        m_progress.end();
+        m_recorder->abort();
+        m_recorder.reset();
+        printError(QStringLiteral("interrupted; %1 not written").arg(m_options.recordPath));
+    } else {
+        printError(QStringLiteral("interrupted"));
+    }
+    m_ended = true;
+    Q_EMIT done();
+}
+
 int HostApp::finish() {
     if (m_player) m_player->stop();
     if (m_ola) m_ola->stop();
@@ -304,7 +324,7 @@ int HostApp::finish() {
         }
         m_recorder.reset();
     }
-    if (!m_options.snapshotPath.isEmpty()) writeSnapshot();
+    if (!m_options.snapshotPath.isEmpty() && !m_interrupted) writeSnapshot();
     printLine(stdout, QStringLiteral("%1 messages passed to the plug-in, %2 not wanted, %3 failed")
                           .arg(m_passed)
                           .arg(m_skipped)

@@ -49,6 +49,9 @@ public:
     int start();
     // The exit status after the event loop (writes the outputs of the run).
     int finish();
+    // The user interrupted the run (SIGINT, SIGTERM): the recording is
+    // discarded, nothing more is written, and the run ends with 128 + signal.
+    void interrupt(int signalNumber);
 
 Q_SIGNALS:
     // The input has ended (headless) or the user quit.
@@ -83,6 +86,7 @@ private:
     int m_passed = 0;
     int m_skipped = 0;
     bool m_ended = false;
+    bool m_interrupted = false;
     int m_status = kExitOk;
 };
 

@@ -23,7 +23,8 @@ const char kHelp[] =
     "  --ola-server H:P     where olad listens (default 127.0.0.1:9010)\n"
     "  --universe U         the universe to play from a recording (default: its first one)\n"
     "  --base N             input channel N arrives as channel 1 (default 1)\n"
-    "  --speed X            play X times as fast (default 1)\n"
+    "  --speed X            play X times as fast (default 1; headless with --snapshot or\n"
+    "                       --record, a show plays at full speed unless --speed is given)\n"
     "  --fast               play without waiting between events\n"
     "  --duration S         end any input after S seconds\n"
     "\n"
@@ -119,7 +120,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--base") {
             if ((ok = number(&v, -2147483647.0, 2147483647.0))) o.base = int(v);
         } else if (arg == "--speed") {
-            if ((ok = number(&v, 0.001, 1000))) o.speed = v;
+            if ((ok = number(&v, 0.001, 1000))) o.speed = v, o.speedGiven = true;
         } else if (arg == "--fast") {
             o.fast = true;
         } else if (arg == "--duration") {

@@ -21,6 +21,7 @@ struct HostOptions {
     quint16 olaPort = 9010;
     int base = 1;                           // --base N: input channel N arrives as channel 1
     double speed = 1.0;                     // --speed X
+    bool speedGiven = false;                // --speed was on the command line
     bool fast = false;                      // --fast: no waiting between events
     std::optional<double> durationSeconds;  // --duration S
     bool headless = false;                  // --headless, or no display

@@ -3,6 +3,7 @@
 
 #include "host/app/console.h"
 #include "host/app/hostapp.h"
+#include "host/app/interruptwatcher.h"
 #include "host/session/hostclasses.h"
 #include "platform/com/registry.h"
 #include "platform/forms/shutdown.h"
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
     int status = vexohost::kExitOk;
     {
         vexohost::HostApp host(options);
+        vexohost::InterruptWatcher interrupts;
+        QObject::connect(&interrupts, &vexohost::InterruptWatcher::interrupted, &host,
+                         &vexohost::HostApp::interrupt);
         // exit(), not quit(): quit() would first close every window, which
         // unloads the plug-in's display before its snapshot is taken.
         QObject::connect(

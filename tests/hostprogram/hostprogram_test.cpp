@@ -9,8 +9,11 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <array>
+#include <csignal>
 
+#include "tests/support/colourdifference.h"
 #include "tests/support/displaypictures.h"
 
 namespace {
@@ -165,17 +168,21 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HostProgramCommandLines,
-    testing::Values(CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
-                    CommandLine{{"--speed", "fast"}, 2, "--speed"},
-                    CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
-                    CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"},
-                    // The whole command line is checked before the plug-in is
-                    // touched: a missing one would be exit 3.
-                    CommandLine{{"--plugin", "MISSING", "--ola", "1", "--ola-server", "olad.example:9010"},
-                                2,
-                                "is not HOST:PORT"},
-                    CommandLine{
-                        {"--plugin", "MISSING", "--ola-server", "127.0.0.1:0"}, 2, "is not HOST:PORT"}));
+    testing::Values(
+        CommandLine{{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
+        CommandLine{{"--speed", "fast"}, 2, "--speed"},
+        CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
+        CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"},
+        // The whole command line is checked before the plug-in is
+        // touched: a missing one would be exit 3.
+        CommandLine{{"--plugin", "MISSING", "--ola", "1", "--ola-server", "olad.example:9010"},
+                    2,
+                    "is not HOST:PORT"},
+        CommandLine{{"--plugin", "MISSING", "--ola-server", "127.0.0.1:0"}, 2, "is not HOST:PORT"},
+        // Outputs that cannot be written say where and why.
+        CommandLine{
+            {"--demo", "--record", "/nonexistent/x.gif"}, 1, "/nonexistent/x.gif: No such file or directory"},
+        CommandLine{{"--demo", "--record", "/dev/full"}, 1, "/dev/full: "}));
 
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});
@@ -199,6 +206,92 @@ TEST_F(HostProgram, HeadlessDemoWritesPictureAndFilm) {
     EXPECT_TRUE(QImage(path("nimbos.png")).size() == QSize(867, 283));
     QImageReader gif(path("nimbos.gif"));
     EXPECT_GT(gif.imageCount(), 25 * 15);
+}
+
+}  // namespace
+
+namespace {
+
+// A show of three held states, recorded at 10 frames a second: frame k shows
+// show time 100 k ms. Every frame is checked against the window that a run of
+// the show up to its state leaves (that run's snapshot): the recording must
+// look like the window, not merely have the right number of frames. The last
+// state changes all nine envelopes at once, more colours than one frame holds.
+struct HeldState {
+    const char* line;  // the show line that sets it
+    int firstFrame;    // the first frame that shows it
+};
+constexpr HeldState kHeldStates[] = {
+    {"0 1=0 2=0 3=0 4=0 5=0 6=0 7=0 8=0 9=0", 0},
+    {"400 1=5 2=35 3=85 4=135 5=185 6=235 7=0 8=85 9=235", 4},
+    {"800 1=235 2=235 3=235 4=235 5=235 6=235 7=235 8=235 9=235", 8},
+};
+
+TEST_F(HostProgram, RecordedGifFramesLookLikeTheWindow) {
+    QByteArray show;
+    std::vector<QImage> windows;
+    for (const HeldState& state : kHeldStates) {
+        show += QByteArray(state.line) + '\n';
+        const QString file = writeFile("upto.show", show);
+        const HostRun run = host({"--play", file, "--fast", "--snapshot", path("window.png")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        windows.push_back(QImage(path("window.png")));
+    }
+    const HostRun run =
+        host({"--play", path("upto.show"), "--fast", "--fps", "10", "--record", path("out.gif")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    // Qt's own GIF reader, which composes each frame onto the one before.
+    QImageReader gif(path("out.gif"));
+    ASSERT_EQ(gif.imageCount(), 18);
+    std::vector<QImage> frames;
+    for (QImage frame; !(frame = gif.read()).isNull();) frames.push_back(frame);
+    ASSERT_EQ(frames.size(), 18u) << gif.errorString().toStdString();
+
+    const QRect envelopes(0, 10, 867, 180), ground(0, 190, 867, 93);
+    size_t state = 0;
+    for (size_t k = 0; k < frames.size(); ++k) {
+        while (state + 1 < std::size(kHeldStates) && int(k) >= kHeldStates[state + 1].firstFrame) ++state;
+        for (const QRect& area : {envelopes, ground}) {
+            const auto d = testsupport::colourDifference(frames[k], windows[state], area);
+            EXPECT_LE(d.meanDeltaE, 2.0) << "frame " << k << ", rows from " << area.top();
+            EXPECT_GE(d.shareWithin10, 0.995) << "frame " << k << ", rows from " << area.top();
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// An interrupted recording leaves nothing under its name: an earlier file of
+// that name stays as it was, and no temporary file stays beside it.
+TEST_F(HostProgram, InterruptedRecordingKeepsTheEarlierFile) {
+    const QString gif = path("out.gif");
+    {
+        QFile earlier(gif);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+    }
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+    process.setProcessEnvironment(environment);
+    process.start(kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless",
+                          "--demo", "--speed", "1", "--record", gif});
+    ASSERT_TRUE(process.waitForStarted());
+    // Into the show, which plays in real time with --speed 1.
+    ASSERT_TRUE(process.waitForReadyRead(30000));
+    QThread::msleep(800);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 128 + SIGINT);
+    EXPECT_TRUE(process.readAllStandardError().contains("interrupted"));
+    QFile kept(gif);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "earlier");
+    EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral(".*.part")}, QDir::Hidden | QDir::Files),
+              QStringList());
 }
 
 }  // namespace

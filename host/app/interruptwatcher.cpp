@@ -1,0 +1,51 @@
+#include "host/app/interruptwatcher.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <cerrno>
+
+namespace vexohost {
+namespace {
+
+int g_pipe[2] = {-1, -1};
+
+extern "C" void onSignal(int number) {
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
+    errno = saved;
+}
+
+}  // namespace
+
+InterruptWatcher::InterruptWatcher(QObject* parent) : QObject(parent) {
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &InterruptWatcher::readPipe);
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+InterruptWatcher::~InterruptWatcher() {
+    if (g_pipe[0] < 0) return;
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    m_notifier.reset();
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void InterruptWatcher::readPipe() {
+    unsigned char byte = 0;
+    while (::read(g_pipe[0], &byte, 1) == 1) Q_EMIT interrupted(byte);
+}
+
+}  // namespace vexohost

@@ -1,0 +1,32 @@
+#ifndef HOST_APP_INTERRUPTWATCHER_H_
+#define HOST_APP_INTERRUPTWATCHER_H_
+
+#include <QObject>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace vexohost {
+
+// Turns SIGINT and SIGTERM into a Qt signal on the GUI thread: the handler
+// only writes the signal's number into a pipe, which the event loop reads.
+// One per process; the handlers stay installed until it is destroyed.
+class InterruptWatcher : public QObject {
+    Q_OBJECT
+
+public:
+    explicit InterruptWatcher(QObject* parent = nullptr);
+    ~InterruptWatcher() override;
+
+Q_SIGNALS:
+    void interrupted(int signalNumber);
+
+private:
+    void readPipe();
+
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_INTERRUPTWATCHER_H_
