@@ -2,11 +2,8 @@
 
 #include <fcntl.h>
 #include <gif_lib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,10 +11,6 @@
 
 namespace vexohost {
 namespace {
-
-QString systemError(const QString& path) {
-    return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-}
 
 // giflib's words for a failure, or the system's when writing failed (a full
 // disk says so, not "Failed to write to given file").
@@ -72,24 +65,15 @@ bool GifRecorder::fail(const QString& what) {
 bool GifRecorder::open(const QString& path, int width, int height) {
     if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return fail("bad frame size");
     m_path = path;
-    // A regular file (or none yet) is written beside and renamed into place;
-    // anything else (a device, a pipe) can only be written where it is.
-    struct stat st {};
-    const bool inPlace = ::stat(path.toLocal8Bit().constData(), &st) == 0 && !S_ISREG(st.st_mode);
-    const QFileInfo target(path);
-    m_temporary =
-        inPlace ? QString()
-                : target.dir().filePath(QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(::getpid()));
-    const QString written = inPlace ? path : m_temporary;
     // Opened here rather than by giflib, which would create the file readable
     // by its owner only; this way the umask decides, as for any other output.
-    const int fd = ::open(written.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return fail(systemError(path));  // the name the user gave, not ours
+    if (m_file.open(path) < 0) return fail(m_file.error());
+    const int fd = m_file.release();  // giflib closes it from now on
     int status = 0;
     m_gif = EGifOpenFileHandle(fd, &status);
     if (!m_gif) {
         ::close(fd);
-        removeTemporary();
+        m_file.discard();
         return fail(QStringLiteral("%1: %2").arg(path, gifError(status)));
     }
     m_width = width;
@@ -196,17 +180,10 @@ bool GifRecorder::close() {
     const bool written = m_pending.isNull() || writePending();
     const bool finished = finishFile();
     if (!written || !finished) {
-        removeTemporary();
+        m_file.discard();
         return false;
     }
-    if (!m_temporary.isEmpty() &&
-        ::rename(m_temporary.toLocal8Bit().constData(), m_path.toLocal8Bit().constData()) != 0) {
-        const QString why = systemError(m_path);
-        removeTemporary();
-        return fail(why);
-    }
-    m_temporary.clear();
-    return true;
+    return m_file.commit() || fail(m_file.error());
 }
 
 void GifRecorder::abort() {
@@ -215,13 +192,8 @@ void GifRecorder::abort() {
         EGifCloseFile(m_gif, &status);
         m_gif = nullptr;
     }
-    removeTemporary();
+    m_file.discard();
     m_pending = QImage();
-}
-
-void GifRecorder::removeTemporary() {
-    if (!m_temporary.isEmpty()) ::unlink(m_temporary.toLocal8Bit().constData());
-    m_temporary.clear();
 }
 
 }  // namespace vexohost

@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QString>
 
+#include "host/app/atomicfile.h"
 #include "host/app/framepalette.h"
+#include "host/app/recorder.h"
 
 struct GifFileType;
 
@@ -21,42 +23,32 @@ namespace vexohost {
 // exact (FramePalette). A frame that has nothing to add costs a single
 // transparent pixel, which keeps its timing.
 //
-// The file is written under a temporary name beside the final one and
-// renamed when it is complete, so a failure, an abort() or a crash never
-// leaves a half-written file under the final name, and an earlier file of
-// that name stays until the new one replaces it. A path that is not a
-// regular file (a device, a pipe) is written in place. GUI thread.
-class GifRecorder {
+// The file appears under its name only when complete (AtomicFile). Delays
+// are rounded to the GIF's 10-ms steps. GUI thread.
+class GifRecorder : public Recorder {
 public:
     GifRecorder() = default;
-    ~GifRecorder();  // abort() unless closed
+    ~GifRecorder() override;  // abort() unless closed
     GifRecorder(const GifRecorder&) = delete;
     GifRecorder& operator=(const GifRecorder&) = delete;
 
-    // Starts a recording of frames of the given size to path; false with
-    // error() set on failure.
-    bool open(const QString& path, int width, int height);
-    // Adds a frame shown for delayMs (rounded to the GIF's 10-ms steps). The
-    // image is scaled to the size given to open() if it differs.
-    bool addFrame(const QImage& frame, int delayMs);
-    // Writes the last frame, completes the file and gives it its final name.
-    bool close();
-    // Gives up: removes the temporary file and keeps whatever was at path.
-    void abort();
+    bool open(const QString& path, int width, int height) override;
+    bool addFrame(const QImage& frame, int delayMs) override;
+    bool close() override;
+    void abort() override;
+    int frameCount() const override { return m_frames; }
+    const QString& error() const override { return m_error; }
 
-    int frameCount() const { return m_frames; }
     // Frames that needed a reduced colour table.
     int reducedFrames() const { return m_reducedFrames; }
-    const QString& error() const { return m_error; }
 
 private:
     bool writePending();
     bool fail(const QString& what);
     bool finishFile();
-    void removeTemporary();
 
     QString m_path;
-    QString m_temporary;
+    AtomicFile m_file;
     GifFileType* m_gif = nullptr;
     int m_width = 0, m_height = 0;
     QImage m_previous;  // the last frame given, as the window showed it

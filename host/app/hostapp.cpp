@@ -14,7 +14,6 @@
 
 #include "host/app/console.h"
 #include "host/app/faderwindow.h"
-#include "host/app/gifrecorder.h"
 #include "host/app/mainwindow.h"
 #include "host/app/snapshot.h"
 #include "host/input/demoshow.h"
@@ -194,7 +193,7 @@ int HostApp::startShow() {
             printError(QStringLiteral("the plug-in has no tool window to record"));
             return kExitFailure;
         }
-        m_recorder = std::make_unique<GifRecorder>();
+        m_recorder = Recorder::forPath(m_options.recordPath);
         if (!m_recorder->open(m_options.recordPath, widget->width(), widget->height())) {
             printError(QStringLiteral("cannot record: ") + m_recorder->error());
             return kExitFailure;

@@ -7,6 +7,7 @@
 
 #include "host/app/failurereport.h"
 #include "host/app/hostoptions.h"
+#include "host/app/recorder.h"
 #include "host/app/recordingprogress.h"
 #include "host/input/hostmessage.h"
 #include "host/session/pluginsession.h"
@@ -16,7 +17,6 @@ class QTimer;
 namespace vexohost {
 
 class FaderWindow;
-class GifRecorder;
 class MainWindow;
 class OlaReceiver;
 class ShowPlayer;
@@ -74,7 +74,7 @@ private:
     HostOptions m_options;
     PluginSession m_session;
     std::unique_ptr<ShowPlayer> m_player;
-    std::unique_ptr<GifRecorder> m_recorder;
+    std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
     std::unique_ptr<StdinReader> m_stdin;

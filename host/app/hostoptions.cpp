@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "host/app/recorder.h"
 #include "host/input/olalink.h"
 
 namespace vexohost {
@@ -31,7 +32,8 @@ const char kHelp[] =
     "Output:\n"
     "  --headless           run without windows (also when there is no display)\n"
     "  --snapshot OUT.png   write the display window to OUT.png when the input ends\n"
-    "  --record OUT.gif     record the display window as an animated GIF while the show plays\n"
+    "  --record OUT         record the display window while the show plays: OUT.gif (animated\n"
+    "                       GIF) or OUT.webp (lossless animated WebP)\n"
     "  --fps N              frames per second of --record (default 25)\n"
     "  --configure          open the colour dialog at start\n"
     "\n"
@@ -131,6 +133,11 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             ok = value(&o.snapshotPath);
         } else if (arg == "--record") {
             ok = value(&o.recordPath);
+            if (ok && !Recorder::knowsFormatOf(o.recordPath)) {
+                parsed.error =
+                    QStringLiteral("--record: '%1' is neither %2").arg(o.recordPath, Recorder::formats());
+                ok = false;
+            }
         } else if (arg == "--fps") {
             if ((ok = number(&v, 1, 100))) o.fps = int(v);
         } else if (arg == "--configure") {

@@ -1,0 +1,29 @@
+#include "host/app/recorder.h"
+
+#include "host/app/gifrecorder.h"
+#include "host/app/webprecorder.h"
+
+namespace vexohost {
+namespace {
+
+bool endsWith(const QString& path, const char* extension) {
+    return path.endsWith(QLatin1String(extension), Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+bool Recorder::knowsFormatOf(const QString& path) {
+    return endsWith(path, ".gif") || endsWith(path, ".webp");
+}
+
+QString Recorder::formats() {
+    return QStringLiteral("OUT.gif (animated GIF) or OUT.webp (lossless animated WebP)");
+}
+
+std::unique_ptr<Recorder> Recorder::forPath(const QString& path) {
+    if (endsWith(path, ".gif")) return std::make_unique<GifRecorder>();
+    if (endsWith(path, ".webp")) return std::make_unique<WebpRecorder>();
+    return nullptr;
+}
+
+}  // namespace vexohost

@@ -1,0 +1,113 @@
+#include "host/app/webprecorder.h"
+
+#include <unistd.h>
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+namespace vexohost {
+namespace {
+
+// Lossless, with a moderate effort: the display's frames differ in a few
+// envelopes, which the encoder stores as small sub-frames either way.
+constexpr int kLosslessEffort = 1;  // 0 fastest .. 9 smallest
+
+}  // namespace
+
+WebpRecorder::~WebpRecorder() {
+    if (m_encoder) abort();
+}
+
+bool WebpRecorder::fail(const QString& what) {
+    m_error = what;
+    return false;
+}
+
+QString WebpRecorder::encoderError() const {
+    const char* text = m_encoder ? WebPAnimEncoderGetError(m_encoder) : nullptr;
+    return QString::fromUtf8(text && *text ? text : "encoder failure");
+}
+
+bool WebpRecorder::open(const QString& path, int width, int height) {
+    if (width <= 0 || height <= 0 || width > 16383 || height > 16383) return fail("bad frame size");
+    m_path = path;
+    // The file is opened now, so that a path that cannot be written fails
+    // before the show starts, not after it.
+    if (m_file.open(path) < 0) return fail(m_file.error());
+    WebPAnimEncoderOptions options;
+    if (!WebPAnimEncoderOptionsInit(&options)) return fail("libwebp version mismatch");
+    options.anim_params.loop_count = 0;  // forever
+    options.allow_mixed = 0;
+    m_encoder = WebPAnimEncoderNew(width, height, &options);
+    if (!m_encoder) {
+        m_file.discard();
+        return fail(QStringLiteral("%1: cannot start the encoder").arg(path));
+    }
+    m_width = width;
+    m_height = height;
+    return true;
+}
+
+bool WebpRecorder::addFrame(const QImage& frame, int delayMs) {
+    if (!m_encoder) return fail("not open");
+    QImage image = frame.size() == QSize(m_width, m_height) ? frame : frame.scaled(m_width, m_height);
+    // Opaque BGRA in memory on a little-endian machine.
+    image = image.convertToFormat(QImage::Format_RGB32);
+    WebPConfig config;
+    WebPPicture picture;
+    if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, kLosslessEffort) ||
+        !WebPPictureInit(&picture))
+        return fail("libwebp version mismatch");
+    picture.width = m_width;
+    picture.height = m_height;
+    picture.use_argb = 1;
+    const bool imported = WebPPictureImportBGRX(&picture, image.constBits(), int(image.bytesPerLine()));
+    const bool added = imported && WebPAnimEncoderAdd(m_encoder, &picture, int(m_timeMs), &config);
+    WebPPictureFree(&picture);
+    if (!added) return fail(QStringLiteral("%1: cannot add a frame (%2)").arg(m_path, encoderError()));
+    m_timeMs += delayMs;
+    if (m_timeMs > std::numeric_limits<int>::max())
+        return fail(QStringLiteral("%1: recording too long").arg(m_path));
+    ++m_frames;
+    return true;
+}
+
+bool WebpRecorder::close() {
+    if (!m_encoder) return m_error.isEmpty();
+    WebPData data;
+    WebPDataInit(&data);
+    // The last frame lasts until the time after it.
+    bool ok = WebPAnimEncoderAdd(m_encoder, nullptr, int(m_timeMs), nullptr) &&
+              WebPAnimEncoderAssemble(m_encoder, &data);
+    if (!ok) fail(QStringLiteral("%1: cannot finish the animation (%2)").arg(m_path, encoderError()));
+    WebPAnimEncoderDelete(m_encoder);
+    m_encoder = nullptr;
+    const int fd = ok ? m_file.release() : -1;
+    for (size_t done = 0; ok && done < data.size;) {
+        const ssize_t n = ::write(fd, data.bytes + done, data.size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            ok = fail(QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+        else
+            done += size_t(n);
+    }
+    WebPDataClear(&data);
+    if (fd >= 0 && ::close(fd) != 0 && ok)
+        ok = fail(QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!ok) {
+        m_file.discard();
+        return false;
+    }
+    return m_file.commit() || fail(m_file.error());
+}
+
+void WebpRecorder::abort() {
+    if (m_encoder) WebPAnimEncoderDelete(m_encoder);
+    m_encoder = nullptr;
+    m_file.discard();
+}
+
+}  // namespace vexohost
