@@ -1,0 +1,83 @@
+// What recording costs: the built-in demo played without waiting, once with
+// only a snapshot (the floor: loading, playing and one PNG) and once for each
+// recording format. Each recording's cost per frame is its run's time above
+// the floor, divided by the frames it wrote; beside it, what writing one
+// snapshot PNG of the window costs in this process, and the bytes per frame.
+//
+//   record_bench [--runs N]        (default 3; the median run is printed)
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct Run {
+    double seconds = 0;
+    int frames = 0;
+    qint64 bytes = 0;
+};
+
+Run runHost(const QString& dir, const QStringList& outputs, int runs) {
+    std::vector<Run> all;
+    for (int n = 0; n < runs; ++n) {
+        QProcess host;
+        host.setWorkingDirectory(dir);
+        QElapsedTimer clock;
+        clock.start();
+        host.start(QStringLiteral(VEXO_HOST), QStringList{"--headless", "--demo", "--fast"} + outputs);
+        host.waitForFinished(300000);
+        Run run;
+        run.seconds = double(clock.nsecsElapsed()) / 1e9;
+        const QString out = QString::fromLocal8Bit(host.readAllStandardOutput());
+        const auto match = QRegularExpression(QStringLiteral("wrote (\\d+) frames")).match(out);
+        if (match.hasMatch()) run.frames = match.captured(1).toInt();
+        if (host.exitCode() != 0)
+            std::fprintf(stderr, "vexo-host failed: %s\n", qPrintable(host.readAllStandardError()));
+        run.bytes = QFileInfo(dir + '/' + outputs.back()).size();
+        all.push_back(run);
+    }
+    std::sort(all.begin(), all.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
+    return all[all.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int runs = 3;
+    const QStringList args = app.arguments();
+    if (const qsizetype at = args.indexOf("--runs"); at > 0 && at + 1 < args.size())
+        runs = std::max(1, args[at + 1].toInt());
+    QTemporaryDir dir;
+
+    const Run floor = runHost(dir.path(), {"--snapshot", "floor.png"}, runs);
+    // One PNG of the window, written again and again in this process.
+    const QImage window(dir.filePath("floor.png"));
+    constexpr int kPngs = 20;
+    QElapsedTimer clock;
+    clock.start();
+    for (int n = 0; n < kPngs; ++n) window.save(dir.filePath("again.png"), "PNG");
+    const double pngMs = double(clock.nsecsElapsed()) / 1e6 / kPngs;
+
+    std::printf("demo --fast with a snapshot only (the floor): %.2f s\n", floor.seconds);
+    std::printf("%-6s %8s %10s %12s %12s %14s\n", "format", "frames", "run s", "ms/frame", "frames/s",
+                "bytes/frame");
+    for (const char* file : {"demo.gif", "demo.webp"}) {
+        const Run run = runHost(dir.path(), {"--record", file}, runs);
+        const double perFrameMs = run.frames ? (run.seconds - floor.seconds) * 1000.0 / run.frames : 0;
+        std::printf("%-6s %8d %10.2f %12.2f %12.0f %14.0f\n", QFileInfo(file).suffix().toLatin1().constData(),
+                    run.frames, run.seconds, perFrameMs, perFrameMs > 0 ? 1000.0 / perFrameMs : 0.0,
+                    run.frames ? double(run.bytes) / run.frames : 0.0);
+    }
+    std::printf("%-6s %8s %10s %12.2f %12.0f %14lld   (one snapshot PNG, in process)\n", "png", "1", "-",
+                pngMs, 1000.0 / pngMs, static_cast<long long>(QFileInfo(dir.filePath("again.png")).size()));
+    return 0;
+}
