@@ -1,12 +1,10 @@
 #include "host/app/gifrecorder.h"
 
-#include <fcntl.h>
 #include <gif_lib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace vexohost {
