@@ -17,7 +17,9 @@
 #include "host/app/mainwindow.h"
 #include "host/app/snapshot.h"
 #include "host/input/demoshow.h"
+#include "host/input/memoryshow.h"
 #include "host/input/olareceiver.h"
+#include "host/input/showfile.h"
 #include "host/input/showplayer.h"
 #include "host/input/stdinreader.h"
 #include "host/session/moduleinfotext.h"
@@ -46,7 +48,7 @@ QString absolute(const QString& path) {
 HostApp::HostApp(HostOptions options, QObject* parent) : QObject(parent), m_options(std::move(options)) {
     if (m_options.headless) {
         // Headless the demo runs once and leaves a picture and a film of it.
-        m_options.loop = false;
+        m_options.demoLoops = false;
         const bool show = m_options.input == InputKind::Demo || m_options.input == InputKind::Play;
         if (m_options.input == InputKind::Demo && m_options.snapshotPath.isEmpty() &&
             m_options.recordPath.isEmpty()) {
@@ -164,29 +166,42 @@ int HostApp::startInput() {
 }
 
 int HostApp::startShow() {
-    std::vector<ShowEvent> events;
+    std::unique_ptr<ShowSource> source;
     if (m_options.input == InputKind::Demo) {
-        events = demoShow();
+        source = std::make_unique<MemoryShow>(demoShow());
     } else {
         ShowOptions showOptions;
         showOptions.universe = m_options.universe;
-        Show show = loadShow(m_options.showFile.toStdString(), showOptions);
-        if (show.error) {
-            printError(QString::fromStdString(show.error->toString()));
+        ShowError error;
+        std::unique_ptr<ShowFile> file =
+            ShowFile::open(m_options.showFile.toStdString(), showOptions, &error);
+        if (!file) {
+            printError(QString::fromStdString(error.toString()));
             return kExitShowFile;
         }
-        if (show.fromOlaRecorder)
-            printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(show.universe));
-        events = std::move(show.events);
+        if (file->isStream() && m_options.loop) {
+            printError(QStringLiteral("--loop: %1 is a pipe, which plays only once").arg(m_options.showFile));
+            return kExitUsage;
+        }
+        if (file->format() == ShowFormat::Recording)
+            printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
+        source = std::move(file);
+    }
+    if (const std::optional<int64_t> last = source->lastMomentMs(); last && m_options.fromMs > *last) {
+        printError(QStringLiteral("--from %1 is past the end of the show (its last moment is at %2)")
+                       .arg(formatShowTime(m_options.fromMs), formatShowTime(*last)));
+        return kExitUsage;
     }
 
     PlayerOptions playerOptions;
     playerOptions.speed = m_options.speed;
     playerOptions.fast = m_options.fast;
-    playerOptions.loop = m_options.loop && m_options.input == InputKind::Demo && !m_options.durationSeconds;
+    playerOptions.loop = m_options.loop || (m_options.demoLoops && m_options.input == InputKind::Demo &&
+                                            !m_options.durationSeconds && m_options.recordPath.isEmpty());
     if (m_options.durationSeconds) playerOptions.durationMs = int64_t(*m_options.durationSeconds * 1000.0);
+    playerOptions.fromMs = m_options.fromMs;
+    playerOptions.toMs = m_options.toMs;
     if (!m_options.recordPath.isEmpty()) {
-        playerOptions.loop = false;
         playerOptions.framesPerSecond = m_options.fps;
         QWidget* widget = m_session.toolWidget();
         if (!widget) {
@@ -199,8 +214,15 @@ int HostApp::startShow() {
             return kExitFailure;
         }
     }
-    m_player = std::make_unique<ShowPlayer>(std::move(events), playerOptions);
+    m_player = std::make_unique<ShowPlayer>(std::move(source), playerOptions);
     connect(m_player.get(), &ShowPlayer::messageDue, this, &HostApp::deliver);
+    connect(m_player.get(), &ShowPlayer::lineError, this,
+            [](const QString& text) { printLine(stderr, text); });
+    connect(m_player.get(), &ShowPlayer::failed, this, [this](const QString& text) {
+        printError(text);
+        showStatus(text);
+        m_status = kExitShowFile;
+    });
     if (m_recorder) connect(m_player.get(), &ShowPlayer::frameDue, this, &HostApp::captureFrame);
     connect(m_player.get(), &ShowPlayer::finished, this, &HostApp::endInput, Qt::QueuedConnection);
     m_player->start();
@@ -262,11 +284,11 @@ void HostApp::captureFrame() {
         m_status = kExitFailure;
         return;
     }
-    if (m_player && m_player->lengthMs() > 0) {
-        const int64_t total =
-            m_options.durationSeconds ? int64_t(*m_options.durationSeconds * 1000) : m_player->lengthMs();
-        m_progress.show(m_player->showTimeMs(), total);
-    }
+    const std::optional<int64_t> total = m_options.durationSeconds
+                                             ? std::optional<int64_t>(*m_options.durationSeconds * 1000)
+                                         : m_player ? m_player->passLengthMs()
+                                                    : std::nullopt;
+    if (m_player && total && *total > 0) m_progress.show(m_player->playedMs(), *total);
 }
 
 void HostApp::endInput() {

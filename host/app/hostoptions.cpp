@@ -1,5 +1,6 @@
 #include "host/app/hostoptions.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 #include "host/app/recorder.h"
@@ -17,7 +18,10 @@ const char kHelp[] =
     "\n"
     "Input (one of them; --demo is the default):\n"
     "  --demo               built-in show of about 20 s; loops in a window, runs once headless\n"
-    "  --play FILE          play a show file (our text format, or a recording of ola_recorder)\n"
+    "  --play FILE          play a show file (our text format, or a recording of ola_recorder);\n"
+    "                       the whole file is checked before anything plays. A pipe or FIFO\n"
+    "                       (--play <(make-show)) cannot be checked ahead: it plays as it\n"
+    "                       comes, a bad line is reported and skipped, and it cannot --loop\n"
     "  --stdin              read show lines from standard input and apply them as they arrive\n"
     "  --faders             a console window with faders for channels 0..9\n"
     "  --ola UNIVERSE       receive a live universe from olad\n"
@@ -28,6 +32,10 @@ const char kHelp[] =
     "                       --record, a show plays at full speed unless --speed is given)\n"
     "  --fast               play without waiting between events\n"
     "  --duration S         end any input after S seconds\n"
+    "  --loop               play the show again and again, until --duration or Ctrl+C\n"
+    "  --from T             start the show at T (ms, or M:SS.mmm) with the last value it gave\n"
+    "                       each channel before T, then play on\n"
+    "  --to T               end the show at T (ms, or M:SS.mmm); what happens at T still plays\n"
     "\n"
     "Output:\n"
     "  --headless           run without windows (also when there is no display)\n"
@@ -61,7 +69,46 @@ bool parseServer(const QString& server, HostOptions* o, QString* error) {
     return true;
 }
 
+QString checkCombinations(const HostOptions& o, int inputs) {
+    if (inputs > 1) return QStringLiteral("choose one input: --demo, --play, --stdin, --faders or --ola");
+    const bool show = o.input == InputKind::Demo || o.input == InputKind::Play;
+    if (!show && (o.loop || o.fromMs > 0 || o.toMs))
+        return QStringLiteral("--loop, --from and --to need a show (--demo or --play)");
+    if (o.toMs && *o.toMs <= o.fromMs)
+        return QStringLiteral("--from %1 is not before --to %2")
+            .arg(formatShowTime(o.fromMs), formatShowTime(*o.toMs));
+    if (o.loop && !o.recordPath.isEmpty() && !o.durationSeconds)
+        return QStringLiteral("--record of a --loop needs --duration: a recording must end");
+    return {};
+}
+
 }  // namespace
+
+bool parseShowTime(const QString& text, int64_t* ms) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(?:(\\d{1,7}):([0-5]\\d)(?:\\.(\\d{1,3}))?|(\\d{1,13}))$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) return false;
+    int64_t value = 0;
+    if (match.hasCaptured(4)) {
+        value = match.captured(4).toLongLong();
+    } else {
+        const QString fraction = match.captured(3).leftJustified(3, '0');
+        value = match.captured(1).toLongLong() * 60000 + match.captured(2).toLongLong() * 1000 +
+                fraction.toLongLong();
+    }
+    // A hundred days is longer than any show.
+    if (value > 100LL * 24 * 3600 * 1000) return false;
+    *ms = value;
+    return true;
+}
+
+QString formatShowTime(int64_t ms) {
+    return QStringLiteral("%1:%2.%3")
+        .arg(ms / 60000)
+        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
 
 ParsedOptions parseHostOptions(const QStringList& arguments) {
     ParsedOptions parsed;
@@ -127,6 +174,16 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             o.fast = true;
         } else if (arg == "--duration") {
             if ((ok = number(&v, 0, 1e9))) o.durationSeconds = v;
+        } else if (arg == "--loop") {
+            o.loop = true;
+        } else if (arg == "--from" || arg == "--to") {
+            QString text;
+            int64_t ms = 0;
+            if ((ok = value(&text)) && !(ok = parseShowTime(text, &ms)))
+                parsed.error = QStringLiteral("%1: '%2' is not a time in ms (90500) or M:SS.mmm (1:30.500)")
+                                   .arg(arg, text);
+            if (ok && arg == "--from") o.fromMs = ms;
+            if (ok && arg == "--to") o.toMs = ms;
         } else if (arg == "--headless") {
             o.headless = true;
         } else if (arg == "--snapshot") {
@@ -152,8 +209,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         }
         if (!ok) break;
     }
-    if (parsed.error.isEmpty() && inputs > 1)
-        parsed.error = QStringLiteral("choose one input: --demo, --play, --stdin, --faders or --ola");
+    if (parsed.error.isEmpty()) parsed.error = checkCombinations(o, inputs);
     if (parsed.help) parsed.helpText = QString::fromLatin1(kHelp);
     return parsed;
 }

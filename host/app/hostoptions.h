@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <cstdint>
 #include <optional>
 
 namespace vexohost {
@@ -29,7 +30,10 @@ struct HostOptions {
     QString recordPath;                     // --record OUT.gif
     int fps = 25;                           // --fps N
     bool configure = false;                 // --configure: open the colour dialog at start
-    bool loop = true;                       // the demo loops in a window, runs once headless
+    bool demoLoops = true;                  // the demo loops in a window, runs once headless
+    bool loop = false;                      // --loop: repeat the show until --duration or Ctrl+C
+    int64_t fromMs = 0;                     // --from T
+    std::optional<int64_t> toMs;            // --to T
 };
 
 struct ParsedOptions {
@@ -42,6 +46,12 @@ struct ParsedOptions {
 // Parses and checks the whole command line (arguments[0] is the program),
 // before anything is loaded: a value that cannot work is an error here.
 ParsedOptions parseHostOptions(const QStringList& arguments);
+
+// A moment of a show as people write it: milliseconds (90500) or M:SS.mmm
+// (1:30.5, 1:30.500, 1:30). False for anything else or a negative time.
+bool parseShowTime(const QString& text, int64_t* ms);
+// "M:SS.mmm"
+QString formatShowTime(int64_t ms);
 
 }  // namespace vexohost
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "host/input/showfile.h"
+#include "host/input/showline.h"
 
 namespace vexohost {
 

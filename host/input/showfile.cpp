@@ -1,238 +1,228 @@
 #include "host/input/showfile.h"
 
-#include <charconv>
-#include <cstring>
-#include <fstream>
-#include <limits>
-#include <map>
-#include <sstream>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
-#include "vexo/vexotypelib.h"
+#include <cerrno>
+#include <cstring>
 
 namespace vexohost {
 namespace {
 
-constexpr int32_t kChannelValueMsg = vexo::kMsgChannelValue;
-// Longer than any show should run: 100 days in ms. Keeps sums far from overflow.
-constexpr int64_t kMaxTimeMs = 100LL * 24 * 3600 * 1000;
-constexpr size_t kMaxDmxSlots = 512;
-// A show file this large is a mistake, not a show.
-constexpr std::streamoff kMaxShowFileSize = 512LL * 1024 * 1024;
-
-struct Token {
-    std::string_view text;
-    int column;  // 1-based
-};
-
-std::vector<Token> tokenize(std::string_view line) {
-    std::vector<Token> tokens;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) tokens.push_back({line.substr(start, i - start), int(start) + 1});
-    }
-    return tokens;
-}
-
-template <class Int>
-bool parseInt(std::string_view text, Int* value) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return ec == std::errc() && end == text.data() + text.size();
-}
-
-std::string_view stripLine(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
+ShowError fileError(const std::string& name, const std::string& what, int error) {
+    return ShowError{name, 0, 0, what + ": " + std::strerror(error)};
 }
 
 }  // namespace
 
-std::string ShowError::toString() const {
-    std::ostringstream out;
-    out << file << ':' << line << ':' << column << ": " << message;
-    return out.str();
+ShowFile::ShowFile(int fd, bool ownsFd, std::string name, const ShowOptions& options, bool stream)
+    : m_fd(fd),
+      m_ownsFd(ownsFd),
+      m_name(std::move(name)),
+      m_stream(stream),
+      m_reader(fd),
+      m_parser(m_name, options) {}
+
+ShowFile::~ShowFile() {
+    if (m_ownsFd) ::close(m_fd);
 }
 
-std::optional<ShowError> ShowLineParser::parseLine(std::string_view line, int lineNumber,
-                                                   std::vector<ShowEvent>* out) {
-    line = stripLine(line);
-    if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-    const std::vector<Token> tokens = tokenize(line);
-    if (tokens.empty()) return std::nullopt;
-
-    auto error = [&](int column, std::string message) {
-        return ShowError{m_file, lineNumber, column, std::move(message)};
-    };
-
-    const Token& time = tokens[0];
-    const bool relative = time.text.front() == '+';
-    int64_t ms = 0;
-    if (!parseInt(time.text, &ms) || ms < 0 || (time.text.front() == '-'))
-        return error(time.column, "expected a time in ms (1500) or after the previous line (+250), got '" +
-                                      std::string(time.text) + "'");
-    const int64_t when = relative ? m_time + ms : ms;
-    if (ms > kMaxTimeMs || when > kMaxTimeMs) return error(time.column, "time too large");
-    if (when < m_time)
-        return error(time.column, "time goes back: " + std::to_string(when) + " ms is before " +
-                                      std::to_string(m_time) + " ms");
-    if (tokens.size() == 1)
-        return error(int(line.size()) + 1, "expected CHANNEL=VALUE pairs or 'msg M A1 A2'");
-
-    std::vector<ShowEvent> events;
-    if (tokens[1].text == "msg") {
-        if (tokens.size() != 5)
-            return error(tokens[1].column, "'msg' takes exactly three numbers: msg M A1 A2");
-        int32_t values[3];
-        for (int k = 0; k < 3; ++k) {
-            const Token& t = tokens[size_t(k) + 2];
-            if (!parseInt(t.text, &values[k]))
-                return error(t.column, "expected a 32-bit integer, got '" + std::string(t.text) + "'");
-        }
-        events.push_back({when, values[0], values[1], values[2], lineNumber});
-    } else {
-        for (size_t k = 1; k < tokens.size(); ++k) {
-            const Token& t = tokens[k];
-            const size_t equals = t.text.find('=');
-            if (equals == std::string_view::npos)
-                return error(t.column, "expected CHANNEL=VALUE, got '" + std::string(t.text) + "'");
-            int32_t channel = 0, value = 0;
-            if (!parseInt(t.text.substr(0, equals), &channel))
-                return error(t.column, "channel is not a 32-bit integer: '" +
-                                           std::string(t.text.substr(0, equals)) + "'");
-            if (!parseInt(t.text.substr(equals + 1), &value))
-                return error(t.column + int(equals) + 1, "value is not a 32-bit integer: '" +
-                                                             std::string(t.text.substr(equals + 1)) + "'");
-            events.push_back({when, kChannelValueMsg, channel, value, lineNumber});
+std::unique_ptr<ShowFile> ShowFile::open(const std::string& path, const ShowOptions& options,
+                                         ShowError* error) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        *error = fileError(path, "cannot open", errno);
+        return nullptr;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        *error = ShowError{path, 0, 0, "is a folder, not a show file"};
+        return nullptr;
+    }
+    // A FIFO opens when its writer does, as it would for any reader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        *error = fileError(path, "cannot open", errno);
+        if (fd >= 0) ::close(fd);
+        return nullptr;
+    }
+    std::unique_ptr<ShowFile> file(new ShowFile(fd, true, path, options, !S_ISREG(info.st_mode)));
+    if (!file->m_stream) {
+        if (auto failure = file->check()) {
+            *error = std::move(*failure);
+            return nullptr;
         }
     }
-    m_time = when;
-    out->insert(out->end(), events.begin(), events.end());
+    return file;
+}
+
+std::unique_ptr<ShowFile> ShowFile::stream(int fd, std::string name, const ShowOptions& options) {
+    return std::unique_ptr<ShowFile>(new ShowFile(fd, false, std::move(name), options, true));
+}
+
+std::optional<int64_t> ShowFile::lastMomentMs() const {
+    if (m_stream) return std::nullopt;
+    return m_lastMoment;
+}
+
+// Every line once, in blocks, keeping nothing but the parser's state and
+// what the player wants to know ahead: where the show ends.
+std::optional<ShowError> ShowFile::check() {
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ShowBatch batch;
+    std::string_view line;
+    while (true) {
+        switch (m_reader.next(&line)) {
+            case LineReader::Status::Line:
+                if (auto error = m_parser.parseLine(line, m_reader.lineNumber(), &batch)) return error;
+                if (!batch.messages.empty()) {
+                    m_lastMoment = batch.timeMs;
+                    m_messages += batch.messages.size();
+                }
+                continue;
+            case LineReader::Status::TooLong:
+                return ShowError{m_name, m_reader.lineNumber(), 0, "line longer than 1 MB"};
+            case LineReader::Status::NeedData:
+                switch (m_reader.fill()) {
+                    case LineReader::Fill::Read:
+                    case LineReader::Fill::End:
+                        continue;
+                    case LineReader::Fill::WouldBlock:
+                    case LineReader::Fill::Failed:
+                        return fileError(m_name, "cannot read", m_reader.error() ? m_reader.error() : EIO);
+                }
+                continue;
+            case LineReader::Status::End:
+                break;
+        }
+        break;
+    }
+    m_lines = m_reader.lineNumber();
+    if (auto error = m_parser.finish(m_lines)) return error;
+    m_format = m_parser.format().value_or(ShowFormat::Text);
+    m_universe = m_parser.universe();
+    m_bytes = m_reader.bytesRead();
+    if (::fstat(m_fd, &m_checked) != 0) return fileError(m_name, "cannot read", errno);
+    if (uint64_t(m_checked.st_size) != m_bytes)
+        return ShowError{m_name, 0, 0, "changed while it was checked"};
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) return fileError(m_name, "cannot read", errno);
+    m_reader.restart();
+    m_parser.restart();
     return std::nullopt;
 }
 
-namespace {
-
-Show parseOlaRecording(const std::vector<std::string_view>& lines, const std::string& file,
-                       const ShowOptions& options) {
-    Show show;
-    show.fromOlaRecorder = true;
-    auto fail = [&](int line, int column, std::string message) {
-        show.events.clear();
-        show.error = ShowError{file, line, column, std::move(message)};
-        return show;
-    };
-
-    std::optional<unsigned> chosen = options.universe;
-    std::map<unsigned, std::vector<uint8_t>> previous;
-    int64_t time = 0;
-    bool expectFrame = true;
-    for (size_t n = 1; n < lines.size(); ++n) {
-        const int lineNumber = int(n) + 1;
-        const std::string_view line = stripLine(lines[n]);
-        if (line.empty()) {
-            if (n + 1 == lines.size()) break;  // the file's final newline
-            return fail(lineNumber, 1,
-                        expectFrame ? "expected a frame line: UNIVERSE v1,v2,..."
-                                    : "expected the wait in ms before the next frame");
-        }
-        if (!expectFrame) {
-            int64_t wait = 0;
-            if (!parseInt(line, &wait) || wait < 0 || wait > kMaxTimeMs)
-                return fail(lineNumber, 1,
-                            "expected the wait in ms before the next frame, got '" + std::string(line) + "'");
-            time += wait;
-            if (time > kMaxTimeMs) return fail(lineNumber, 1, "show too long");
-            expectFrame = true;
-            continue;
-        }
-        const std::vector<Token> tokens = tokenize(line);
-        if (tokens.size() != 2) return fail(lineNumber, 1, "expected a frame line: UNIVERSE v1,v2,...");
-        unsigned universe = 0;
-        if (!parseInt(tokens[0].text, &universe))
-            return fail(lineNumber, tokens[0].column,
-                        "universe is not a number: '" + std::string(tokens[0].text) + "'");
-        std::vector<uint8_t> frame;
-        std::string_view values = tokens[1].text;
-        int column = tokens[1].column;
-        while (true) {
-            const size_t comma = values.find(',');
-            const std::string_view item = values.substr(0, comma);
-            unsigned value = 0;
-            if (!parseInt(item, &value) || value > 255)
-                return fail(lineNumber, column, "slot value must be 0..255, got '" + std::string(item) + "'");
-            if (frame.size() == kMaxDmxSlots) return fail(lineNumber, column, "more than 512 slots");
-            frame.push_back(static_cast<uint8_t>(value));
-            if (comma == std::string_view::npos) break;
-            values.remove_prefix(comma + 1);
-            column += int(comma) + 1;
-        }
-        expectFrame = false;
-        if (!chosen) chosen = universe;
-        if (universe != *chosen) continue;
-
-        auto [it, first] = previous.try_emplace(universe);
-        std::vector<uint8_t>& last = it->second;
-        for (size_t slot = 0; slot < frame.size(); ++slot) {
-            if (first || slot >= last.size() || last[slot] != frame[slot])
-                show.events.push_back(
-                    {time, kChannelValueMsg, int32_t(slot) + 1, int32_t(frame[slot]), lineNumber});
-        }
-        if (last.size() < frame.size()) last.resize(frame.size());
-        std::copy(frame.begin(), frame.end(), last.begin());
+bool ShowFile::restart() {
+    if (m_stream || m_failed) return false;
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) {
+        m_failed = true;
+        m_error = fileError(m_name, "cannot read", errno);
+        return false;
     }
-    if (!chosen) return fail(int(lines.size()), 1, "the recording holds no frame");
-    if (options.universe && previous.empty())
-        return fail(int(lines.size()), 1,
-                    "the recording holds no frame of universe " + std::to_string(*chosen));
-    show.universe = *chosen;
-    return show;
+    m_reader.restart();
+    m_parser.restart();
+    return true;
 }
 
-}  // namespace
-
-Show parseShow(std::string_view text, const std::string& file, const ShowOptions& options) {
-    std::vector<std::string_view> lines;
-    for (size_t start = 0; start <= text.size();) {
-        const size_t end = text.find('\n', start);
-        lines.push_back(
-            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
-    if (!lines.empty() && stripLine(lines[0]) == "OLA Show") return parseOlaRecording(lines, file, options);
-
-    Show show;
-    ShowLineParser parser(file);
-    for (size_t n = 0; n < lines.size(); ++n) {
-        if (auto error = parser.parseLine(lines[n], int(n) + 1, &show.events)) {
-            show.events.clear();
-            show.error = std::move(error);
-            return show;
-        }
-    }
-    return show;
+ShowSource::Step ShowFile::next(ShowBatch* batch) {
+    if (m_failed) return Step::Failed;
+    return m_stream ? nextStreamed(batch) : nextChecked(batch);
 }
 
-Show loadShow(const std::string& path, const ShowOptions& options) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    Show show;
-    if (!in) {
-        show.error = ShowError{path, 0, 0, std::string("cannot open: ") + std::strerror(errno)};
-        return show;
+bool ShowFile::unchangedSinceCheck() {
+    struct stat now {};
+    return ::fstat(m_fd, &now) == 0 && now.st_size == m_checked.st_size &&
+           now.st_mtim.tv_sec == m_checked.st_mtim.tv_sec && now.st_mtim.tv_nsec == m_checked.st_mtim.tv_nsec;
+}
+
+ShowSource::Step ShowFile::changed(const std::string& how) {
+    m_failed = true;
+    m_error = ShowError{
+        m_name, 0, 0,
+        "changed while it played (" + how + "); stopped after line " + std::to_string(m_reader.lineNumber())};
+    return Step::Failed;
+}
+
+ShowSource::Step ShowFile::nextChecked(ShowBatch* batch) {
+    std::string_view line;
+    while (true) {
+        switch (m_reader.next(&line)) {
+            case LineReader::Status::Line:
+                // The file was checked; a line that no longer reads is a change.
+                if (m_parser.parseLine(line, m_reader.lineNumber(), batch))
+                    return changed("it was rewritten");
+                if (!batch->messages.empty()) return Step::Batch;
+                continue;
+            case LineReader::Status::TooLong:
+                return changed("it was rewritten");
+            case LineReader::Status::NeedData:
+                switch (m_reader.fill()) {
+                    case LineReader::Fill::Read:
+                        if (!unchangedSinceCheck()) return changed("it was rewritten");
+                        continue;
+                    case LineReader::Fill::End:
+                        if (m_reader.bytesRead() != uint64_t(m_checked.st_size))
+                            return changed("it is shorter than when it was checked");
+                        continue;
+                    case LineReader::Fill::WouldBlock:
+                    case LineReader::Fill::Failed:
+                        m_failed = true;
+                        m_error = fileError(m_name, "cannot read", m_reader.error() ? m_reader.error() : EIO);
+                        return Step::Failed;
+                }
+                continue;
+            case LineReader::Status::End:
+                return Step::End;
+        }
     }
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxShowFileSize) {
-        show.error = ShowError{path, 0, 0, "file too large for a show"};
-        return show;
+}
+
+ShowSource::Step ShowFile::nextStreamed(ShowBatch* batch) {
+    std::string_view line;
+    // One read per call: endless input without newlines still hands the
+    // event loop a turn between blocks.
+    bool filled = false;
+    while (true) {
+        switch (m_reader.next(&line)) {
+            case LineReader::Status::Line:
+                if (auto error = m_parser.parseLine(line, m_reader.lineNumber(), batch)) {
+                    m_error = std::move(*error);
+                    return Step::LineError;
+                }
+                if (!batch->messages.empty()) return Step::Batch;
+                continue;
+            case LineReader::Status::TooLong:
+                m_error = ShowError{m_name, m_reader.lineNumber(), 0, "line longer than 1 MB; skipped"};
+                return Step::LineError;
+            case LineReader::Status::NeedData: {
+                if (filled) return Step::Pending;
+                filled = true;
+                // Read only what is there: the GUI thread never waits on a pipe.
+                pollfd ready{m_fd, POLLIN, 0};
+                if (::poll(&ready, 1, 0) <= 0) return Step::Pending;
+                switch (m_reader.fill()) {
+                    case LineReader::Fill::Read:
+                    case LineReader::Fill::End:
+                        continue;
+                    case LineReader::Fill::WouldBlock:
+                        return Step::Pending;
+                    case LineReader::Fill::Failed:
+                        m_failed = true;
+                        m_error = fileError(m_name, "cannot read", m_reader.error());
+                        return Step::Failed;
+                }
+                continue;
+            }
+            case LineReader::Status::End:
+                if (!m_finished) {
+                    m_finished = true;
+                    if (auto error = m_parser.finish(m_reader.lineNumber())) {
+                        m_error = std::move(*error);
+                        return Step::LineError;
+                    }
+                }
+                return Step::End;
+        }
     }
-    in.seekg(0);
-    std::string text(static_cast<size_t>(size), '\0');
-    in.read(text.data(), size);
-    return parseShow(text, path, options);
 }
 
 }  // namespace vexohost

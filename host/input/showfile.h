@@ -1,81 +1,86 @@
 #ifndef HOST_INPUT_SHOWFILE_H_
 #define HOST_INPUT_SHOWFILE_H_
 
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
-#include "host/input/hostmessage.h"
+#include "host/input/linereader.h"
+#include "host/input/showparser.h"
+#include "host/input/showsource.h"
 
 namespace vexohost {
 
-// One host message at a moment of the show.
-struct ShowEvent {
-    int64_t timeMs = 0;  // from the start of the show
-    int32_t msg = 0;
-    int32_t arg1 = 0;
-    int32_t arg2 = 0;
-    int line = 0;  // where it came from, for messages
-
-    HostMessage message() const { return {msg, arg1, arg2}; }
-    friend bool operator==(const ShowEvent&, const ShowEvent&) = default;
-};
-
-struct ShowError {
-    std::string file;
-    int line = 0;
-    int column = 0;  // 1-based
-    std::string message;
-
-    // "FILE:LINE:COLUMN: message"
-    std::string toString() const;
-};
-
-// Reads our show format one line at a time; also used for live lines on
-// standard input. One event per line:
+// A show played from its file in blocks, in either format, so memory does
+// not grow with the show's length.
 //
-//   TIME  CHANNEL=VALUE [CHANNEL=VALUE ...]     message 15 for each pair
-//   TIME  msg M A1 A2                           a raw host message
+// A regular file is checked whole when it is opened: the check reads every
+// line and keeps nothing, and an error in it means nothing plays. Should the
+// file then change while it plays (shorter, longer or rewritten in place),
+// playback ends with a message rather than playing something else; a file
+// replaced by a new one under the same name plays on as it was checked.
 //
-// TIME is milliseconds from the start (1500) or after the previous line
-// (+250); times never go back. Numbers are 32-bit signed integers. '#' starts
-// a comment; blank lines are ignored.
-class ShowLineParser {
+// A pipe, FIFO or terminal cannot be checked ahead: it is read as it comes,
+// and a bad line is reported and skipped. GUI thread.
+class ShowFile : public ShowSource {
 public:
-    explicit ShowLineParser(std::string file = {}) : m_file(std::move(file)) {}
+    // The checked file, or nullptr with *error set.
+    static std::unique_ptr<ShowFile> open(const std::string& path, const ShowOptions& options,
+                                          ShowError* error);
+    // A descriptor read as it comes, named `name` in messages (standard input).
+    // fd stays owned by the caller and must stay open while the show is used.
+    static std::unique_ptr<ShowFile> stream(int fd, std::string name, const ShowOptions& options);
+    ~ShowFile() override;
 
-    // Appends the line's events to out; on error appends nothing.
-    std::optional<ShowError> parseLine(std::string_view line, int lineNumber, std::vector<ShowEvent>* out);
+    Step next(ShowBatch* batch) override;
+    const ShowError& error() const override { return m_error; }
+    bool restart() override;
+    bool canRestart() const override { return !m_stream; }
+    std::optional<int64_t> lastMomentMs() const override;
+    int readyDescriptor() const override { return m_stream ? m_fd : -1; }
+
+    bool isStream() const { return m_stream; }
+    // Known for a checked file; for a stream once its first line is read.
+    std::optional<ShowFormat> format() const { return m_stream ? m_parser.format() : m_format; }
+    // For a recording: the universe played.
+    std::optional<unsigned> universe() const { return m_stream ? m_parser.universe() : m_universe; }
+    // Lines read so far.
+    int64_t linesRead() const { return m_reader.lineNumber(); }
+    // What the check found in a checked file.
+    int64_t lines() const { return m_lines; }
+    uint64_t messages() const { return m_messages; }
+    uint64_t bytes() const { return m_bytes; }
 
 private:
-    std::string m_file;
-    int64_t m_time = 0;
+    ShowFile(int fd, bool ownsFd, std::string name, const ShowOptions& options, bool stream);
+
+    std::optional<ShowError> check();
+    Step nextChecked(ShowBatch* batch);
+    Step nextStreamed(ShowBatch* batch);
+    Step changed(const std::string& how);
+    bool unchangedSinceCheck();
+
+    const int m_fd;
+    const bool m_ownsFd;
+    const std::string m_name;
+    const bool m_stream;
+    LineReader m_reader;
+    ShowParser m_parser;
+    ShowError m_error;
+    bool m_failed = false;
+    bool m_finished = false;  // a stream's end was seen and its last error reported
+    // The check's findings.
+    struct stat m_checked {};
+    std::optional<ShowFormat> m_format;
+    std::optional<unsigned> m_universe;
+    int64_t m_lastMoment = 0;
+    int64_t m_lines = 0;
+    uint64_t m_messages = 0;
+    uint64_t m_bytes = 0;
 };
-
-struct ShowOptions {
-    // For files recorded by ola_recorder: the universe to play; nothing means
-    // the first universe in the file.
-    std::optional<unsigned> universe;
-};
-
-struct Show {
-    std::vector<ShowEvent> events;   // in time order
-    std::optional<ShowError> error;  // set when the text is not a valid show; events then empty
-    bool fromOlaRecorder = false;
-    unsigned universe = 0;  // the universe played, for recorder files
-};
-
-// Parses a whole show text: our format, or a file written by ola_recorder
-// (first line "OLA Show": frame lines "UNIVERSE v1,v2,..." each followed by
-// a line with the wait in ms). A recorder frame of the chosen universe becomes
-// message 15 for every slot that changed since that universe's previous frame
-// (every slot of its first frame), channel = slot + 1.
-Show parseShow(std::string_view text, const std::string& file, const ShowOptions& options = {});
-
-// Reads and parses a file; a file that cannot be read is an error at line 0.
-Show loadShow(const std::string& path, const ShowOptions& options = {});
 
 }  // namespace vexohost
 

@@ -1,38 +1,51 @@
 #include "host/input/showplayer.h"
 
+#include <QSocketNotifier>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "host/input/memoryshow.h"
+
 namespace vexohost {
 namespace {
 
-// A show ends a little after its last event, so the last state can be seen.
+// A show ends a little after its last moment, so the last state can be seen.
 constexpr int64_t kTailMs = 1000;
 constexpr int kTickMs = 5;
+// Played fast, the event loop gets a turn this often.
+constexpr int64_t kSliceMs = 20;
+constexpr int kMessagesBetweenClockReads = 4096;
+constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
 }  // namespace
 
-ShowPlayer::ShowPlayer(std::vector<ShowEvent> events, PlayerOptions options, QObject* parent)
-    : QObject(parent), m_events(std::move(events)), m_options(options) {
+ShowPlayer::ShowPlayer(std::unique_ptr<ShowSource> source, PlayerOptions options, QObject* parent)
+    : QObject(parent), m_source(std::move(source)), m_options(options) {
+    if (m_options.loop && !m_source->canRestart()) m_options.loop = false;
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(kTickMs);
+    m_timer.setInterval(m_options.fast ? 0 : kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &ShowPlayer::tick);
 }
 
-int64_t ShowPlayer::lengthMs() const {
-    return (m_events.empty() ? 0 : m_events.back().timeMs) + kTailMs;
+ShowPlayer::ShowPlayer(std::vector<ShowEvent> events, PlayerOptions options, QObject* parent)
+    : ShowPlayer(std::make_unique<MemoryShow>(std::move(events)), options, parent) {}
+
+ShowPlayer::~ShowPlayer() = default;
+
+std::optional<int64_t> ShowPlayer::passLengthMs() const {
+    const std::optional<int64_t> last = m_source->lastMomentMs();
+    if (!last)
+        return m_options.toMs ? std::optional<int64_t>(*m_options.toMs - m_options.fromMs) : std::nullopt;
+    int64_t end = *last + kTailMs;
+    if (m_options.toMs) end = std::min(end, *m_options.toMs);
+    return std::max<int64_t>(0, end - m_options.fromMs);
 }
 
 void ShowPlayer::start() {
     m_running = true;
-    m_next = 0;
-    m_time = m_loopOffset = m_nextFrame = 0;
-    if (m_options.fast) {
-        // The whole show now, on the show's own clock.
-        advanceTo(std::numeric_limits<int64_t>::max());
-        return;
-    }
+    m_played = m_nextFrame = 0;
+    startPass(0);
     m_clock.start();
     m_timer.start();
     tick();
@@ -42,41 +55,135 @@ void ShowPlayer::stop() {
     if (!m_running) return;
     m_running = false;
     m_timer.stop();
+    if (m_ready) m_ready->setEnabled(false);
     Q_EMIT finished();
 }
 
+bool ShowPlayer::startPass(int64_t playedAt) {
+    if (playedAt > 0 && !m_source->restart()) {
+        Q_EMIT failed(QString::fromStdString(m_source->error().toString()));
+        stop();
+        return false;
+    }
+    m_passStart = playedAt;
+    m_haveBatch = m_passOver = false;
+    m_index = 0;
+    m_lastMoment = 0;
+    m_seeking = m_options.fromMs > 0;
+    m_state.clear();
+    return true;
+}
+
 void ShowPlayer::tick() {
-    const auto target = static_cast<int64_t>(std::llround(double(m_clock.elapsed()) * m_options.speed));
-    advanceTo(target);
+    if (m_options.fast) {
+        advanceTo(kNever);
+        return;
+    }
+    advanceTo(static_cast<int64_t>(std::llround(double(m_clock.elapsed()) * m_options.speed)));
+}
+
+void ShowPlayer::waitForSource() {
+    const int fd = m_source->readyDescriptor();
+    if (fd < 0) return;
+    if (!m_ready) {
+        m_ready = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(m_ready.get(), &QSocketNotifier::activated, this, [this] {
+            m_ready->setEnabled(false);
+            if (m_options.fast) m_timer.start();
+            tick();
+        });
+    }
+    m_ready->setEnabled(true);
+    // Fast, the timer only hands out slices; the descriptor wakes the player.
+    if (m_options.fast) m_timer.stop();
+}
+
+// The state the show has reached at fromMs, in one step.
+void ShowPlayer::applyState() {
+    m_seeking = false;
+    m_played = m_passStart;
+    m_state.forEach([this](const HostMessage& message) {
+        if (m_running) Q_EMIT messageDue(message);
+    });
+    m_state.clear();
+}
+
+// Makes m_batch the next moment of this pass, or marks the pass over.
+// False when the player has to wait for its source or has stopped.
+bool ShowPlayer::fetch() {
+    while (!m_haveBatch && !m_passOver && m_running) {
+        switch (m_source->next(&m_batch)) {
+            case ShowSource::Step::Batch:
+                m_lastMoment = m_batch.timeMs;
+                if (m_seeking && m_batch.timeMs < m_options.fromMs) {
+                    for (const HostMessage& message : m_batch.messages) m_state.take(message);
+                    continue;
+                }
+                if (m_seeking) applyState();
+                if (m_options.toMs && m_batch.timeMs > *m_options.toMs) {
+                    m_passOver = true;
+                    m_passEnd = *m_options.toMs;
+                    break;
+                }
+                m_haveBatch = true;
+                m_index = 0;
+                break;
+            case ShowSource::Step::Pending:
+                waitForSource();
+                return false;
+            case ShowSource::Step::LineError:
+                Q_EMIT lineError(QString::fromStdString(m_source->error().toString()));
+                continue;
+            case ShowSource::Step::End:
+                if (m_seeking) applyState();
+                m_passOver = true;
+                m_passEnd = m_lastMoment + kTailMs;
+                if (m_options.toMs) m_passEnd = std::min(m_passEnd, *m_options.toMs);
+                m_passEnd = std::max(m_passEnd, m_options.fromMs);
+                break;
+            case ShowSource::Step::Failed:
+                Q_EMIT failed(QString::fromStdString(m_source->error().toString()));
+                stop();
+                return false;
+        }
+    }
+    return m_running;
 }
 
 void ShowPlayer::advanceTo(int64_t target) {
-    constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
     const int64_t frameStep = m_options.framesPerSecond > 0 ? 1000 / m_options.framesPerSecond : 0;
-    // Looping without waiting would never end.
-    const bool loop = m_options.loop && !m_options.fast;
+    const int64_t limit = m_options.durationMs.value_or(kNever);
+    QElapsedTimer slice;
+    if (m_options.fast) slice.start();
+    int untilClock = kMessagesBetweenClockReads;
     while (m_running) {
-        const int64_t passEnd = m_loopOffset + lengthMs();
-        int64_t end = loop ? kNever : passEnd;
-        if (m_options.durationMs) end = std::min(end, *m_options.durationMs);
-        const int64_t nextEvent = m_next < m_events.size() ? m_loopOffset + m_events[m_next].timeMs : kNever;
-        // Events first, so a frame shows every event up to and including its time.
-        if (nextEvent <= target && nextEvent < end && (frameStep == 0 || nextEvent <= m_nextFrame)) {
-            m_time = nextEvent;
-            Q_EMIT messageDue(m_events[m_next].message());
-            ++m_next;
+        if (!fetch()) return;
+        const int64_t passEnd = m_passOver ? m_passStart + (m_passEnd - m_options.fromMs) : kNever;
+        // A pass of no length is not looped: it would never move on.
+        const bool loop = m_options.loop && (!m_passOver || passEnd > m_passStart);
+        const int64_t end = std::min(loop ? kNever : passEnd, limit);
+        const int64_t nextMessage = m_haveBatch ? m_passStart + (m_batch.timeMs - m_options.fromMs) : kNever;
+        // Messages first, so a frame shows every message up to and including its time.
+        if (nextMessage <= target && nextMessage < limit && (frameStep == 0 || nextMessage <= m_nextFrame)) {
+            m_played = nextMessage;
+            const HostMessage& message = m_batch.messages[m_index];
+            if (++m_index == m_batch.messages.size()) m_haveBatch = false;
+            Q_EMIT messageDue(message);
+            if (m_options.fast && --untilClock == 0) {
+                untilClock = kMessagesBetweenClockReads;
+                if (slice.elapsed() >= kSliceMs) return;  // the timer (interval 0) goes on
+            }
         } else if (frameStep > 0 && m_nextFrame <= target && m_nextFrame < end) {
-            m_time = m_nextFrame;
+            m_played = m_nextFrame;
             Q_EMIT frameDue(m_nextFrame);
             m_nextFrame += frameStep;
-        } else if (loop && m_next >= m_events.size() && passEnd <= target && passEnd < end) {
-            m_loopOffset = passEnd;
-            m_next = 0;
+        } else if (loop && m_passOver && passEnd <= target && passEnd < end) {
+            if (!startPass(passEnd)) return;
         } else if (target >= end) {
-            m_time = end;
+            m_played = end;
             stop();
         } else {
-            m_time = target;
+            m_played = target;
             return;
         }
     }

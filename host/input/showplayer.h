@@ -3,58 +3,98 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QString>
 #include <QTimer>
+#include <memory>
 #include <optional>
 #include <vector>
 
-#include "host/input/showfile.h"
+#include "host/input/channelstate.h"
+#include "host/input/showsource.h"
+
+class QSocketNotifier;
 
 namespace vexohost {
 
 struct PlayerOptions {
     double speed = 1.0;                      // show milliseconds per wall-clock millisecond
-    bool fast = false;                       // no waiting: the whole show at once
-    bool loop = false;                       // start again after the last event
-    int framesPerSecond = 0;                 // > 0: emit frameDue at every frame time of the show
-    std::optional<int64_t> durationMs = {};  // end after this much show time
+    bool fast = false;                       // no waiting: the whole show as fast as it goes
+    bool loop = false;                       // start again at fromMs after the end (or toMs)
+    int framesPerSecond = 0;                 // > 0: emit frameDue at every frame time
+    std::optional<int64_t> durationMs = {};  // end after this much show time has played
+    int64_t fromMs = 0;                      // start here, with the state the show has reached
+    std::optional<int64_t> toMs = {};        // end here; moments at toMs still play
 };
 
-// Plays a show on a clock of its own: events are delivered in order at their
-// show time, and frames (for recording) at fixed steps of show time, so a
-// recording looks the same whether the show ran in real time or --fast.
-// GUI thread. Signals are emitted from start() (all of them, with `fast`) and
-// from the player's timer; connect before start().
+// Plays a show on a clock of its own, one moment at a time from its source:
+// messages are delivered in order at their show time, and frames (for
+// recording) at fixed steps of played time, so a recording looks the same
+// whether the show ran in real time or fast.
+//
+// A show played from fromMs > 0 first gets, in one step, the last value the
+// show gave each channel before fromMs (see ChannelState); then it plays on.
+// A pass ends a second after the last moment, or at toMs; a looped show
+// starts its next pass there, and --loop of a source that cannot start again
+// plays once.
+//
+// Played fast, the show goes in slices of about 20 ms, so the event loop
+// (Ctrl+C, windows) keeps running. GUI thread. Signals are emitted from
+// start() and from the player's timer; connect before start().
 class ShowPlayer : public QObject {
     Q_OBJECT
 
 public:
+    // source: the show; the player owns it.
+    ShowPlayer(std::unique_ptr<ShowSource> source, PlayerOptions options, QObject* parent = nullptr);
+    // A show held in memory, in time order.
     ShowPlayer(std::vector<ShowEvent> events, PlayerOptions options, QObject* parent = nullptr);
+    ~ShowPlayer() override;
 
     void start();
     void stop();
     bool isRunning() const { return m_running; }
-    int64_t showTimeMs() const { return m_time; }
-    int64_t lengthMs() const;
+    // Where the show is now.
+    int64_t showTimeMs() const { return m_options.fromMs + (m_played - m_passStart); }
+    // Show time played since start(), over every pass.
+    int64_t playedMs() const { return m_played; }
+    // The length of one pass, when the source knows its end ahead.
+    std::optional<int64_t> passLengthMs() const;
 
 Q_SIGNALS:
-    // The host message of the event due now; showTimeMs() is its time.
+    // The host message due now; showTimeMs() is its time.
     void messageDue(const vexohost::HostMessage& message);
-    // A frame time of the show: every event up to it has been delivered.
-    void frameDue(qint64 showTimeMs);
+    // A frame time: every message up to it has been delivered.
+    void frameDue(qint64 playedMs);
+    // A line of a stream was wrong and was skipped.
+    void lineError(const QString& text);
+    // The show could not go on (a file that changed while it played); finished() follows.
+    void failed(const QString& text);
     // The show ended (or stop() was called).
     void finished();
 
 private:
-    void advanceTo(int64_t showTime);
     void tick();
+    void advanceTo(int64_t target);
+    bool fetch();
+    bool startPass(int64_t playedAt);
+    void applyState();
+    void waitForSource();
 
-    std::vector<ShowEvent> m_events;
+    std::unique_ptr<ShowSource> m_source;
     PlayerOptions m_options;
     QTimer m_timer;
     QElapsedTimer m_clock;
-    size_t m_next = 0;
-    int64_t m_time = 0;        // show time reached
-    int64_t m_loopOffset = 0;  // show time at which the current pass started
+    std::unique_ptr<QSocketNotifier> m_ready;  // while the source pends
+    ShowBatch m_batch;
+    size_t m_index = 0;        // the next message of m_batch
+    bool m_haveBatch = false;  // m_batch holds messages still to deliver
+    bool m_passOver = false;   // the source has nothing more for this pass
+    bool m_seeking = false;    // collecting the state before fromMs
+    ChannelState m_state;
+    int64_t m_lastMoment = 0;  // show time of the last moment read in this pass
+    int64_t m_passEnd = 0;     // show time the pass ends at, once m_passOver
+    int64_t m_passStart = 0;   // played time at which this pass started
+    int64_t m_played = 0;
     int64_t m_nextFrame = 0;
     bool m_running = false;
 };

@@ -4,8 +4,6 @@
 #include <QObject>
 #include <QString>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "host/input/hostmessage.h"
 #include "host/input/showfile.h"
@@ -15,10 +13,11 @@ class QSocketNotifier;
 namespace vexohost {
 
 // Show lines from a file descriptor (standard input), applied as they arrive:
-// each complete line is parsed as a line of a show file and its messages are
-// emitted at once. A bad line is reported (lineError) and skipped; the input
-// goes on. At the end of the input the last line, if it has no newline, is
-// taken too, then finished() follows. GUI thread.
+// each complete line is parsed as a line of a show and its messages are
+// emitted at once. A bad line, or one longer than 1 MB, is reported
+// (lineError) and skipped; the input goes on. Memory stays the same however
+// long the input runs. At the end of the input the last line, if it has no
+// newline, is taken too, then finished() follows. GUI thread.
 class StdinReader : public QObject {
     Q_OBJECT
 
@@ -30,7 +29,7 @@ public:
     // Starts watching the descriptor.
     void start();
     // Lines read so far.
-    int lines() const { return m_lineNumber; }
+    int64_t lines() const { return m_show->linesRead(); }
 
 Q_SIGNALS:
     void messageDue(const vexohost::HostMessage& message);
@@ -40,15 +39,11 @@ Q_SIGNALS:
 
 private:
     void readAvailable();
-    void takeLine(std::string_view line);
 
     const int m_fd;
+    std::unique_ptr<ShowFile> m_show;
     std::unique_ptr<QSocketNotifier> m_notifier;
-    ShowLineParser m_parser{"<stdin>"};
-    std::string m_buffer;  // bytes after the last complete line
-    size_t m_scanned = 0;  // bytes of m_buffer known to hold no newline
-    int m_lineNumber = 0;
-    std::vector<ShowEvent> m_events;  // reused for every line
+    ShowBatch m_batch;  // reused for every line
 };
 
 }  // namespace vexohost

@@ -19,7 +19,7 @@ Log run(std::vector<ShowEvent> events, PlayerOptions options) {
     ShowPlayer player(std::move(events), options);
     Log log;
     QObject::connect(&player, &ShowPlayer::messageDue, [&](const HostMessage&) {
-        log.entries.push_back({'e', player.showTimeMs()});
+        log.entries.push_back({'e', player.playedMs()});
     });
     QObject::connect(&player, &ShowPlayer::frameDue, [&](qint64 t) { log.entries.push_back({'f', t}); });
     QEventLoop loop;

@@ -1,0 +1,69 @@
+#include "host/input/textlineparser.h"
+
+#include "host/input/showsyntax.h"
+#include "vexo/vexotypelib.h"
+
+namespace vexohost {
+
+using namespace syntax;
+
+std::optional<ShowError> TextLineParser::parseLine(std::string_view line, int64_t lineNumber, ShowBatch* out) {
+    out->messages.clear();
+    line = stripLine(line);
+    if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    size_t pos = 0;
+    const Token time = nextToken(line, &pos);
+    if (time.text.empty()) return std::nullopt;
+
+    auto error = [&](int column, std::string message) {
+        out->messages.clear();
+        return ShowError{m_file, lineNumber, column, std::move(message)};
+    };
+
+    const bool relative = time.text.front() == '+';
+    int64_t ms = 0;
+    if (!parseInt(time.text, &ms) || ms < 0 || time.text.front() == '-')
+        return error(time.column, "expected a time in ms (1500) or after the previous line (+250), got '" +
+                                      std::string(time.text) + "'");
+    const int64_t when = relative ? m_time + ms : ms;
+    if (ms > kMaxTimeMs || when > kMaxTimeMs) return error(time.column, "time too large");
+    if (when < m_time)
+        return error(time.column, "time goes back: " + std::to_string(when) + " ms is before " +
+                                      std::to_string(m_time) + " ms");
+
+    Token token = nextToken(line, &pos);
+    if (token.text.empty()) return error(int(line.size()) + 1, "expected CHANNEL=VALUE pairs or 'msg M A1 A2'");
+    if (token.text == "msg") {
+        const Token keyword = token;
+        int32_t values[3];
+        for (int32_t& value : values) {
+            token = nextToken(line, &pos);
+            if (token.text.empty()) break;
+            if (!parseInt(token.text, &value))
+                return error(token.column, "expected a 32-bit integer, got '" + std::string(token.text) + "'");
+        }
+        if (token.text.empty() || !nextToken(line, &pos).text.empty())
+            return error(keyword.column, "'msg' takes exactly three numbers: msg M A1 A2");
+        out->messages.push_back({values[0], values[1], values[2]});
+    } else {
+        for (; !token.text.empty(); token = nextToken(line, &pos)) {
+            const size_t equals = token.text.find('=');
+            if (equals == std::string_view::npos)
+                return error(token.column, "expected CHANNEL=VALUE, got '" + std::string(token.text) + "'");
+            int32_t channel = 0, value = 0;
+            if (!parseInt(token.text.substr(0, equals), &channel))
+                return error(token.column, "channel is not a 32-bit integer: '" +
+                                               std::string(token.text.substr(0, equals)) + "'");
+            if (!parseInt(token.text.substr(equals + 1), &value))
+                return error(token.column + int(equals) + 1, "value is not a 32-bit integer: '" +
+                                                                 std::string(token.text.substr(equals + 1)) + "'");
+            out->messages.push_back(HostMessage::channelValue(channel, value));
+        }
+    }
+    m_time = when;
+    out->timeMs = when;
+    out->line = lineNumber;
+    return std::nullopt;
+}
+
+}  // namespace vexohost
