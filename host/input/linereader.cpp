@@ -40,6 +40,10 @@ LineReader::Status LineReader::next(std::string_view* line) {
                 m_skipping = false;
                 continue;
             }
+            if (length > kMaxLineBytes) {
+                ++m_lineNumber;
+                return Status::TooLong;
+            }
             *line = std::string_view(buffer + start, length);
             ++m_lineNumber;
             return Status::Line;

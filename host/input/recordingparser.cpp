@@ -42,7 +42,8 @@ std::optional<ShowError> RecordingParser::parseLine(std::string_view line, int64
         return fail(1, "expected a frame line: UNIVERSE v1,v2,...");
     unsigned universe = 0;
     if (!parseInt(universeToken.text, &universe))
-        return fail(universeToken.column, "universe is not a number: '" + std::string(universeToken.text) + "'");
+        return fail(universeToken.column,
+                    "universe is not a number: '" + std::string(universeToken.text) + "'");
 
     // "v1,v2,...": each 0..255, at most 512 of them.
     size_t slots = 0;

@@ -12,8 +12,8 @@ namespace vexohost {
 
 // What one line of a show does: the host messages due at one moment.
 struct ShowBatch {
-    int64_t timeMs = 0;  // from the start of the show
-    int64_t line = 0;    // where it came from
+    int64_t timeMs = 0;                 // from the start of the show
+    int64_t line = 0;                   // where it came from
     std::vector<HostMessage> messages;  // reused from line to line; empty for a line that does nothing
 };
 

@@ -80,13 +80,17 @@ TEST(OlaRecording, SendsChangedSlotsOfTheFirstUniverse) {
         "50\n"
         "1 0,11,20,7\n"
         "25\n"
-        "1 0,11,20,7\n",
+        "1 0,11,20,7\n"
+        "25\n"
+        "3 1,1,1,1,1\n"  // a third universe
+        "5\n"
+        "1 9\n",  // a short frame changes only the slots it carries
         "rec.show");
     ASSERT_FALSE(show.error) << show.error->toString();
     EXPECT_EQ(show.format, ShowFormat::Recording);
     EXPECT_EQ(show.universe, 1u);
-    const std::vector<ShowEvent> expected = {ch(0, 1, 0, 2), ch(0, 2, 10, 2), ch(0, 3, 20, 2),
-                                             ch(150, 2, 11, 6), ch(150, 4, 7, 6)};
+    const std::vector<ShowEvent> expected = {ch(0, 1, 0, 2),    ch(0, 2, 10, 2),  ch(0, 3, 20, 2),
+                                             ch(150, 2, 11, 6), ch(150, 4, 7, 6), ch(205, 1, 9, 12)};
     EXPECT_EQ(show.events, expected);
 }
 

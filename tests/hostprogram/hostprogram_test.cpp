@@ -189,7 +189,15 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{
             {"--demo", "--record", "/nonexistent/x.gif"}, 1, "/nonexistent/x.gif: No such file or directory"},
         CommandLine{{"--demo", "--record", "FULL.gif"}, 1, "full.gif: "},
-        CommandLine{{"--demo", "--record", "out.png"}, 2, "OUT.gif (animated GIF) or OUT.webp"}));
+        CommandLine{{"--demo", "--record", "out.png"}, 2, "OUT.gif (animated GIF) or OUT.webp"},
+        // Parts of a show and loops.
+        CommandLine{{"--from", "-5"}, 2, "--from: '-5' is not a time"},
+        CommandLine{{"--to", "1:75"}, 2, "--to: '1:75' is not a time"},
+        CommandLine{{"--from", "0:02", "--to", "1500"}, 2, "--from 0:02.000 is not before --to 0:01.500"},
+        CommandLine{{"--stdin", "--loop"}, 2, "need a show (--demo or --play)"},
+        CommandLine{{"--demo", "--loop", "--record", "x.gif"}, 2, "needs --duration"},
+        CommandLine{{"--demo", "--from", "5:00"}, 2, "--from 5:00.000 is past the end of the show"},
+        CommandLine{{"--play", "/dev/stdin", "--loop"}, 2, "/dev/stdin is a pipe, which plays only once"}));
 
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});
@@ -205,6 +213,39 @@ TEST_F(HostProgram, StandardInputIsAppliedAsItArrives) {
     EXPECT_TRUE(run.err.contains("<stdin>:2:1:")) << run.err.toStdString();
     expectEnvelopes(QImage(path("out.png")), {0, 0, 0, 4, 1, 0, 0, 0, 0});
 }
+
+TEST_F(HostProgram, LongLinesOnStandardInputAndBadLinesInAPipeAreSkipped) {
+    const QByteArray input = "0 1=235\n" + QByteArray(2 << 20, 'x') + "\nnonsense\n+5 2=135\n";
+    for (const char* input_kind : {"--stdin", "--play"}) {
+        QStringList arguments = {input_kind, "--fast", "--snapshot", path("out.png")};
+        if (arguments[0] == "--play") arguments.insert(1, "/dev/stdin");  // a pipe: it plays as it comes
+        const HostRun run = host(arguments, input);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString name = arguments[0] == "--play" ? "/dev/stdin" : "<stdin>";
+        EXPECT_TRUE(run.err.contains(name + ":2: line longer than 1 MB; skipped")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(name + ":3:1: expected a time")) << run.err.toStdString();
+        expectEnvelopes(QImage(path("out.png")), {6, 4, 0, 0, 0, 0, 0, 0, 0});
+    }
+}
+
+class HostProgramParts : public HostProgram, public testing::WithParamInterface<std::vector<const char*>> {};
+
+// Universe 2 of a recording, from 150 ms to 250 ms: the state at 150 ms
+// (slot 2 at 135) in one step, then slot 1 at 235; what follows never plays.
+// Looped, the eleventh pass starts at 1 s and is in the same state at 1.06 s.
+TEST_P(HostProgramParts, PlayTheStateReachedThenOnToTheEnd) {
+    const QString show = writeFile("rec.show", "OLA Show\n1 255\n100\n2 0,135\n100\n2 235,135\n100\n2 0,0\n");
+    QStringList arguments = {"--play", show,  "--universe", "2",          "--from",       "150",
+                             "--to",   "250", "--fast",     "--snapshot", path("out.png")};
+    for (const char* a : GetParam()) arguments << a;
+    const HostRun run = host(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectEnvelopes(QImage(path("out.png")), {6, 4, 0, 0, 0, 0, 0, 0, 0});
+}
+
+INSTANTIATE_TEST_SUITE_P(OnceAndLooped, HostProgramParts,
+                         testing::Values(std::vector<const char*>{},
+                                         std::vector<const char*>{"--loop", "--duration", "1.06"}));
 
 TEST_F(HostProgram, HeadlessDemoWritesPictureAndFilm) {
     const HostRun run = host({});
