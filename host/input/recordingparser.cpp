@@ -28,7 +28,7 @@ std::optional<ShowError> RecordingParser::parseLine(std::string_view line, int64
     if (!m_expectFrame) {
         int64_t wait = 0;
         if (!parseInt(line, &wait) || wait < 0 || wait > kMaxTimeMs)
-            return fail(1, "expected the wait in ms before the next frame, got '" + std::string(line) + "'");
+            return fail(1, "expected the wait in ms before the next frame, got " + quote(line));
         if (m_time + wait > kMaxTimeMs) return fail(1, "show too long");
         m_time += wait;
         m_expectFrame = true;
@@ -42,8 +42,7 @@ std::optional<ShowError> RecordingParser::parseLine(std::string_view line, int64
         return fail(1, "expected a frame line: UNIVERSE v1,v2,...");
     unsigned universe = 0;
     if (!parseInt(universeToken.text, &universe))
-        return fail(universeToken.column,
-                    "universe is not a number: '" + std::string(universeToken.text) + "'");
+        return fail(universeToken.column, "universe is not a number: " + quote(universeToken.text));
 
     // "v1,v2,...": each 0..255, at most 512 of them.
     size_t slots = 0;
@@ -59,11 +58,7 @@ std::optional<ShowError> RecordingParser::parseLine(std::string_view line, int64
         const int column = values.column + int(start);
         if (!valid) {
             const size_t comma = text.find(',', start);
-            return fail(column, "slot value must be 0..255, got '" +
-                                    std::string(text.substr(start, comma == std::string_view::npos
-                                                                       ? std::string_view::npos
-                                                                       : comma - start)) +
-                                    "'");
+            return fail(column, "slot value must be 0..255, got " + quote(text.substr(start, comma - start)));
         }
         if (slots == kMaxSlots) return fail(column, "more than 512 slots");
         m_frame[slots++] = static_cast<uint8_t>(value);

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vexohost::syntax {
@@ -45,6 +46,28 @@ bool parseInt(std::string_view text, Int* value) {
 inline std::string_view stripLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return line;
+}
+
+// Text from a show for a message, in quotes: at most 40 characters, and
+// bytes that are not printable ASCII as \xNN, so a line of junk or binary
+// data does not flood or garble the terminal.
+inline std::string quote(std::string_view text) {
+    constexpr size_t kShown = 40;
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string quoted = "'";
+    for (size_t i = 0; i < text.size() && i < kShown; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            quoted += char(c);
+        } else {
+            quoted += "\\x";
+            quoted += kHex[c >> 4];
+            quoted += kHex[c & 15];
+        }
+    }
+    quoted += '\'';
+    if (text.size() > kShown) quoted += " (" + std::to_string(text.size()) + " bytes)";
+    return quoted;
 }
 
 }  // namespace vexohost::syntax

@@ -58,8 +58,8 @@ std::optional<ShowError> TextLineParser::parseLine(std::string_view line, int64_
     const bool relative = time.text.front() == '+';
     int64_t ms = 0;
     if (!parseInt(time.text, &ms) || ms < 0 || time.text.front() == '-')
-        return error(time.column, "expected a time in ms (1500) or after the previous line (+250), got '" +
-                                      std::string(time.text) + "'");
+        return error(time.column, "expected a time in ms (1500) or after the previous line (+250), got " +
+                                      quote(time.text));
     const int64_t when = relative ? m_time + ms : ms;
     if (ms > kMaxTimeMs || when > kMaxTimeMs) return error(time.column, "time too large");
     if (when < m_time)
@@ -76,8 +76,7 @@ std::optional<ShowError> TextLineParser::parseLine(std::string_view line, int64_
             token = nextToken(line, &pos);
             if (token.text.empty()) break;
             if (!parseInt(token.text, &value))
-                return error(token.column,
-                             "expected a 32-bit integer, got '" + std::string(token.text) + "'");
+                return error(token.column, "expected a 32-bit integer, got " + quote(token.text));
         }
         if (token.text.empty() || !nextToken(line, &pos).text.empty())
             return error(keyword.column, "'msg' takes exactly three numbers: msg M A1 A2");
@@ -100,15 +99,14 @@ std::optional<ShowError> TextLineParser::parseLine(std::string_view line, int64_
             token = nextToken(line, &pos);
             const size_t equals = token.text.find('=');
             if (equals == std::string_view::npos)
-                return error(token.column, "expected CHANNEL=VALUE, got '" + std::string(token.text) + "'");
+                return error(token.column, "expected CHANNEL=VALUE, got " + quote(token.text));
             int32_t channel = 0, value = 0;
             if (!parseInt(token.text.substr(0, equals), &channel))
-                return error(token.column, "channel is not a 32-bit integer: '" +
-                                               std::string(token.text.substr(0, equals)) + "'");
+                return error(token.column,
+                             "channel is not a 32-bit integer: " + quote(token.text.substr(0, equals)));
             if (!parseInt(token.text.substr(equals + 1), &value))
-                return error(
-                    token.column + int(equals) + 1,
-                    "value is not a 32-bit integer: '" + std::string(token.text.substr(equals + 1)) + "'");
+                return error(token.column + int(equals) + 1,
+                             "value is not a 32-bit integer: " + quote(token.text.substr(equals + 1)));
             out->messages.push_back(HostMessage::channelValue(channel, value));
         }
     }

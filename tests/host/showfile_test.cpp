@@ -47,17 +47,21 @@ TEST_P(ShowFileErrors, NamesFileLineAndColumnAndPlaysNothing) {
     EXPECT_NE(show.error->message.find(bad.fragment), std::string::npos) << show.error->message;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ShowFileErrors,
-                         testing::Values(BadLine{"0 1=1\nabc 1=2\n", 2, 1, "expected a time"},
-                                         BadLine{"500 1=1\n400 1=2\n", 2, 1, "time goes back"},
-                                         BadLine{"-5 1=1\n", 1, 1, "expected a time"},
-                                         BadLine{"0 1=1\n10\n", 2, 3, "expected CHANNEL=VALUE"},
-                                         BadLine{"0 1=1 x\n", 1, 7, "expected CHANNEL=VALUE"},
-                                         BadLine{"0 1=2147483648\n", 1, 5, "value is not a 32-bit integer"},
-                                         BadLine{"0 q=1\n", 1, 3, "channel is not a 32-bit integer"},
-                                         BadLine{"0 msg 15 1\n", 1, 3, "exactly three numbers"},
-                                         BadLine{"0 msg 15 1 z\n", 1, 12, "expected a 32-bit integer"},
-                                         BadLine{"99999999999999999 1=1\n", 1, 1, "time"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShowFileErrors,
+    testing::Values(BadLine{"0 1=1\nabc 1=2\n", 2, 1, "expected a time"},
+                    BadLine{"500 1=1\n400 1=2\n", 2, 1, "time goes back"},
+                    BadLine{"-5 1=1\n", 1, 1, "expected a time"},
+                    BadLine{"0 1=1\n10\n", 2, 3, "expected CHANNEL=VALUE"},
+                    BadLine{"0 1=1 x\n", 1, 7, "expected CHANNEL=VALUE"},
+                    BadLine{"0 1=2147483648\n", 1, 5, "value is not a 32-bit integer"},
+                    BadLine{"0 q=1\n", 1, 3, "channel is not a 32-bit integer"},
+                    BadLine{"0 msg 15 1\n", 1, 3, "exactly three numbers"},
+                    BadLine{"0 msg 15 1 z\n", 1, 12, "expected a 32-bit integer"},
+                    BadLine{"99999999999999999 1=1\n", 1, 1, "time"},
+                    // Junk is shown short and printable.
+                    BadLine{"\x01\xffyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy 1=1\n", 1, 1,
+                            "got '\\x01\\xffyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy' (50 bytes)"}));
 
 TEST(ShowFile, LiveLinesKeepTheirTimeAcrossCalls) {
     TextLineParser parser("<stdin>");
