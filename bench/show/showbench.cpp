@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -85,14 +86,15 @@ struct Check {
     uint64_t messages = 0;
 };
 
-// The check pass alone, in this process, from the page cache (the second of two reads).
+// The check pass alone, in this process, from the page cache: the best of three.
 Check checkShow(const fs::path& path) {
     Check check;
-    for (int pass = 0; pass < 2; ++pass) {
+    check.seconds = 1e9;
+    for (int pass = 0; pass < 3; ++pass) {
         const auto start = Clock::now();
         vexohost::ShowError error;
         auto file = vexohost::ShowFile::open(path.string(), {}, &error);
-        check.seconds = secondsSince(start);
+        check.seconds = std::min(check.seconds, secondsSince(start));
         if (!file) {
             std::fprintf(stderr, "%s\n", error.toString().c_str());
             std::exit(1);
@@ -155,7 +157,12 @@ int main(int argc, char** argv) {
     std::FILE* empty = std::fopen((dir / "empty.show").c_str(), "w");
     std::fclose(empty);
 
-    const HostRun idle = playShow(dir / "empty.show");
+    // The idle host's best of three: the first run after a build also fills caches.
+    HostRun idle = playShow(dir / "empty.show");
+    for (int n = 0; n < 2; ++n) {
+        const HostRun again = playShow(dir / "empty.show");
+        if (again.seconds < idle.seconds) idle = again;
+    }
     std::printf("\nidle host (--play of an empty file): %.3f s, peak RSS %.1f MB\n", idle.seconds,
                 idle.peakKb / 1024.0);
     std::printf("%-10s %9s %10s %11s %10s %12s %12s %10s %10s\n", "show", "MB", "messages", "check MB/s",
