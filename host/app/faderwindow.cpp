@@ -1,17 +1,28 @@
 #include "host/app/faderwindow.h"
 
 #include <QGridLayout>
+#include <QImage>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
 
 namespace vexohost {
+namespace {
 
-FaderWindow::FaderWindow(QWidget* parent) : QWidget(parent) {
+// The faders follow the inputs at about the display's frame rate; the
+// swatches, which change only in the colour dialog, once a second.
+constexpr int kFollowMs = 40;
+constexpr int kTicksPerSample = 25;
+
+}  // namespace
+
+FaderWindow::FaderWindow(const SentValues& values, int base, std::function<QImage()> display, QWidget* parent)
+    : QWidget(parent), m_sent(values), m_display(std::move(display)) {
     setWindowTitle(tr("Faders"));
     auto* grid = new QGridLayout(this);
-    for (int k = 0; k < kChannels; ++k) {
-        const int channel = kFirstChannel + k;
+    for (int k = 0; k < SentValues::kChannels; ++k) {
+        const int channel = k + 1;   // as the plug-in gets it
+        const int input = base + k;  // as the input sends it
         auto* value = new QLabel(QStringLiteral("0"), this);
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("255")) + 4);
@@ -19,28 +30,78 @@ FaderWindow::FaderWindow(QWidget* parent) : QWidget(parent) {
         slider->setRange(0, 255);
         slider->setPageStep(16);
         slider->setMinimumHeight(160);
-        slider->setAccessibleName(tr("Channel %1").arg(channel));
-        auto* name = new QLabel(QString::number(channel), this);
+        slider->setAccessibleName(tr("Nimbo %1, channel %2").arg(channel).arg(input));
+        auto* swatch = new QLabel(this);
+        swatch->setFixedSize(24, 12);
+        swatch->setFrameShape(QFrame::Box);
+        auto* name = new QLabel(tr("ch %1").arg(input), this);
         name->setAlignment(Qt::AlignCenter);
         grid->addWidget(value, 0, k, Qt::AlignHCenter);
         grid->addWidget(slider, 1, k, Qt::AlignHCenter);
-        grid->addWidget(name, 2, k, Qt::AlignHCenter);
-        connect(slider, &QSlider::valueChanged, this, [this, value, channel](int v) {
+        grid->addWidget(swatch, 2, k, Qt::AlignHCenter);
+        grid->addWidget(name, 3, k, Qt::AlignHCenter);
+        connect(slider, &QSlider::valueChanged, this, [this, value, input](int v) {
             value->setNum(v);
-            Q_EMIT messageDue(HostMessage::channelValue(channel, v));
+            Q_EMIT messageDue(HostMessage::channelValue(input, v));
         });
         m_sliders[size_t(k)] = slider;
         m_values[size_t(k)] = value;
+        m_swatches[size_t(k)] = swatch;
+    }
+    m_follow.setInterval(kFollowMs);
+    connect(&m_follow, &QTimer::timeout, this, &FaderWindow::follow);
+}
+
+void FaderWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_ticks = 0;
+    follow();
+    m_follow.start();
+}
+
+void FaderWindow::hideEvent(QHideEvent* event) {
+    m_follow.stop();
+    QWidget::hideEvent(event);
+}
+
+void FaderWindow::follow() {
+    if (m_ticks++ % kTicksPerSample == 0) sampleColours();
+    if (m_sent.changes() == m_seenChanges) return;
+    m_seenChanges = m_sent.changes();
+    for (int k = 0; k < SentValues::kChannels; ++k) {
+        const std::optional<int32_t> value = m_sent.value(k + 1);
+        if (!value) continue;
+        QSlider* slider = m_sliders[size_t(k)];
+        const QSignalBlocker block(slider);
+        slider->setValue(*value);
+        m_values[size_t(k)]->setNum(*value);
     }
 }
 
-void FaderWindow::showValue(int channel, int value) {
-    const int k = channel - kFirstChannel;
-    if (k < 0 || k >= kChannels) return;
-    QSlider* slider = m_sliders[size_t(k)];
-    const QSignalBlocker block(slider);
-    slider->setValue(value);
-    m_values[size_t(k)]->setNum(value);
+void FaderWindow::sampleColours() {
+    const QImage display = m_display ? m_display() : QImage();
+    for (int k = 0; k < SentValues::kChannels; ++k) {
+        const QColor colour = nimboColour(display, k);
+        if (!colour.isValid()) continue;
+        m_swatches[size_t(k)]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
+    }
+}
+
+QColor nimboColour(const QImage& display, int i) {
+    if (display.isNull()) return {};
+    // Nine nimbos side by side; the upper third of each is envelope.
+    const int cx = (2 * i + 1) * display.width() / 18, cy = display.height() * 3 / 10;
+    long r = 0, g = 0, b = 0, n = 0;
+    for (int y = cy - 3; y <= cy + 3; ++y)
+        for (int x = cx - 3; x <= cx + 3; ++x) {
+            if (!display.valid(x, y)) continue;
+            const QRgb p = display.pixel(x, y);
+            r += qRed(p), g += qGreen(p), b += qBlue(p), ++n;
+        }
+    if (n == 0) return {};
+    const QColor mean(int(r / n), int(g / n), int(b / n));
+    if (mean.value() < 8) return {};  // black: nothing drawn
+    return QColor::fromHsv(mean.hsvHue(), mean.hsvSaturation(), 255);
 }
 
 }  // namespace vexohost

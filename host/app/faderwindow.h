@@ -1,9 +1,13 @@
 #ifndef HOST_APP_FADERWINDOW_H_
 #define HOST_APP_FADERWINDOW_H_
 
+#include <QColor>
+#include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 
+#include "host/app/sentvalues.h"
 #include "host/input/hostmessage.h"
 
 class QLabel;
@@ -11,27 +15,48 @@ class QSlider;
 
 namespace vexohost {
 
-// A console of faders for channels 0..9: moving one sends its value.
+// A console of nine faders, one per nimbo, left to right as the nimbos
+// stand. Each is labelled with the input channel it sends (from the base
+// address on) and the nimbo's colour as the display shows it, and stands at
+// the value its channel last had from any input, so the faders never
+// disagree with the display. Moving a fader sends its value; an input that
+// sends the channel again takes it back. GUI thread.
 class FaderWindow : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kFirstChannel = 0;
-    static constexpr int kChannels = 10;
-
-    explicit FaderWindow(QWidget* parent = nullptr);
-
-    // Moves a fader without sending a value (to show values from other inputs).
-    void showValue(int channel, int value);
+    // values: what the host sent; outlives the window. base: the input
+    // channel that arrives as channel 1. display: renders the display window
+    // (null image when there is none), for the colour swatches.
+    FaderWindow(const SentValues& values, int base, std::function<QImage()> display,
+                QWidget* parent = nullptr);
 
 Q_SIGNALS:
-    // A fader moved: message 15 for its channel with its new value.
+    // A fader moved: message 15 for its input channel with its new value.
     void messageDue(const vexohost::HostMessage& message);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
-    std::array<QSlider*, kChannels> m_sliders{};  // owned by this widget through Qt parents
-    std::array<QLabel*, kChannels> m_values{};
+    void follow();
+    void sampleColours();
+
+    const SentValues& m_sent;
+    std::function<QImage()> m_display;
+    std::array<QSlider*, SentValues::kChannels> m_sliders{};  // owned by this widget through Qt parents
+    std::array<QLabel*, SentValues::kChannels> m_values{};
+    std::array<QLabel*, SentValues::kChannels> m_swatches{};
+    QTimer m_follow;  // while shown
+    uint64_t m_seenChanges = ~uint64_t(0);
+    int m_ticks = 0;
 };
+
+// The colour of nimbo i (0..8) as the window shows it, at full brightness:
+// the middle of its envelope, whatever its glow. Invalid when nothing is
+// drawn there (the window is not loaded).
+QColor nimboColour(const QImage& display, int i);
 
 }  // namespace vexohost
 

@@ -21,7 +21,6 @@
 #include "host/input/olareceiver.h"
 #include "host/input/showfile.h"
 #include "host/input/showplayer.h"
-#include "host/input/stdinreader.h"
 #include "host/session/moduleinfotext.h"
 #include "platform/forms/formwindow.h"
 
@@ -96,6 +95,8 @@ void HostApp::showWindows() {
         const com::HRESULT status = m_session.configure();
         if (com::FAILED(status)) reportFailure(QStringLiteral("Configure: ") + describeFailure(status));
     };
+    m_displayWatch.watch(m_session.toolWidget());
+    connect(&m_displayWatch, &DisplayWatch::shownAgain, this, &HostApp::sendLastValues);
     if (!m_options.headless) {
         m_mainWindow = std::make_unique<MainWindow>();
         const ModuleDescription& m = m_session.module();
@@ -124,7 +125,8 @@ void HostApp::showWindows() {
 
 FaderWindow& HostApp::faderWindow() {
     if (!m_faders) {
-        m_faders = std::make_unique<FaderWindow>();
+        m_faders = std::make_unique<FaderWindow>(m_sent, m_options.base,
+                                                 [this] { return renderWindow(m_session.toolWidget()); });
         connect(m_faders.get(), &FaderWindow::messageDue, this, &HostApp::deliver);
     }
     return *m_faders;
@@ -136,12 +138,7 @@ int HostApp::startInput() {
         case InputKind::Play:
             return startShow();
         case InputKind::Stdin:
-            m_stdin = std::make_unique<StdinReader>(STDIN_FILENO);
-            connect(m_stdin.get(), &StdinReader::messageDue, this, &HostApp::deliver);
-            connect(m_stdin.get(), &StdinReader::lineError, this,
-                    [](const QString& text) { printLine(stderr, text); });
-            connect(m_stdin.get(), &StdinReader::finished, this, &HostApp::endInput);
-            m_stdin->start();
+            if (const int status = startStdin(); status != kExitOk) return status;
             break;
         case InputKind::Faders: {
             FaderWindow& faders = faderWindow();
@@ -183,6 +180,11 @@ int HostApp::startShow() {
             printError(QStringLiteral("--loop: %1 is a pipe, which plays only once").arg(m_options.showFile));
             return kExitUsage;
         }
+        if (file->format() == ShowFormat::Text && m_options.universe) {
+            printError(QStringLiteral("--universe: %1 is a text show, and a text show has no universes")
+                           .arg(m_options.showFile));
+            return kExitUsage;
+        }
         if (file->format() == ShowFormat::Recording)
             printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
         source = std::move(file);
@@ -192,16 +194,28 @@ int HostApp::startShow() {
                        .arg(formatShowTime(m_options.fromMs), formatShowTime(*last)));
         return kExitUsage;
     }
+    return play(std::move(source));
+}
 
+// Standard input plays as it comes, its times counted from its first line.
+int HostApp::startStdin() {
+    return play(ShowFile::stream(STDIN_FILENO, "<stdin>", {}));
+}
+
+int HostApp::play(std::unique_ptr<ShowSource> source) {
+    const bool live = m_options.input == InputKind::Stdin;
     PlayerOptions playerOptions;
     playerOptions.speed = m_options.speed;
     playerOptions.fast = m_options.fast;
+    playerOptions.clockFromFirstMoment = live;
     playerOptions.loop = m_options.loop || (m_options.demoLoops && m_options.input == InputKind::Demo &&
                                             !m_options.durationSeconds && m_options.recordPath.isEmpty());
-    if (m_options.durationSeconds) playerOptions.durationMs = int64_t(*m_options.durationSeconds * 1000.0);
+    // A live input's duration is wall-clock time, kept by startInput().
+    if (m_options.durationSeconds && !live)
+        playerOptions.durationMs = int64_t(*m_options.durationSeconds * 1000.0);
     playerOptions.fromMs = m_options.fromMs;
     playerOptions.toMs = m_options.toMs;
-    if (!m_options.recordPath.isEmpty()) {
+    if (!m_options.recordPath.isEmpty() && !live) {
         playerOptions.framesPerSecond = m_options.fps;
         QWidget* widget = m_session.toolWidget();
         if (!widget) {
@@ -253,19 +267,34 @@ void HostApp::deliver(const HostMessage& message) {
             return;
         sent.arg1 = int32_t(shifted);
     }
+    send(sent);
+    // The message may have loaded a display that was closed: it has every
+    // other nimbo unlit, so they get their values again.
+    if (m_displayWatch.stale()) sendLastValues();
+}
+
+void HostApp::send(const HostMessage& message) {
     com::HRESULT status = com::S_OK;
-    if (!m_session.deliver(sent.msg, sent.arg1, sent.arg2, &status)) {
+    if (!m_session.deliver(message.msg, message.arg1, message.arg2, &status)) {
         ++m_skipped;
         return;
     }
     ++m_passed;
+    m_sent.take(message);
     if (com::SUCCEEDED(status)) return;
     ++m_failures;
     const QString what =
-        sent.msg == vexo::kMsgChannelValue
-            ? QStringLiteral("channel %1 = %2").arg(sent.arg1).arg(sent.arg2)
-            : QStringLiteral("message %1 (%2, %3)").arg(sent.msg).arg(sent.arg1).arg(sent.arg2);
+        message.msg == vexo::kMsgChannelValue
+            ? QStringLiteral("channel %1 = %2").arg(message.arg1).arg(message.arg2)
+            : QStringLiteral("message %1 (%2, %3)").arg(message.msg).arg(message.arg1).arg(message.arg2);
     reportFailure(what + QStringLiteral(": ") + describeFailure(status));
+}
+
+void HostApp::sendLastValues() {
+    m_displayWatch.refreshed();
+    for (int channel = 1; channel <= SentValues::kChannels; ++channel)
+        if (const std::optional<int32_t> value = m_sent.value(channel))
+            send(HostMessage::channelValue(channel, *value));
 }
 
 void HostApp::reportFailure(const QString& text) {
@@ -296,7 +325,9 @@ void HostApp::endInput() {
     // A show that ends in a window leaves the windows open; headless, or with
     // outputs to write or a duration, the run is over.
     const bool over = m_options.headless || m_options.durationSeconds || !m_options.snapshotPath.isEmpty() ||
-                      !m_options.recordPath.isEmpty() || m_options.input == InputKind::Stdin;
+                      !m_options.recordPath.isEmpty();
+    if (m_options.input == InputKind::Stdin && m_player && !m_player->isRunning())
+        showStatus(tr("standard input ended"));
     if (!over) return;
     m_ended = true;
     Q_EMIT done();

@@ -5,10 +5,12 @@
 #include <QString>
 #include <memory>
 
+#include "host/app/displaywatch.h"
 #include "host/app/failurereport.h"
 #include "host/app/hostoptions.h"
 #include "host/app/recorder.h"
 #include "host/app/recordingprogress.h"
+#include "host/app/sentvalues.h"
 #include "host/input/hostmessage.h"
 #include "host/session/pluginsession.h"
 
@@ -20,7 +22,7 @@ class FaderWindow;
 class MainWindow;
 class OlaReceiver;
 class ShowPlayer;
-class StdinReader;
+class ShowSource;
 
 // Exit statuses of vexo-host.
 enum ExitStatus : int {
@@ -62,9 +64,16 @@ private:
     void showWindows();
     int startInput();
     int startShow();
+    int startStdin();
+    int play(std::unique_ptr<ShowSource> source);
     int startOla();
     FaderWindow& faderWindow();
+    // A message of an input: shifted by the base address, then sent.
     void deliver(const HostMessage& message);
+    // A message as the plug-in gets it.
+    void send(const HostMessage& message);
+    // The last value of each channel again, for a display that was reloaded.
+    void sendLastValues();
     void reportFailure(const QString& text);
     void captureFrame();
     void endInput();
@@ -77,9 +86,10 @@ private:
     std::unique_ptr<Recorder> m_recorder;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
-    std::unique_ptr<StdinReader> m_stdin;
     std::unique_ptr<OlaReceiver> m_ola;
     QTimer* m_durationTimer = nullptr;  // child of this
+    SentValues m_sent;
+    DisplayWatch m_displayWatch;
     FailureReport m_failureReport;
     RecordingProgress m_progress;
     int m_failures = 0;

@@ -22,16 +22,21 @@ const char kHelp[] =
     "                       the whole file is checked before anything plays. A pipe or FIFO\n"
     "                       (--play <(make-show)) cannot be checked ahead: it plays as it\n"
     "                       comes, a bad line is reported and skipped, and it cannot --loop\n"
-    "  --stdin              read show lines from standard input and apply them as they arrive\n"
-    "  --faders             a console window with faders for channels 0..9\n"
-    "  --ola UNIVERSE       receive a live universe from olad\n"
+    "  --stdin              read show lines from standard input as they come, at their times\n"
+    "                       (counted from the first line; a line whose time has passed is\n"
+    "                       applied at once, every line at once with --fast)\n"
+    "  --faders             a console window with a fader for each nimbo; a fader moved while\n"
+    "                       a show plays holds its channel until the show sends it again\n"
+    "  --ola UNIVERSE       receive a live universe (0..4294967295) from olad\n"
     "  --ola-server H:P     where olad listens (default 127.0.0.1:9010)\n"
-    "  --universe U         the universe to play from a recording (default: its first one)\n"
-    "  --base N             input channel N arrives as channel 1 (default 1)\n"
-    "  --speed X            play X times as fast (default 1; headless with --snapshot or\n"
-    "                       --record, a show plays at full speed unless --speed is given)\n"
+    "  --universe U         the universe (0..4294967295) to play from a recording (default:\n"
+    "                       its first one); a text show has none\n"
+    "  --base N             input channel N (1..512) arrives as channel 1 (default 1)\n"
+    "  --speed X            play X (0.001..1000) times as fast (default 1; headless with\n"
+    "                       --snapshot or --record, a show plays at full speed unless --speed\n"
+    "                       is given)\n"
     "  --fast               play without waiting between events\n"
-    "  --duration S         end any input after S seconds\n"
+    "  --duration S         end any input after S (0..1000000000) seconds\n"
     "  --loop               play the show again and again, until --duration or Ctrl+C\n"
     "  --from T             start the show at T (ms, or M:SS.mmm) with the last value it gave\n"
     "                       each channel before T, then play on\n"
@@ -42,7 +47,7 @@ const char kHelp[] =
     "  --snapshot OUT.png   write the display window to OUT.png when the input ends\n"
     "  --record OUT         record the display window while the show plays: OUT.gif (animated\n"
     "                       GIF) or OUT.webp (lossless animated WebP)\n"
-    "  --fps N              frames per second of --record (default 25)\n"
+    "  --fps N              frames per second (1..100) of --record (default 25)\n"
     "  --configure          open the colour dialog at start\n"
     "\n"
     "Plug-in:\n"
@@ -142,6 +147,16 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             *out = v;
             return true;
         };
+        // A whole number from min to max.
+        auto integer = [&](double* out, double min, double max) {
+            if (!number(out, min, max)) return false;
+            if (*out == std::floor(*out)) return true;
+            parsed.error = QStringLiteral("%1: '%2' is not a whole number from %3 to %4")
+                               .arg(arg, arguments[i])
+                               .arg(min, 0, 'f', 0)
+                               .arg(max, 0, 'f', 0);
+            return false;
+        };
         double v = 0;
         bool ok = true;
         if (arg == "-h" || arg == "--help") {
@@ -160,14 +175,14 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             setInput(InputKind::Faders);
         } else if (arg == "--ola") {
             setInput(InputKind::Ola);
-            if ((ok = number(&v, 0, 4294967295.0))) o.universe = unsigned(v);
+            if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
         } else if (arg == "--ola-server") {
             QString server;
             if ((ok = value(&server))) ok = parseServer(server, &o, &parsed.error);
         } else if (arg == "--universe") {
-            if ((ok = number(&v, 0, 4294967295.0))) o.universe = unsigned(v);
+            if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
         } else if (arg == "--base") {
-            if ((ok = number(&v, -2147483647.0, 2147483647.0))) o.base = int(v);
+            if ((ok = integer(&v, 1, 512))) o.base = int(v);
         } else if (arg == "--speed") {
             if ((ok = number(&v, 0.001, 1000))) o.speed = v, o.speedGiven = true;
         } else if (arg == "--fast") {
@@ -196,7 +211,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
                 ok = false;
             }
         } else if (arg == "--fps") {
-            if ((ok = number(&v, 1, 100))) o.fps = int(v);
+            if ((ok = integer(&v, 1, 100))) o.fps = int(v);
         } else if (arg == "--configure") {
             o.configure = true;
         } else if (arg == "--plugin") {

@@ -44,7 +44,8 @@ std::optional<int64_t> ShowPlayer::passLengthMs() const {
 
 void ShowPlayer::start() {
     m_running = true;
-    m_played = m_nextFrame = 0;
+    m_played = m_nextFrame = m_clockBase = 0;
+    m_awaitingFirst = m_options.clockFromFirstMoment;
     startPass(0);
     m_clock.start();
     m_timer.start();
@@ -74,12 +75,12 @@ bool ShowPlayer::startPass(int64_t playedAt) {
     return true;
 }
 
+int64_t ShowPlayer::clockNow() const {
+    return m_clockBase + static_cast<int64_t>(std::llround(double(m_clock.elapsed()) * m_options.speed));
+}
+
 void ShowPlayer::tick() {
-    if (m_options.fast) {
-        advanceTo(kNever);
-        return;
-    }
-    advanceTo(static_cast<int64_t>(std::llround(double(m_clock.elapsed()) * m_options.speed)));
+    advanceTo(m_options.fast ? kNever : clockNow());
 }
 
 void ShowPlayer::waitForSource() {
@@ -114,6 +115,13 @@ bool ShowPlayer::fetch() {
     while (!m_haveBatch && !m_passOver && m_running) {
         switch (m_source->next(&m_batch)) {
             case ShowSource::Step::Batch:
+                if (m_awaitingFirst) {
+                    // Times count from the first moment, which is due now.
+                    m_awaitingFirst = false;
+                    m_clockBase = m_batch.timeMs;
+                    m_clock.start();
+                    m_rebased = true;
+                }
                 m_lastMoment = m_batch.timeMs;
                 if (m_seeking && m_batch.timeMs < m_options.fromMs) {
                     for (const HostMessage& message : m_batch.messages) m_state.take(message);
@@ -158,6 +166,10 @@ void ShowPlayer::advanceTo(int64_t target) {
     int untilClock = kMessagesBetweenClockReads;
     while (m_running) {
         if (!fetch()) return;
+        if (m_rebased) {
+            m_rebased = false;
+            if (!m_options.fast) target = clockNow();
+        }
         const int64_t passEnd = m_passOver ? m_passStart + (m_passEnd - m_options.fromMs) : kNever;
         // A pass of no length is not looped: it would never move on.
         const bool loop = m_options.loop && (!m_passOver || passEnd > m_passStart);

@@ -24,6 +24,7 @@ struct PlayerOptions {
     std::optional<int64_t> durationMs = {};  // end after this much show time has played
     int64_t fromMs = 0;                      // start here, with the state the show has reached
     std::optional<int64_t> toMs = {};        // end here; moments at toMs still play
+    bool clockFromFirstMoment = false;       // the clock starts when the first moment arrives (a live stream)
 };
 
 // Plays a show on a clock of its own, one moment at a time from its source:
@@ -74,6 +75,7 @@ Q_SIGNALS:
 
 private:
     void tick();
+    int64_t clockNow() const;
     void advanceTo(int64_t target);
     bool fetch();
     bool startPass(int64_t playedAt);
@@ -96,6 +98,9 @@ private:
     int64_t m_passStart = 0;   // played time at which this pass started
     int64_t m_played = 0;
     int64_t m_nextFrame = 0;
+    int64_t m_clockBase = 0;       // show time at which the wall clock started
+    bool m_awaitingFirst = false;  // clockFromFirstMoment, before the first moment
+    bool m_rebased = false;        // the clock was just set by the first moment
     bool m_running = false;
 };
 

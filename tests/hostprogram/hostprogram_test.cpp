@@ -162,6 +162,8 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
     for (const char* a : GetParam().arguments) arguments << QString::fromUtf8(a);
     if (arguments.contains("MISSING"))
         arguments.replace(arguments.indexOf("MISSING"), path("none/Nimbolux.so"));
+    if (arguments.contains("TEXT"))
+        arguments.replace(arguments.indexOf("TEXT"), writeFile("text.show", "0 1=5\n"));
     if (arguments.contains("FULL.gif")) {  // a full disk
         ASSERT_TRUE(QFile::link("/dev/full", path("full.gif")));
         arguments.replace(arguments.indexOf("FULL.gif"), path("full.gif"));
@@ -197,7 +199,12 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--stdin", "--loop"}, 2, "need a show (--demo or --play)"},
         CommandLine{{"--demo", "--loop", "--record", "x.gif"}, 2, "needs --duration"},
         CommandLine{{"--demo", "--from", "5:00"}, 2, "--from 5:00.000 is past the end of the show"},
-        CommandLine{{"--play", "/dev/stdin", "--loop"}, 2, "/dev/stdin is a pipe, which plays only once"}));
+        CommandLine{{"--play", "/dev/stdin", "--loop"}, 2, "/dev/stdin is a pipe, which plays only once"},
+        // Base addresses a console has, whole numbers, and universes only where there are some.
+        CommandLine{{"--base", "600"}, 2, "--base: '600' is not a number from 1 to 512"},
+        CommandLine{{"--base", "0"}, 2, "--base: '0' is not a number from 1 to 512"},
+        CommandLine{{"--base", "1.5"}, 2, "--base: '1.5' is not a whole number from 1 to 512"},
+        CommandLine{{"--play", "TEXT", "--universe", "2"}, 2, "a text show has no universes"}));
 
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});
@@ -213,6 +220,27 @@ TEST_F(HostProgram, StandardInputIsAppliedAsItArrives) {
     EXPECT_TRUE(run.err.contains("<stdin>:2:1:")) << run.err.toStdString();
     expectEnvelopes(QImage(path("out.png")), {0, 0, 0, 4, 1, 0, 0, 0, 0});
 }
+
+struct TimedInput {
+    std::vector<const char*> arguments;
+    std::array<int, 9> levels;
+};
+
+class HostProgramTimedInput : public HostProgram, public testing::WithParamInterface<TimedInput> {};
+
+// Standard input keeps its times: the second line is due 3 s after the
+// first, so a run of 0.7 s has not applied it yet; with --fast it has.
+TEST_P(HostProgramTimedInput, HonoursTheTimesOfItsLines) {
+    QStringList arguments = {"--stdin", "--snapshot", path("out.png")};
+    for (const char* a : GetParam().arguments) arguments << a;
+    const HostRun run = host(arguments, "0 1=235\n+3000 1=0 2=135\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectEnvelopes(QImage(path("out.png")), GetParam().levels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostProgramTimedInput,
+                         testing::Values(TimedInput{{"--duration", "0.7"}, {6, 0, 0, 0, 0, 0, 0, 0, 0}},
+                                         TimedInput{{"--fast"}, {0, 4, 0, 0, 0, 0, 0, 0, 0}}));
 
 TEST_F(HostProgram, LongLinesOnStandardInputAndBadLinesInAPipeAreSkipped) {
     const QByteArray input = "0 1=235\n" + QByteArray(2 << 20, 'x') + "\nnonsense\n+5 2=135\n";
