@@ -22,6 +22,7 @@
 #include "host/input/showfile.h"
 #include "host/input/showplayer.h"
 #include "host/session/moduleinfotext.h"
+#include "host/session/versioninfo.h"
 #include "platform/forms/formwindow.h"
 
 namespace vexohost {
@@ -73,8 +74,29 @@ int HostApp::start() {
     return startInput();
 }
 
+QString HostApp::pluginPath(const HostOptions& options) {
+    return options.pluginPath.isEmpty() ? defaultPluginPath() : options.pluginPath;
+}
+
+int HostApp::printVersions(const HostOptions& options) {
+    printLine(stdout, QStringLiteral("vexo-host %1").arg(QStringLiteral(NIMBO_VERSION)));
+    const QString path = pluginPath(options);
+    std::string error;
+    const std::optional<VersionInfo> version = readVersionInfo(path.toStdString(), &error);
+    const std::optional<std::string> number = version ? version->value("FileVersionBinary") : std::nullopt;
+    if (!number) {
+        printError(version ? QStringLiteral("%1: the version block has no FileVersionBinary").arg(path)
+                           : QString::fromStdString(error));
+        return kExitPluginMissing;
+    }
+    const std::string file = version->value("OriginalFilename").value_or("plug-in");
+    printLine(stdout, QStringLiteral("plug-in %1 %2 (%3)")
+                          .arg(QString::fromStdString(file), QString::fromStdString(*number), path));
+    return kExitOk;
+}
+
 int HostApp::loadPlugin() {
-    const QString path = m_options.pluginPath.isEmpty() ? defaultPluginPath() : m_options.pluginPath;
+    const QString path = pluginPath(m_options);
     if (!QFileInfo::exists(path)) {
         printError(QStringLiteral("plug-in file not found: %1").arg(path));
         return kExitPluginMissing;

@@ -46,6 +46,12 @@ public:
     explicit HostApp(HostOptions options, QObject* parent = nullptr);
     ~HostApp() override;
 
+    // "vexo-host VERSION" and the plug-in's version from its version block,
+    // one line each, without loading it; kExitPluginMissing when it is not there.
+    static int printVersions(const HostOptions& options);
+    // The plug-in file a run loads: --plugin, or the one installed with the host.
+    static QString pluginPath(const HostOptions& options);
+
     // Loads the plug-in and starts the input. Returns kExitOk to go on into
     // the event loop, or the exit status when there is nothing to run.
     int start();

@@ -54,6 +54,7 @@ const char kHelp[] =
     "  --plugin PATH        the plug-in file to load (default: Nimbolux.so beside vexo-host,\n"
     "                       or in the installed library folder)\n"
     "  --registry PATH      the registry file (default ~/.local/share/nimbo-lux/registry.txt)\n"
+    "  --version            print the versions of vexo-host and of the plug-in, then exit\n"
     "  -h, --help           show this help and exit\n";
 
 // "HOST:PORT", where olad's RPC port listens: an IPv4 address or
@@ -161,6 +162,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         bool ok = true;
         if (arg == "-h" || arg == "--help") {
             parsed.help = true;
+        } else if (arg == "--version") {
+            parsed.version = true;
         } else if (arg == "info" && i == 1) {
             o.info = true;
             if (i + 1 < arguments.size() && !arguments[i + 1].startsWith('-')) o.pluginPath = arguments[++i];

@@ -39,6 +39,7 @@ struct HostOptions {
 struct ParsedOptions {
     HostOptions options;
     bool help = false;
+    bool version = false;  // --version
     QString helpText;
     QString error;  // one line; empty when the command line is valid
 };

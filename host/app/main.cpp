@@ -22,6 +22,18 @@ int main(int argc, char** argv) {
     }
 
     vexohost::HostOptions options = parsed.options;
+    int qtArgc = 1;
+    if (parsed.version) {
+        const QCoreApplication core(qtArgc, argv);  // for the folder of the program
+        return vexohost::HostApp::printVersions(options);
+    }
+    // The registry file lives in the user's data folder unless told otherwise.
+    if (options.registryPath.isEmpty() && qEnvironmentVariableIsEmpty("NIMBO_REGISTRY") &&
+        qEnvironmentVariableIsEmpty("XDG_DATA_HOME") && qEnvironmentVariableIsEmpty("HOME")) {
+        vexohost::printError(QStringLiteral(
+            "no home folder for the registry file: set HOME or XDG_DATA_HOME, or give --registry PATH"));
+        return vexohost::kExitFailure;
+    }
     const bool noDisplay =
         qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (options.info || noDisplay || qgetenv("QT_QPA_PLATFORM") == "offscreen") options.headless = true;
@@ -29,7 +41,6 @@ int main(int argc, char** argv) {
 
     // Qt takes some options of its own from the command line (-plugin among
     // them); ours are parsed already, so Qt gets the program name only.
-    int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromLatin1(vexohost::kHostTitle));
     // Closing the display window unloads it; only Quit ends the host.

@@ -206,6 +206,23 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--base", "1.5"}, 2, "--base: '1.5' is not a whole number from 1 to 512"},
         CommandLine{{"--play", "TEXT", "--universe", "2"}, 2, "a text show has no universes"}));
 
+TEST_F(HostProgram, VersionNamesTheProgramAndThePlugin) {
+    const HostRun run = host({"--version"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "vexo-host 2.9.0\nplug-in Nimbolux.so 2.9.0.0 (" + path("Nimbolux.so") + ")\n");
+}
+
+TEST_F(HostProgram, WithoutAHomeFolderSaysWhereTheRegistryCouldGo) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "NIMBO_REGISTRY"}) environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start(kHost, {"--headless", "--plugin", path("Nimbolux.so")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("no home folder for the registry file"));
+}
+
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
