@@ -15,6 +15,9 @@ public:
 
     // Format_ARGB32 with alpha 255 on the discs and 0 around them.
     static QImage paint();
+    // The same discs in a square of size x size pixels, for the desktop's
+    // icon theme: smooth edges (alpha follows the discs' cover).
+    static QImage paintSquare(int size);
 };
 
 }  // namespace pictures

@@ -17,28 +17,34 @@ int main(int argc, char** argv) {
         "Draws the pictures of the nimbo display and writes them:\n"
         "  the 63 envelope files (blau000.gif ... weiss100.gif),\n"
         "  the pictures stored with the windows (dim/, bright/, korb.jpg, icon.ico),\n"
-        "  and a contact sheet of all of them.");
+        "  a contact sheet of all of them, and the desktop icon at its usual sizes.");
     parser.addHelpOption();
     const QCommandLineOption images("images", "Write the 63 envelope files into <folder>.", "folder");
     const QCommandLineOption windows("ui-pictures",
                                      "Write the pictures stored with the windows into <folder>.", "folder");
     const QCommandLineOption sheet("contact-sheet", "Write the contact sheet as a PNG file <file>.", "file");
-    parser.addOptions({images, windows, sheet});
+    const QCommandLineOption appIcons(
+        "app-icons", "Write the desktop icon, <folder>/NxN/apps/nimbo-lux.png, at the usual sizes.",
+        "folder");
+    parser.addOptions({images, windows, sheet, appIcons});
     parser.process(app);
 
-    if (!parser.isSet(images) && !parser.isSet(windows) && !parser.isSet(sheet)) {
+    if (!parser.isSet(images) && !parser.isSet(windows) && !parser.isSet(sheet) && !parser.isSet(appIcons)) {
         std::fputs(
-            "nimbo-pictures: nothing to write; give --images, --ui-pictures or --contact-sheet (see "
-            "--help)\n",
+            "nimbo-pictures: nothing to write; give --images, --ui-pictures, --contact-sheet or --app-icons "
+            "(see --help)\n",
             stderr);
         return 2;
     }
 
     const pictures::PictureSet set;
     QString error;
-    const bool ok = (!parser.isSet(images) || set.writeEnvelopes(parser.value(images), &error)) &&
-                    (!parser.isSet(windows) || set.writeWindowPictures(parser.value(windows), &error)) &&
-                    (!parser.isSet(sheet) || set.writeContactSheet(parser.value(sheet), &error));
+    const bool ok =
+        (!parser.isSet(images) || set.writeEnvelopes(parser.value(images), &error)) &&
+        (!parser.isSet(windows) || set.writeWindowPictures(parser.value(windows), &error)) &&
+        (!parser.isSet(sheet) || set.writeContactSheet(parser.value(sheet), &error)) &&
+        (!parser.isSet(appIcons) ||
+         pictures::PictureSet::writeAppIcons(parser.value(appIcons), QStringLiteral("nimbo-lux"), &error));
     if (!ok) {
         std::fprintf(stderr, "nimbo-pictures: %s\n", qPrintable(error));
         return 1;

@@ -84,6 +84,22 @@ bool PictureSet::writeWindowPictures(const QString& folder, QString* error) cons
            IcoWriter::write(m_icon, root.filePath("icon.ico"), error);
 }
 
+bool PictureSet::writeAppIcons(const QString& folder, const QString& name, QString* error) {
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString sized = QDir(folder).filePath(QStringLiteral("%1x%1/apps").arg(size));
+        if (!makeFolder(sized, error)) return false;
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!IconArtist::paintSquare(size).save(&buffer, "PNG")) {
+            if (error) *error = sized + ": cannot encode the icon";
+            return false;
+        }
+        if (!writeBytes(png, QDir(sized).filePath(name + ".png"), error)) return false;
+    }
+    return true;
+}
+
 bool PictureSet::writeContactSheet(const QString& path, QString* error) const {
     if (!makeFolder(QFileInfo(path).absolutePath(), error)) return false;
     QByteArray png;

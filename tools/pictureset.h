@@ -37,6 +37,9 @@ public:
     // The pictures stored with the windows: dim/<word>.gif (unlit), bright/<word>.gif
     // (full glow), korb.jpg and icon.ico.
     bool writeWindowPictures(const QString& folder, QString* error) const;
+    // The windows' icon for the desktop's icon theme: FOLDER/NxN/apps/NAME.png
+    // at the usual sizes.
+    static bool writeAppIcons(const QString& folder, const QString& name, QString* error);
     // All of them on one sheet, for people to judge.
     bool writeContactSheet(const QString& path, QString* error) const;
 

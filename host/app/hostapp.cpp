@@ -33,7 +33,7 @@ namespace {
 QString defaultPluginPath() {
     const QString dir = QCoreApplication::applicationDirPath();
     const QString candidates[] = {dir + QStringLiteral("/Nimbolux.so"),
-                                  dir + QStringLiteral("/../lib/nimbo-lux/Nimbolux.so")};
+                                  dir + QStringLiteral("/../" NIMBO_PRIVATE_LIBDIR "/Nimbolux.so")};
     for (const QString& path : candidates)
         if (QFileInfo::exists(path)) return QDir::cleanPath(path);
     return QDir::cleanPath(candidates[0]);

@@ -53,7 +53,8 @@ const char kHelp[] =
     "Plug-in:\n"
     "  --plugin PATH        the plug-in file to load (default: Nimbolux.so beside vexo-host,\n"
     "                       or in the installed library folder)\n"
-    "  --registry PATH      the registry file (default ~/.local/share/nimbo-lux/registry.txt)\n"
+    "  --registry PATH      the registry file (default $XDG_DATA_HOME/nimbo-lux/registry.txt,\n"
+    "                       that is ~/.local/share/nimbo-lux/registry.txt)\n"
     "  --version            print the versions of vexo-host and of the plug-in, then exit\n"
     "  -h, --help           show this help and exit\n";
 
