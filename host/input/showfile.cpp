@@ -39,6 +39,11 @@ std::unique_ptr<ShowFile> ShowFile::open(const std::string& path, const ShowOpti
         *error = ShowError{path, 0, 0, "is a folder, not a show file"};
         return nullptr;
     }
+    // A device never ends (/dev/zero) or is a terminal: standard input is --stdin.
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
+        *error = ShowError{path, 0, 0, "is a device, not a show file (for standard input use --stdin)"};
+        return nullptr;
+    }
     // A FIFO opens when its writer does, as it would for any reader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::fstat(fd, &info) != 0) {

@@ -60,8 +60,10 @@ std::optional<ShowError> TextLineParser::parseLine(std::string_view line, int64_
     if (!parseInt(time.text, &ms) || ms < 0 || time.text.front() == '-')
         return error(time.column, "expected a time in ms (1500) or after the previous line (+250), got " +
                                       quote(time.text));
+    // Both are at most kMaxTimeMs, so the sum cannot overflow.
+    if (ms > kMaxTimeMs) return error(time.column, "time too large");
     const int64_t when = relative ? m_time + ms : ms;
-    if (ms > kMaxTimeMs || when > kMaxTimeMs) return error(time.column, "time too large");
+    if (when > kMaxTimeMs) return error(time.column, "time too large");
     if (when < m_time)
         return error(time.column, "time goes back: " + std::to_string(when) + " ms is before " +
                                       std::to_string(m_time) + " ms");

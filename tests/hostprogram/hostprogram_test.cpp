@@ -181,6 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--speed", "fast"}, 2, "--speed"},
         CommandLine{{"--plugin", "MISSING"}, 3, "plug-in file not found"},
         CommandLine{{"--play", "/nonexistent/x.show"}, 6, "cannot open"},
+        CommandLine{{"--play", "/dev/zero"}, 6, "/dev/zero: is a device, not a show file"},
+        CommandLine{{"--play", "/tmp"}, 6, "/tmp: is a folder, not a show file"},
         // The whole command line is checked before the plug-in is
         // touched: a missing one would be exit 3.
         CommandLine{{"--plugin", "MISSING", "--ola", "1", "--ola-server", "olad.example:9010"},
