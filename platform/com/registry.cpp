@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,13 @@ namespace {
 //   V <tab> key path <tab> value name <tab> value
 constexpr std::string_view kHeader = "nimbo-registry 1";
 
+// Far above what any host writes (a few kilobytes, keys a few levels deep),
+// and low enough that no file can make reading it slow or large: every key
+// line creates its parents, each with its full path.
+constexpr uintmax_t kMaxFileBytes = uintmax_t(1) << 20;
+constexpr size_t kMaxKeyPath = 512;
+constexpr size_t kMaxKeyDepth = 32;
+
 std::string fold(std::string_view text) {
     std::string folded(text);
     for (char& c : folded)
@@ -28,12 +36,29 @@ std::string fold(std::string_view text) {
     return folded;
 }
 
-// A key path without leading or trailing separators; empty segments are refused.
-std::string normalizeKey(std::string_view key) {
+std::string_view trimKey(std::string_view key) {
     while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
     while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
-    if (key.find("\\\\") != std::string_view::npos)
-        raise(kErrInvalidCall, "registry key \"" + std::string(key) + "\" has an empty part");
+    return key;
+}
+
+// What is wrong with a trimmed key path, if anything.
+std::optional<std::string> keyProblem(std::string_view key) {
+    if (key.find("\\\\") != std::string_view::npos) return "has an empty part";
+    if (key.size() > kMaxKeyPath) return "is longer than " + std::to_string(kMaxKeyPath) + " characters";
+    if (size_t(std::count(key.begin(), key.end(), '\\')) >= kMaxKeyDepth)
+        return "is deeper than " + std::to_string(kMaxKeyDepth) + " keys";
+    return std::nullopt;
+}
+
+// A key path without leading or trailing separators; empty segments, and
+// paths too long or too deep to be read back, are refused.
+std::string normalizeKey(std::string_view key) {
+    key = trimKey(key);
+    if (const auto problem = keyProblem(key)) {
+        const std::string shown(key.substr(0, 60));
+        raise(kErrInvalidCall, "registry key \"" + shown + (key.size() > 60 ? "...\" " : "\" ") + *problem);
+    }
     return std::string(key);
 }
 
@@ -128,6 +153,8 @@ const Registry::Keys& Registry::keys() const {
     std::ifstream in(file);
     if (status.type() != std::filesystem::file_type::regular || !in)
         raise(kErrFileAccess, "registry file " + file + ": cannot be read");
+    if (std::filesystem::file_size(file, error) > kMaxFileBytes)
+        corrupt(file, 1, "larger than 1 MB, which no registry of this host is");
     std::string line;
     int number = 0;
     bool headerSeen = false;
@@ -147,13 +174,16 @@ const Registry::Keys& Registry::keys() const {
             if (!text) corrupt(file, number, "malformed %-escape");
             texts.push_back(std::move(*text));
         }
+        auto keyPath = [&] {
+            const std::string_view path = trimKey(texts[0]);
+            if (path.empty()) corrupt(file, number, "empty key path");
+            if (const auto problem = keyProblem(path)) corrupt(file, number, "key path " + *problem);
+            return std::string(path);
+        };
         if (fields[0] == "K" && texts.size() == 1) {
-            const std::string path = normalizeKey(texts[0]);
-            if (path.empty()) corrupt(file, number, "empty key path");
-            addKey(keys, path);
+            addKey(keys, keyPath());
         } else if (fields[0] == "V" && texts.size() == 3) {
-            const std::string path = normalizeKey(texts[0]);
-            if (path.empty()) corrupt(file, number, "empty key path");
+            const std::string path = keyPath();
             addKey(keys, path);
             keys[fold(path)].values[fold(texts[1])] = {texts[1], texts[2]};
         } else {

@@ -143,6 +143,12 @@ TEST_F(RegistryTest, ChangeThatCannotBeWrittenIsNotKept) {
     EXPECT_EQ(Registry(file).value("A"), "1");
 }
 
+std::string deepKey(int depth) {
+    std::string key = "k";
+    for (int n = 1; n < depth; ++n) key += "\\k";
+    return key;
+}
+
 struct CorruptCase {
     const char* name;
     std::string text;
@@ -163,15 +169,21 @@ TEST_P(RegistryCorrupt, NamesFileAndLineAndNeverOverwritesIt) {
     EXPECT_EQ(read(), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, RegistryCorrupt,
-                         testing::Values(CorruptCase{"NoHeader", "K\tA\n", 1},
-                                         CorruptCase{"UnknownTag", "nimbo-registry 1\nK\tA\nX\tA\n", 3},
-                                         CorruptCase{"MissingField", "nimbo-registry 1\nV\tA\tname\n", 2},
-                                         CorruptCase{"ExtraField", "nimbo-registry 1\nK\tA\tB\n", 2},
-                                         CorruptCase{"BadEscape", "nimbo-registry 1\n\nV\tA\t\t50%\n", 3},
-                                         CorruptCase{"BadHexEscape", "nimbo-registry 1\nV\tA\t\t%G1\n", 2},
-                                         CorruptCase{"EmptyKey", "nimbo-registry 1\nK\t\\\n", 2}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Files, RegistryCorrupt,
+    testing::Values(CorruptCase{"NoHeader", "K\tA\n", 1},
+                    CorruptCase{"UnknownTag", "nimbo-registry 1\nK\tA\nX\tA\n", 3},
+                    CorruptCase{"MissingField", "nimbo-registry 1\nV\tA\tname\n", 2},
+                    CorruptCase{"ExtraField", "nimbo-registry 1\nK\tA\tB\n", 2},
+                    CorruptCase{"BadEscape", "nimbo-registry 1\n\nV\tA\t\t50%\n", 3},
+                    CorruptCase{"BadHexEscape", "nimbo-registry 1\nV\tA\t\t%G1\n", 2},
+                    CorruptCase{"EmptyKey", "nimbo-registry 1\nK\t\\\n", 2},
+                    CorruptCase{"EmptyPart", "nimbo-registry 1\nK\tA\\\\B\n", 2},
+                    // One line would create 10,000 keys, each with its full path.
+                    CorruptCase{"TooDeep", "nimbo-registry 1\nK\t" + deepKey(10'000) + "\n", 2},
+                    CorruptCase{"TooLong", "nimbo-registry 1\nV\t" + std::string(513, 'k') + "\tn\tv\n", 2},
+                    CorruptCase{"TooLarge", "nimbo-registry 1\n" + std::string(1 << 20, '#') + "\n", 1}),
+    [](const auto& info) { return info.param.name; });
 
 struct LocationCase {
     const char* name;
