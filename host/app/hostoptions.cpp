@@ -58,6 +58,24 @@ const char kHelp[] =
     "  --version            print the versions of vexo-host and of the plug-in, then exit\n"
     "  -h, --help           show this help and exit\n";
 
+// An argument as an error message shows it: on one line, at most 40
+// characters, with control characters as \n, \t or \xNN.
+QString shown(const QString& text) {
+    QString out;
+    for (const QChar c : text.left(40)) {
+        if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    if (text.size() > 40) out += QStringLiteral("...");
+    return out;
+}
+
 // "HOST:PORT", where olad's RPC port listens: an IPv4 address or
 // "localhost", and a port 1..65535.
 bool parseServer(const QString& server, HostOptions* o, QString* error) {
@@ -67,8 +85,8 @@ bool parseServer(const QString& server, HostOptions* o, QString* error) {
     uint32_t address = 0;
     if (!portOk || port == 0 || port > 65535 ||
         !OlaLink::parseHost(server.left(colon).toStdString(), &address)) {
-        *error =
-            QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)").arg(server);
+        *error = QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)")
+                     .arg(shown(server));
         return false;
     }
     o->olaHost = server.left(colon);
@@ -142,8 +160,10 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             bool ok = false;
             const double v = text.toDouble(&ok);
             if (!ok || !std::isfinite(v) || v < min || v > max) {
-                parsed.error =
-                    QStringLiteral("%1: '%2' is not a number from %3 to %4").arg(arg, text).arg(min).arg(max);
+                parsed.error = QStringLiteral("%1: '%2' is not a number from %3 to %4")
+                                   .arg(arg, shown(text))
+                                   .arg(min)
+                                   .arg(max);
                 return false;
             }
             *out = v;
@@ -154,7 +174,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             if (!number(out, min, max)) return false;
             if (*out == std::floor(*out)) return true;
             parsed.error = QStringLiteral("%1: '%2' is not a whole number from %3 to %4")
-                               .arg(arg, arguments[i])
+                               .arg(arg, shown(arguments[i]))
                                .arg(min, 0, 'f', 0)
                                .arg(max, 0, 'f', 0);
             return false;
@@ -200,7 +220,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             int64_t ms = 0;
             if ((ok = value(&text)) && !(ok = parseShowTime(text, &ms)))
                 parsed.error = QStringLiteral("%1: '%2' is not a time in ms (90500) or M:SS.mmm (1:30.500)")
-                                   .arg(arg, text);
+                                   .arg(arg, shown(text));
             if (ok && arg == "--from") o.fromMs = ms;
             if (ok && arg == "--to") o.toMs = ms;
         } else if (arg == "--headless") {
@@ -210,8 +230,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--record") {
             ok = value(&o.recordPath);
             if (ok && !Recorder::knowsFormatOf(o.recordPath)) {
-                parsed.error =
-                    QStringLiteral("--record: '%1' is neither %2").arg(o.recordPath, Recorder::formats());
+                parsed.error = QStringLiteral("--record: '%1' is neither %2")
+                                   .arg(shown(o.recordPath), Recorder::formats());
                 ok = false;
             }
         } else if (arg == "--fps") {
@@ -223,7 +243,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--registry") {
             ok = value(&o.registryPath);
         } else {
-            parsed.error = QStringLiteral("unknown option '%1' (see --help)").arg(arg);
+            parsed.error = QStringLiteral("unknown option '%1' (see --help)").arg(shown(arg));
             ok = false;
         }
         if (!ok) break;

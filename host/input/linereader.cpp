@@ -2,18 +2,21 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace vexohost {
 namespace {
 
-// Room for the longest line and one block read after it.
-constexpr size_t kCapacity = LineReader::kMaxLineBytes + (size_t(256) << 10);
+// At most room for the longest line and one block read after it; a reader
+// starts with a block and grows only when a line does not fit.
+constexpr size_t kBlock = size_t(64) << 10;
+constexpr size_t kCapacity = LineReader::kMaxLineBytes + 4 * kBlock;
 
 }  // namespace
 
-LineReader::LineReader(int fd) : m_fd(fd), m_buffer(new char[kCapacity]) {}
+LineReader::LineReader(int fd) : m_fd(fd), m_buffer(new char[kBlock]), m_capacity(kBlock) {}
 
 LineReader::~LineReader() = default;
 
@@ -22,7 +25,7 @@ void LineReader::restart() {
     m_lineNumber = 0;
     m_bytesRead = 0;
     m_errno = 0;
-    m_skipping = m_ended = false;
+    m_skipping = m_ended = m_lastReadFull = false;
 }
 
 LineReader::Status LineReader::next(std::string_view* line) {
@@ -79,9 +82,20 @@ LineReader::Fill LineReader::fill() {
         m_end -= m_begin;
         m_begin = 0;
     }
-    if (m_end == kCapacity) return Fill::Read;  // next() has a line or a long line to report
+    if (m_end == m_capacity && m_capacity == kCapacity)
+        return Fill::Read;  // next() has a long line to report
+    // A line that fills the buffer, or input that filled the last read:
+    // larger reads, up to room for the longest line.
+    if ((m_end == m_capacity || m_lastReadFull) && m_capacity < kCapacity) {
+        m_capacity = std::min(kCapacity, 2 * m_capacity);
+        std::unique_ptr<char[]> larger(new char[m_capacity]);
+        std::memcpy(larger.get(), buffer, m_end);
+        m_buffer = std::move(larger);
+    }
+    char* const free = m_buffer.get() + m_end;
     while (true) {
-        const ssize_t n = ::read(m_fd, buffer + m_end, kCapacity - m_end);
+        const ssize_t n = ::read(m_fd, free, m_capacity - m_end);
+        m_lastReadFull = n > 0 && size_t(n) == m_capacity - m_end;
         if (n > 0) {
             m_end += size_t(n);
             m_bytesRead += uint64_t(n);

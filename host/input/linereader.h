@@ -8,9 +8,10 @@
 
 namespace vexohost {
 
-// The lines of a file descriptor, read in blocks into one buffer of fixed
-// size, so memory stays the same however long the input runs and each byte
-// is looked at once. A line longer than kMaxLineBytes is reported as too long
+// The lines of a file descriptor, read in blocks into one buffer of bounded
+// size (64 KB, growing to about 1.25 MB only for lines that need it), so
+// memory stays the same however long the input runs and each byte is looked
+// at once. A line longer than kMaxLineBytes is reported as too long
 // as soon as it is seen, and the rest of it is skipped up to its newline
 // without being stored.
 //
@@ -54,13 +55,15 @@ public:
 private:
     const int m_fd;
     std::unique_ptr<char[]> m_buffer;
+    size_t m_capacity;   // grows from one block up to the longest line and a block
     size_t m_begin = 0;  // the first byte not yet returned
     size_t m_end = 0;    // one past the last byte read
     size_t m_scan = 0;   // bytes from m_begin known to hold no newline
     int64_t m_lineNumber = 0;
     uint64_t m_bytesRead = 0;
     int m_errno = 0;
-    bool m_skipping = false;  // inside a line that was too long
+    bool m_skipping = false;      // inside a line that was too long
+    bool m_lastReadFull = false;  // the last read filled all the room it had
     bool m_ended = false;
 };
 

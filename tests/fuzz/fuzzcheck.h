@@ -1,0 +1,17 @@
+#ifndef TESTS_FUZZ_FUZZCHECK_H_
+#define TESTS_FUZZ_FUZZCHECK_H_
+
+#include <cstdio>
+#include <cstdlib>
+
+// An invariant of a reader: when it does not hold, the input is a finding.
+// Aborts, so libFuzzer keeps the input and a corpus replay fails.
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)
+
+#endif  // TESTS_FUZZ_FUZZCHECK_H_
