@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <cstdio>
+#include <exception>
+#include <new>
 
 #include "host/app/console.h"
 #include "host/app/hostapp.h"
@@ -8,7 +10,9 @@
 #include "platform/com/registry.h"
 #include "platform/forms/shutdown.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const vexohost::ParsedOptions parsed = vexohost::parseHostOptions(arguments);
@@ -66,4 +70,18 @@ int main(int argc, char** argv) {
     // The plug-in's windows go before the application object does.
     forms::shutdown();
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing a user feeds the program may end it without a word.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        vexohost::printError(QStringLiteral("out of memory"));
+    } catch (const std::exception& error) {
+        vexohost::printError(QString::fromLocal8Bit(error.what()));
+    }
+    return vexohost::kExitFailure;
 }

@@ -1,5 +1,6 @@
 #include "platform/com/registry.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,8 +197,13 @@ const Registry::Keys& Registry::keys() const {
 }
 
 void Registry::commit(Keys changed) {
-    const std::filesystem::path file = location();
+    const std::filesystem::path named = location();
     std::error_code error;
+    // Through a symbolic link to the file it names, and with the mode the file had.
+    std::filesystem::path file = std::filesystem::weakly_canonical(named, error);
+    if (error || file.empty()) file = named;
+    struct stat existing {};
+    const bool exists = ::stat(file.c_str(), &existing) == 0;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
     const std::filesystem::path temporary = file.string() + ".tmp." + std::to_string(getpid());
     std::string text = std::string(kHeader) + '\n';
@@ -212,7 +218,8 @@ void Registry::commit(Keys changed) {
     bool written = false;
     FILE* out = std::fopen(temporary.c_str(), "w");
     if (out) {
-        written = std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0 &&
+        written = (!exists || ::fchmod(fileno(out), existing.st_mode & 07777) == 0) &&
+                  std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0 &&
                   fsync(fileno(out)) == 0;
         written = std::fclose(out) == 0 && written;
     }
@@ -220,12 +227,12 @@ void Registry::commit(Keys changed) {
         const std::string why = std::strerror(errno);
         if (out) std::filesystem::remove(temporary, error);
         raise(kErrFileAccess,
-              "registry file " + file.string() + ": cannot write " + temporary.string() + ": " + why);
+              "registry file " + named.string() + ": cannot write " + temporary.string() + ": " + why);
     }
     std::filesystem::rename(temporary, file, error);
     if (error) {
         std::filesystem::remove(temporary, error);
-        raise(kErrFileAccess, "registry file " + file.string() + ": cannot replace it");
+        raise(kErrFileAccess, "registry file " + named.string() + ": cannot replace it");
     }
     m_keys = std::move(changed);
 }

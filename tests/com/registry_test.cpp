@@ -149,6 +149,17 @@ std::string deepKey(int depth) {
     return key;
 }
 
+TEST_F(RegistryTest, RewriteKeepsTheModeAndWritesThroughALink) {
+    write("nimbo-registry 1\nV\tA\t\t1\n");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string link = file + ".link";
+    fs::create_symlink(file, link);
+    Registry(link).setValue("A", "", "2");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Registry(file).value("A"), "2");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 struct CorruptCase {
     const char* name;
     std::string text;
