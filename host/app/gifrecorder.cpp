@@ -90,17 +90,38 @@ bool GifRecorder::open(const QString& path, int width, int height) {
     return true;
 }
 
-bool GifRecorder::addFrame(const QImage& frame, int delayMs) {
+bool GifRecorder::addFrame(const QImage& frame, int64_t delayMs) {
     if (!m_gif) return fail("not open");
     QImage image = frame.size() == QSize(m_width, m_height) ? frame : frame.scaled(m_width, m_height);
     image = image.convertToFormat(QImage::Format_RGB32);
+    // A still window the viewer already shows exactly: the frame waiting to
+    // be written is shown longer, so the file grows with the changes, not
+    // with the length.
+    if (!m_pending.isNull() && m_exact && image == m_pending && m_pending == m_previous) {
+        m_pendingDelayMs += delayMs;
+        return true;
+    }
     if (!m_pending.isNull() && !writePending()) return false;
     m_pending = std::move(image);
     m_pendingDelayMs = delayMs;
     return true;
 }
 
+// A GIF frame shows for at most 655.35 s; a longer one is held by frames of
+// one unchanged pixel.
+constexpr int64_t kMaxDelayMs = 655350;
+
 bool GifRecorder::writePending() {
+    while (true) {
+        const int64_t longer = m_pendingDelayMs - kMaxDelayMs;
+        if (!writeFrame(std::min(m_pendingDelayMs, kMaxDelayMs))) return false;
+        if (longer <= 0) return true;
+        m_pending = m_previous;
+        m_pendingDelayMs = longer;
+    }
+}
+
+bool GifRecorder::writeFrame(int64_t delayMs) {
     // Compared with what a viewer shows now, which after a reduced frame is
     // not yet the window: a still scene is then refined frame by frame.
     QRect rect = m_haveWritten ? changedRect(m_pending, m_shown) : m_pending.rect();
@@ -135,7 +156,7 @@ bool GifRecorder::writePending() {
 
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
-    control.DelayTime = std::clamp((m_pendingDelayMs + 5) / 10, 1, 65535);
+    control.DelayTime = int(std::clamp<int64_t>((delayMs + 5) / 10, 1, 65535));
     control.TransparentColor =
         m_palette.transparentIndex() >= 0 ? m_palette.transparentIndex() : NO_TRANSPARENT_COLOR;
     GifByteType extension[4];
@@ -157,6 +178,7 @@ bool GifRecorder::writePending() {
         for (int x = rect.left(); x <= rect.right(); ++x, ++index)
             if (*index != m_palette.transparentIndex()) shownLine[x] = colours[*index] | 0xff000000u;
     }
+    m_exact = m_shown == m_pending;
     m_previous = m_pending;
     m_haveWritten = true;
     m_pending = QImage();

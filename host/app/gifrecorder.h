@@ -33,7 +33,7 @@ public:
     GifRecorder& operator=(const GifRecorder&) = delete;
 
     bool open(const QString& path, int width, int height) override;
-    bool addFrame(const QImage& frame, int delayMs) override;
+    bool addFrame(const QImage& frame, int64_t delayMs) override;
     bool close() override;
     void abort() override;
     int frameCount() const override { return m_frames; }
@@ -43,7 +43,9 @@ public:
     int reducedFrames() const { return m_reducedFrames; }
 
 private:
+    // Writes m_pending for m_pendingDelayMs, in frames of at most 655.35 s.
     bool writePending();
+    bool writeFrame(int64_t delayMs);
     bool fail(const QString& what);
     bool finishFile();
 
@@ -54,8 +56,9 @@ private:
     QImage m_previous;  // the last frame given, as the window showed it
     QImage m_shown;     // what a viewer of the file shows after the frames written
     QImage m_pending;   // the frame not yet written
-    int m_pendingDelayMs = 0;
+    int64_t m_pendingDelayMs = 0;
     bool m_haveWritten = false;
+    bool m_exact = false;  // the viewer shows m_previous exactly
     int m_frames = 0;
     int m_reducedFrames = 0;
     FramePalette m_palette;

@@ -327,9 +327,9 @@ void HostApp::showStatus(const QString& text) {
     if (m_mainWindow) m_mainWindow->setStatus(text);
 }
 
-void HostApp::captureFrame() {
+void HostApp::captureFrame(qint64 /*playedMs*/, qint64 lengthMs) {
     if (!m_recorder) return;
-    if (!m_recorder->addFrame(renderWindow(m_session.toolWidget()), 1000 / m_options.fps)) {
+    if (!m_recorder->addFrame(renderWindow(m_session.toolWidget()), lengthMs)) {
         printError(QStringLiteral("recording failed: ") + m_recorder->error());
         m_recorder.reset();
         m_status = kExitFailure;

@@ -81,7 +81,8 @@ private:
     // The last value of each channel again, for a display that was reloaded.
     void sendLastValues();
     void reportFailure(const QString& text);
-    void captureFrame();
+    // A frame of the recording, shown for lengthMs.
+    void captureFrame(qint64 playedMs, qint64 lengthMs);
     void endInput();
     void showStatus(const QString& text);
     void writeSnapshot();

@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 namespace vexohost {
@@ -25,8 +26,9 @@ public:
     // Starts a recording of frames of the given size to path; false with
     // error() set on failure.
     virtual bool open(const QString& path, int width, int height) = 0;
-    // Adds a frame shown for delayMs; an image of another size is scaled.
-    virtual bool addFrame(const QImage& frame, int delayMs) = 0;
+    // Adds a frame shown for delayMs; an image of another size is scaled. A
+    // frame like the one before only makes that one show longer.
+    virtual bool addFrame(const QImage& frame, int64_t delayMs) = 0;
     // Writes what is left and gives the file its final name.
     virtual bool close() = 0;
     // Gives up: nothing is written under the final name.

@@ -51,11 +51,21 @@ bool WebpRecorder::open(const QString& path, int width, int height) {
     return true;
 }
 
-bool WebpRecorder::addFrame(const QImage& frame, int delayMs) {
+bool WebpRecorder::addFrame(const QImage& frame, int64_t delayMs) {
     if (!m_encoder) return fail("not open");
     QImage image = frame.size() == QSize(m_width, m_height) ? frame : frame.scaled(m_width, m_height);
     // Opaque BGRA in memory on a little-endian machine.
     image = image.convertToFormat(QImage::Format_RGB32);
+    // A still window: the frame before shows longer (its length is the
+    // time to the next frame added).
+    if (m_frames > 0 && image == m_last) return advance(delayMs);
+    m_last = std::move(image);
+    if (!encode(m_last)) return false;
+    ++m_frames;
+    return advance(delayMs);
+}
+
+bool WebpRecorder::encode(const QImage& image) {
     WebPConfig config;
     WebPPicture picture;
     if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, kLosslessEffort) ||
@@ -68,10 +78,24 @@ bool WebpRecorder::addFrame(const QImage& frame, int delayMs) {
     const bool added = imported && WebPAnimEncoderAdd(m_encoder, &picture, int(m_timeMs), &config);
     WebPPictureFree(&picture);
     if (!added) return fail(QStringLiteral("%1: cannot add a frame (%2)").arg(m_path, encoderError()));
-    m_timeMs += delayMs;
-    if (m_timeMs > std::numeric_limits<int>::max())
-        return fail(QStringLiteral("%1: recording too long").arg(m_path));
-    ++m_frames;
+    m_encodedAtMs = m_timeMs;
+    return true;
+}
+
+bool WebpRecorder::advance(int64_t delayMs) {
+    // The format's times are milliseconds in an int: 24.8 days.
+    if (m_timeMs + delayMs > std::numeric_limits<int>::max())
+        return fail(
+            QStringLiteral("%1: recording too long (a WebP animation lasts at most 24 days)").arg(m_path));
+    // A frame lasts at most 0xffffff ms (4.6 hours); a longer still is the
+    // same picture again.
+    constexpr int64_t kMaxFrameMs = 0xffffff;
+    const int64_t until = m_timeMs + delayMs;
+    while (until - m_encodedAtMs > kMaxFrameMs) {
+        m_timeMs = m_encodedAtMs + kMaxFrameMs;
+        if (!encode(m_last)) return false;
+    }
+    m_timeMs = until;
     return true;
 }
 

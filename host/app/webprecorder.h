@@ -24,13 +24,17 @@ public:
     WebpRecorder& operator=(const WebpRecorder&) = delete;
 
     bool open(const QString& path, int width, int height) override;
-    bool addFrame(const QImage& frame, int delayMs) override;
+    bool addFrame(const QImage& frame, int64_t delayMs) override;
     bool close() override;
     void abort() override;
     int frameCount() const override { return m_frames; }
     const QString& error() const override { return m_error; }
 
 private:
+    // Moves the time of the next frame on; fails past what the format holds.
+    bool advance(int64_t delayMs);
+    // Adds image at m_timeMs.
+    bool encode(const QImage& image);
     bool fail(const QString& what);
     QString encoderError() const;
 
@@ -38,7 +42,9 @@ private:
     AtomicFile m_file;
     WebPAnimEncoder* m_encoder = nullptr;
     int m_width = 0, m_height = 0;
-    int64_t m_timeMs = 0;  // the time of the next frame
+    int64_t m_timeMs = 0;       // the time of the next frame
+    QImage m_last;              // the last frame added
+    int64_t m_encodedAtMs = 0;  // the time of the last picture given to the encoder
     int m_frames = 0;
     QString m_error;
 };

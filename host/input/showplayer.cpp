@@ -17,6 +17,9 @@ constexpr int kTickMs = 5;
 constexpr int64_t kSliceMs = 20;
 constexpr int kMessagesBetweenClockReads = 4096;
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
+// Frames of their own after the last message, before a quiet stretch
+// becomes one long frame: a recorder may still be refining the picture.
+constexpr int kQuietFramesBeforeMerging = 4;
 
 }  // namespace
 
@@ -178,6 +181,7 @@ void ShowPlayer::advanceTo(int64_t target) {
         // Messages first, so a frame shows every message up to and including its time.
         if (nextMessage <= target && nextMessage < limit && (frameStep == 0 || nextMessage <= m_nextFrame)) {
             m_played = nextMessage;
+            m_quietFrames = 0;
             const HostMessage& message = m_batch.messages[m_index];
             if (++m_index == m_batch.messages.size()) m_haveBatch = false;
             Q_EMIT messageDue(message);
@@ -186,9 +190,16 @@ void ShowPlayer::advanceTo(int64_t target) {
                 if (slice.elapsed() >= kSliceMs) return;  // the timer (interval 0) goes on
             }
         } else if (frameStep > 0 && m_nextFrame <= target && m_nextFrame < end) {
+            // Nothing changes before the next message, the end, or the next
+            // pass; unknown while a stream has not said what comes next.
+            const int64_t quietUntil = std::min({nextMessage, end, m_passOver ? passEnd : kNever});
+            int64_t length = frameStep;
+            if (++m_quietFrames > kQuietFramesBeforeMerging && (m_haveBatch || m_passOver) &&
+                quietUntil != kNever && quietUntil > m_nextFrame + frameStep)
+                length = (quietUntil - m_nextFrame + frameStep - 1) / frameStep * frameStep;
             m_played = m_nextFrame;
-            Q_EMIT frameDue(m_nextFrame);
-            m_nextFrame += frameStep;
+            Q_EMIT frameDue(m_nextFrame, length);
+            m_nextFrame += length;
         } else if (loop && m_passOver && passEnd <= target && passEnd < end) {
             if (!startPass(passEnd)) return;
         } else if (target >= end) {

@@ -64,8 +64,10 @@ public:
 Q_SIGNALS:
     // The host message due now; showTimeMs() is its time.
     void messageDue(const vexohost::HostMessage& message);
-    // A frame time: every message up to it has been delivered.
-    void frameDue(qint64 playedMs);
+    // A frame time: every message up to it has been delivered, and nothing
+    // changes for lengthMs (one frame step; more for the quiet stretch of a
+    // show, after a few frames of their own).
+    void frameDue(qint64 playedMs, qint64 lengthMs);
     // A line of a stream was wrong and was skipped.
     void lineError(const QString& text);
     // The show could not go on (a file that changed while it played); finished() follows.
@@ -98,6 +100,7 @@ private:
     int64_t m_passStart = 0;   // played time at which this pass started
     int64_t m_played = 0;
     int64_t m_nextFrame = 0;
+    int m_quietFrames = 0;         // frames since the last message
     int64_t m_clockBase = 0;       // show time at which the wall clock started
     bool m_awaitingFirst = false;  // clockFromFirstMoment, before the first moment
     bool m_rebased = false;        // the clock was just set by the first moment

@@ -157,7 +157,8 @@ TEST_F(RegistryTest, RewriteKeepsTheModeAndWritesThroughALink) {
     Registry(link).setValue("A", "", "2");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Registry(file).value("A"), "2");
-    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 struct CorruptCase {

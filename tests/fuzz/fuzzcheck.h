@@ -6,12 +6,12 @@
 
 // An invariant of a reader: when it does not hold, the input is a finding.
 // Aborts, so libFuzzer keeps the input and a corpus replay fails.
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
+#define FUZZ_CHECK(condition)                                                                       \
+    do {                                                                                            \
+        if (!(condition)) {                                                                         \
             std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                          \
-        }                                                                                          \
+            std::abort();                                                                           \
+        }                                                                                           \
     } while (0)
 
 #endif  // TESTS_FUZZ_FUZZCHECK_H_

@@ -2,12 +2,13 @@
 // or run-time error 481 naming the file. Run with -timeout=1 and
 // -rss_limit_mb=256, a slow or large unit is a finding too.
 
+#include <unistd.h>
+
 #include <QGuiApplication>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/picture.h"

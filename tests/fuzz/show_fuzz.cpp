@@ -36,7 +36,8 @@ void checkShow(std::string_view text, const ShowOptions& options) {
     FUZZ_CHECK(fd >= 0);
     FUZZ_CHECK(::write(fd, text.data(), text.size()) == ssize_t(text.size()));
     ShowError error;
-    const std::unique_ptr<ShowFile> file = ShowFile::open("/proc/self/fd/" + std::to_string(fd), options, &error);
+    const std::unique_ptr<ShowFile> file =
+        ShowFile::open("/proc/self/fd/" + std::to_string(fd), options, &error);
     ::close(fd);
     FUZZ_CHECK(!file == show.error.has_value());
     if (!file) {

@@ -10,6 +10,7 @@ namespace {
 
 struct Log {
     std::vector<std::pair<char, int64_t>> entries;  // 'e' event or 'f' frame, at show time
+    int64_t framedMs = 0;                           // the frames' lengths together
     int frames() const {
         return int(std::count_if(entries.begin(), entries.end(), [](auto& e) { return e.first == 'f'; }));
     }
@@ -21,7 +22,10 @@ Log run(std::vector<ShowEvent> events, PlayerOptions options) {
     QObject::connect(&player, &ShowPlayer::messageDue, [&](const HostMessage&) {
         log.entries.push_back({'e', player.playedMs()});
     });
-    QObject::connect(&player, &ShowPlayer::frameDue, [&](qint64 t) { log.entries.push_back({'f', t}); });
+    QObject::connect(&player, &ShowPlayer::frameDue, [&](qint64 t, qint64 length) {
+        log.entries.push_back({'f', t});
+        log.framedMs += length;
+    });
     QEventLoop loop;
     QObject::connect(&player, &ShowPlayer::finished, &loop, &QEventLoop::quit);
     player.start();
@@ -41,8 +45,11 @@ TEST(ShowPlayer, FastAndTimedPlayGiveTheSameSequence) {
     const Log a = run(threeEvents(), fast);
     const Log b = run(threeEvents(), timed);
     EXPECT_EQ(a.entries, b.entries);
-    // 1250 ms of show (last event + 1 s) at 50 ms a frame.
-    EXPECT_EQ(a.frames(), 25);
+    // 1250 ms of show (last event + 1 s) at 50 ms a frame, but for the quiet
+    // second at the end: four frames of its own, then one long one.
+    EXPECT_EQ(a.framedMs, 1250);
+    EXPECT_EQ(a.frames(), 10);
+    EXPECT_EQ(a.entries.back(), (std::pair<char, int64_t>{'f', 450}));
     const std::vector<std::pair<char, int64_t>> head = {
         {'e', 0}, {'f', 0}, {'f', 50}, {'e', 100}, {'f', 100}};
     EXPECT_TRUE(std::equal(head.begin(), head.end(), a.entries.begin()));

@@ -6,11 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <vector>
@@ -114,8 +116,10 @@ TEST_F(HostProgram, RecordingFromOlaRecorderFile) {
     EXPECT_TRUE(run.out.contains("playing universe 3")) << run.out.toStdString();
     expectEnvelopes(QImage(path("out.png")), {0, 5, 3, 0, 0, 0, 0, 0, 0});
     QImageReader gif(path("out.gif"));
-    EXPECT_EQ(gif.imageCount(), 14);
     EXPECT_EQ(gif.size(), QSize(867, 283));
+    int shownMs = 0;
+    for (QImage frame; gif.read(&frame);) shownMs += gif.nextImageDelay();
+    EXPECT_EQ(shownMs, 1400);
 }
 
 struct BadShow {
@@ -403,6 +407,28 @@ TEST_P(HostProgramRecordings, EveryFrameLooksLikeTheWindow) {
 INSTANTIATE_TEST_SUITE_P(Formats, HostProgramRecordings,
                          testing::Values(RecordingFormat{"out.gif", 2.0, 0.995},
                                          RecordingFormat{"out.webp", 0.0, 1.0}));
+
+class HostProgramLongSilence : public HostProgram, public testing::WithParamInterface<const char*> {};
+
+// A day without a change is recorded as frames that hold the picture, not as
+// 2 million frames of the same: the run ends at once and the file is small,
+// and the change at the end of the day is in it at its time.
+TEST_P(HostProgramLongSilence, RecordsTheChangesNotTheLength) {
+    const QString show = writeFile("day.show", "0 1=235\n86400000 1=0 2=135\n");
+    const QString out = path(GetParam());
+    const HostRun run = host({"--play", show, "--fast", "--record", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_LT(QFileInfo(out).size(), 200 * 1024);
+    const std::vector<DecodedFrame> frames = decodeFrames(out);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_LT(frames.size(), 400u);
+    const auto changed = std::find_if(frames.begin(), frames.end(),
+                                      [](const DecodedFrame& f) { return f.fromMs >= 86400000; });
+    ASSERT_NE(changed, frames.end());
+    EXPECT_EQ(changed->fromMs, 86400000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, HostProgramLongSilence, testing::Values("day.gif", "day.webp"));
 
 }  // namespace
 
