@@ -1,8 +1,13 @@
 #include "platform/forms/picture.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/com/runtimeerror.h"
 
@@ -19,13 +24,25 @@ constexpr int kErrPathFileAccess = 75;
     com::raise(number, detail.toStdString());
 }
 
-// Why path cannot be opened as a file: 53, 76 or 75, or 0 when it can be.
-int fileProblem(const QString& path) {
+// Why path cannot be opened as a picture file: 53, 76 or 75 (with the
+// reason in *reason), or 0 when it can be. Only a regular file is read: a
+// FIFO would block the reader, a device never end.
+int fileProblem(const QString& path, QString* reason) {
     const QFileInfo info(path);
     if (path.startsWith(QLatin1String(":/"))) return info.exists() ? 0 : com::kErrFileNotFound;
-    if (!info.exists())
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        if (errno == ELOOP) {
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+            return kErrPathFileAccess;
+        }
         return QDir(info.absolutePath()).exists() ? com::kErrFileNotFound : com::kErrPathNotFound;
-    if (info.isDir() || !info.isReadable()) return kErrPathFileAccess;
+    }
+    if (S_ISDIR(status.st_mode) || !info.isReadable()) return kErrPathFileAccess;
+    if (!S_ISREG(status.st_mode)) {
+        *reason = QStringLiteral("not a regular file");
+        return kErrPathFileAccess;
+    }
     return 0;
 }
 
@@ -52,7 +69,8 @@ com::HRESULT Picture::get_Height(int32_t* pixels) {
 
 com::ComPtr<Picture> loadPicture(const QString& path) {
     if (path.isEmpty()) return {};
-    if (const int problem = fileProblem(path)) raiseForPath(problem, path);
+    QString reason;
+    if (const int problem = fileProblem(path, &reason)) raiseForPath(problem, path, reason);
 
     // Qt refuses to allocate more than this for any one image; the size check
     // below refuses before decoding starts, from the header alone.

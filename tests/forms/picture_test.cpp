@@ -1,6 +1,7 @@
 #include "platform/forms/picture.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -80,6 +81,18 @@ protected:
             return m_dir.filePath("images");
         }
         if (label == "text file") return write("notes.gif", "this is not a picture\n");
+        if (label == "fifo") {
+            // Nobody writes to it: reading it would wait for ever.
+            const QString fifo = m_dir.filePath("fifo.gif");
+            EXPECT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+            return fifo;
+        }
+        if (label == "device") return QStringLiteral("/dev/zero");
+        if (label == "symlink loop") {
+            const QString loop = m_dir.filePath("loop.gif");
+            EXPECT_TRUE(QFile::link(loop, loop));
+            return loop;
+        }
         if (label == "empty file") return write("empty.gif", {});
         if (label == "truncated gif") return write("cut.gif", smallGif().left(40));
         if (label == "absurd size") {
@@ -108,7 +121,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, LoadPictureFailureTest,
                          ::testing::Values(Failure{"missing file", 53}, Failure{"missing folder", 76},
                                            Failure{"missing resource", 53}, Failure{"folder", 75},
                                            Failure{"text file", 481}, Failure{"empty file", 481},
-                                           Failure{"truncated gif", 481}, Failure{"absurd size", 481}),
+                                           Failure{"truncated gif", 481}, Failure{"absurd size", 481},
+                                           Failure{"fifo", 75}, Failure{"device", 75},
+                                           Failure{"symlink loop", 75}),
                          [](const auto& info) {
                              std::string name = info.param.label;
                              for (char& c : name)

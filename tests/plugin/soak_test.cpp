@@ -59,7 +59,8 @@ TEST_F(PluginTest, TenMillionMessagesAmongReloadsDialogsAndModuleInformation) {
             switch (cycle % 3) {
                 case 0: {  // the display closed and shown again
                     com::ComPtr<forms::IFormWindow> window;
-                    ASSERT_EQ(display->QueryInterface(com::uuidof<forms::IFormWindow>(), window.putVoid()), com::S_OK);
+                    ASSERT_EQ(display->QueryInterface(com::uuidof<forms::IFormWindow>(), window.putVoid()),
+                              com::S_OK);
                     ASSERT_EQ(window->Unload(), com::S_OK);
                     ASSERT_EQ(window->Show(), com::S_OK);
                     break;
@@ -105,7 +106,8 @@ TEST_F(PluginTest, TenMillionMessagesAmongReloadsDialogsAndModuleInformation) {
                              QString::fromLatin1(nimbo::kGlowCodes[size_t(glowLevel(value[size_t(i)]))]) +
                              QStringLiteral(".gif");
         std::string why;
-        EXPECT_TRUE(showsEnvelope(render, i, m_copy->imagesFolder(), file, &why)) << "nimbo " << i << ": " << why;
+        EXPECT_TRUE(showsEnvelope(render, i, m_copy->imagesFolder(), file, &why))
+            << "nimbo " << i << ": " << why;
     }
     std::printf("resident memory: %ld KB at the first tenth, %ld KB at the end\n", firstTenth, lastTenth);
 #if !defined(__SANITIZE_ADDRESS__)
