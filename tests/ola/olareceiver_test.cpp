@@ -207,6 +207,35 @@ TEST_F(OlaReceiverTest, ReconnectsWhenOladComesBack) {
     EXPECT_GT(back, down);
 }
 
+// olad stopped and started ten times under a live universe: each time the
+// receiver is back within its longest pause (400 ms here) and the start-up of
+// olad, and a new frame gets through.
+TEST_F(OlaReceiverTest, FollowsTenRestartsOfOlad) {
+    constexpr int kLongestPauseMs = 400;
+    m_receiver.setRetry(100, kLongestPauseMs);
+    connect(7);
+    sendAndTake(7, frame(512, 0));
+    for (int restart = 1; restart <= 10; ++restart) {
+        m_sender.reset();
+        m_olad->stop();
+        ASSERT_TRUE(waitUntil([&] { return m_receiver.status().startsWith("olad not running"); }, 5000))
+            << "restart " << restart << ": " << m_receiver.status().toStdString();
+        QString error;
+        ASSERT_TRUE(m_olad->start(&error)) << error.toStdString();
+        QElapsedTimer back;
+        back.start();
+        ASSERT_TRUE(
+            waitUntil([&] { return m_receiver.status() == "receiving universe 7"; }, kLongestPauseMs + 2000))
+            << "restart " << restart << ": " << m_receiver.status().toStdString();
+        EXPECT_LE(back.elapsed(), kLongestPauseMs + 2000);
+        m_sender = std::make_unique<DmxSender>(m_olad->port());
+        ASSERT_TRUE(m_sender->connect());
+        auto next = frame(512, uint8_t(restart));
+        sendAndTake(7, next);
+        EXPECT_EQ(m_record.batches.back().size(), 512u) << "restart " << restart;
+    }
+}
+
 TEST_F(OlaReceiverTest, StopJoinsPromptlyAndNothingComesAfter) {
     connect(8);
     sendAndTake(8, frame(512, 1));
@@ -275,11 +304,14 @@ TEST(OlaReceiverOffline, SecondsInTheDefaultBackOff) {
     EXPECT_TRUE(record.saw(prefix + "1 s"));
 }
 
-// A server that takes each connection and closes it at once, as a broken
-// olad might.
-class SlammingServer {
+// A server on olad's port that is not olad: it takes each connection and
+// closes it at once, or first sends bytes of no protocol, as a broken olad
+// or another program might.
+class HostileServer {
 public:
-    SlammingServer() {
+    enum class Kind { Slams, SendsGarbage };
+
+    explicit HostileServer(Kind kind) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -289,18 +321,24 @@ public:
         ::listen(m_fd, 16);
         ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
         m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
+        m_thread = std::thread([this, kind] {
             while (!m_stop) {
                 pollfd wait{m_fd, POLLIN, 0};
                 if (::poll(&wait, 1, 20) <= 0) continue;
                 const int client = ::accept(m_fd, nullptr, nullptr);
                 if (client < 0) continue;
                 ++m_accepted;
+                if (kind == Kind::SendsGarbage) {
+                    uint32_t random = 0x9e3779b9u * uint32_t(m_accepted);
+                    char junk[16384];
+                    for (char& c : junk) c = char((random = random * 1664525u + 1013904223u) >> 24);
+                    (void)!::send(client, junk, sizeof junk, MSG_NOSIGNAL);
+                }
                 ::close(client);
             }
         });
     }
-    ~SlammingServer() {
+    ~HostileServer() {
         m_stop = true;
         m_thread.join();
         ::close(m_fd);
@@ -316,18 +354,27 @@ private:
     std::thread m_thread;
 };
 
-TEST(OlaReceiverOffline, BacksOffWhenEveryConnectionIsDropped) {
-    SlammingServer server;
+class OlaReceiverHostile : public testing::TestWithParam<HostileServer::Kind> {};
+
+TEST_P(OlaReceiverHostile, ReportsItAndBacksOff) {
+    HostileServer server(GetParam());
     OlaReceiver receiver;
+    Recorder record(&receiver);
     receiver.setServer(QStringLiteral("127.0.0.1"), server.port());
     receiver.setRetry(100, 200);
     ASSERT_TRUE(receiver.start(1));
     idle(800);
+    EXPECT_TRUE(receiver.isRunning());
     receiver.stop();
     // Attempts at about 0, 0.1, 0.3, 0.5 and 0.7 s; without a pause it would be thousands.
     EXPECT_GE(server.accepted(), 2);
     EXPECT_LE(server.accepted(), 8);
+    EXPECT_GE(record.find(QStringLiteral("lost connection to olad on 127.0.0.1:")), 0);
+    EXPECT_EQ(record.find(QStringLiteral("receiving")), -1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, OlaReceiverHostile,
+                         testing::Values(HostileServer::Kind::Slams, HostileServer::Kind::SendsGarbage));
 
 TEST(OlaReceiverOffline, RefusesAnAddressItCannotUse) {
     OlaReceiver receiver;
