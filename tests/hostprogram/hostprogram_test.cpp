@@ -123,14 +123,21 @@ TEST_F(HostProgram, RecordingFromOlaRecorderFile) {
 }
 
 struct BadShow {
-    const char* text;
-    const char* where;  // ":LINE:COLUMN:"
+    std::string text;
+    const char* where;  // ":LINE:COLUMN:" or ":LINE:"
 };
+
+// A recorder frame line of n slots.
+std::string manySlots(int n) {
+    std::string values = "0";
+    for (int i = 1; i < n; ++i) values += ",0";
+    return values;
+}
 
 class HostProgramBadShows : public HostProgram, public testing::WithParamInterface<BadShow> {};
 
 TEST_P(HostProgramBadShows, NameFileLineAndColumnAndPlayNothing) {
-    const QString show = writeFile("bad.show", GetParam().text);
+    const QString show = writeFile("bad.show", QByteArray::fromStdString(GetParam().text));
     const HostRun run = host({"--play", show, "--fast", "--snapshot", path("out.png")});
     EXPECT_EQ(run.exitCode, 6);
     EXPECT_TRUE(run.err.contains(show + GetParam().where)) << run.err.toStdString();
@@ -143,7 +150,19 @@ INSTANTIATE_TEST_SUITE_P(Table, HostProgramBadShows,
                                          BadShow{"500 1=1\n10 1=2\n", ":2:1:"},
                                          BadShow{"0 1=99999999999\n", ":1:5:"},
                                          BadShow{"0 msg 15\n", ":1:3:"},
-                                         BadShow{"OLA Show\n1 1,2,300\n", ":2:7:"}));
+                                         BadShow{"OLA Show\n1 1,2,300\n", ":2:7:"},
+                                         // What careless hands and other programs give.
+                                         BadShow{std::string("\xff\xfe"
+                                                             "0\0 \0"
+                                                             "1\0=\0"
+                                                             "5\0\n\0",
+                                                             14),
+                                                 ":1:1:"},
+                                         BadShow{std::string("0 1=1\n\0\0\0\n", 10), ":2:1:"},
+                                         BadShow{"0 1=1\n+9223372036854775807 1=1\n", ":2:1:"},
+                                         BadShow{"0 2147483648=1\n", ":1:3:"},
+                                         BadShow{"OLA Show\n1 " + manySlots(1'000'000) + "\n", ":2:"},
+                                         BadShow{"OLA Show\n1 " + manySlots(513) + "\n", ":2:"}));
 
 TEST_F(HostProgram, MissingPictureFileEndsWithItsName) {
     ASSERT_TRUE(QFile::remove(path("images/gruen040.gif")));
@@ -168,6 +187,10 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
         arguments.replace(arguments.indexOf("MISSING"), path("none/Nimbolux.so"));
     if (arguments.contains("TEXT"))
         arguments.replace(arguments.indexOf("TEXT"), writeFile("text.show", "0 1=5\n"));
+    if (arguments.contains("PNGREG"))
+        arguments.replace(arguments.indexOf("PNGREG"), writeFile("png-registry.txt", "\x89PNG\r\n\x1a\n"));
+    if (arguments.contains("CUTREG"))
+        arguments.replace(arguments.indexOf("CUTREG"), writeFile("cut-registry.txt", "nimbo-regi"));
     if (arguments.contains("FULL.gif")) {  // a full disk
         ASSERT_TRUE(QFile::link("/dev/full", path("full.gif")));
         arguments.replace(arguments.indexOf("FULL.gif"), path("full.gif"));
@@ -210,7 +233,10 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--base", "600"}, 2, "--base: '600' is not a number from 1 to 512"},
         CommandLine{{"--base", "0"}, 2, "--base: '0' is not a number from 1 to 512"},
         CommandLine{{"--base", "1.5"}, 2, "--base: '1.5' is not a whole number from 1 to 512"},
-        CommandLine{{"--play", "TEXT", "--universe", "2"}, 2, "a text show has no universes"}));
+        CommandLine{{"--play", "TEXT", "--universe", "2"}, 2, "a text show has no universes"},
+        // A registry file of another format, or cut short, is refused and left as it is.
+        CommandLine{{"--registry", "PNGREG"}, 4, "png-registry.txt line 1: not a registry file"},
+        CommandLine{{"--registry", "CUTREG"}, 4, "cut-registry.txt line 1: not a registry file"}));
 
 TEST_F(HostProgram, VersionNamesTheProgramAndThePlugin) {
     const HostRun run = host({"--version"});
