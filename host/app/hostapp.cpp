@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +10,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "host/app/console.h"
@@ -70,6 +73,12 @@ int HostApp::start() {
     if (const int status = loadPlugin(); status != kExitOk) return status;
     for (const QString& line : moduleInfoText(m_session, m_options.info)) printLine(stdout, line);
     if (m_options.info) return kExitOk;
+    // The snapshot's file is made now, beside its final name, so a folder that
+    // cannot take it fails the run before the show rather than after it.
+    if (!m_options.snapshotPath.isEmpty() && m_snapshotFile.open(m_options.snapshotPath) < 0) {
+        printError(QStringLiteral("cannot write the snapshot: ") + m_snapshotFile.error());
+        return kExitFailure;
+    }
     showWindows();
     return startInput();
 }
@@ -356,9 +365,24 @@ void HostApp::endInput() {
 }
 
 void HostApp::writeSnapshot() {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
     const QImage image = renderWindow(m_session.toolWidget());
-    if (image.isNull() || !image.save(m_options.snapshotPath, "PNG")) {
-        printError(QStringLiteral("cannot write the snapshot %1").arg(m_options.snapshotPath));
+    bool written = !image.isNull() && image.save(&buffer, "PNG");
+    const int fd = m_snapshotFile.release();
+    for (qsizetype done = 0; written && done < png.size();) {
+        const ssize_t n = ::write(fd, png.constData() + done, size_t(png.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        done += n > 0 ? n : 0;
+    }
+    const QString why = written ? QString() : QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+    written = ::close(fd) == 0 && written;
+    if (!written || !m_snapshotFile.commit()) {
+        m_snapshotFile.discard();
+        printError(QStringLiteral("cannot write the snapshot %1: %2")
+                       .arg(m_options.snapshotPath, why.isEmpty() ? m_snapshotFile.error() : why));
         m_status = kExitFailure;
         return;
     }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+#include "host/app/atomicfile.h"
 #include "host/app/displaywatch.h"
 #include "host/app/failurereport.h"
 #include "host/app/hostoptions.h"
@@ -95,6 +96,7 @@ private:
     std::unique_ptr<FaderWindow> m_faders;
     std::unique_ptr<OlaReceiver> m_ola;
     QTimer* m_durationTimer = nullptr;  // child of this
+    AtomicFile m_snapshotFile;          // open from start() until the snapshot is written
     SentValues m_sent;
     DisplayWatch m_displayWatch;
     FailureReport m_failureReport;

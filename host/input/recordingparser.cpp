@@ -25,6 +25,8 @@ std::optional<ShowError> RecordingParser::parseLine(std::string_view line, int64
         return ShowError{m_file, lineNumber, column, std::move(message)};
     };
     line = stripLine(line);
+    if (const size_t cr = line.find('\r'); cr != std::string_view::npos)
+        return fail(int(cr) + 1, kLoneCarriageReturn);
     if (!m_expectFrame) {
         int64_t wait = 0;
         if (!parseInt(line, &wait) || wait < 0 || wait > kMaxTimeMs)

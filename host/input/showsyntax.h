@@ -48,6 +48,10 @@ inline std::string_view stripLine(std::string_view line) {
     return line;
 }
 
+// A lone carriage return: an old Mac file, whose lines would read as one.
+constexpr const char* kLoneCarriageReturn =
+    "carriage return inside a line: lines end with LF or CR LF, not CR alone";
+
 // Text from a show for a message, in quotes: at most 40 characters, and
 // bytes that are not printable ASCII as \xNN, so a line of junk or binary
 // data does not flood or garble the terminal.

@@ -45,6 +45,8 @@ std::optional<ShowError> TextLineParser::parseLine(std::string_view line, int64_
                                                    ShowBatch* out) {
     out->messages.clear();
     line = stripLine(line);
+    if (const size_t cr = line.find('\r'); cr != std::string_view::npos)
+        return ShowError{m_file, lineNumber, int(cr) + 1, kLoneCarriageReturn};
     if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     size_t pos = 0;
     const Token time = nextToken(line, &pos);

@@ -59,6 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{"0 msg 15 1\n", 1, 3, "exactly three numbers"},
                     BadLine{"0 msg 15 1 z\n", 1, 12, "expected a 32-bit integer"},
                     BadLine{"99999999999999999 1=1\n", 1, 1, "time"},
+                    // Lines that end in CR alone would read as one.
+                    BadLine{"# a show\r0 1=255\r+10 2=3\r", 1, 9, "carriage return inside a line"},
                     // The sum of a time and its predecessor would overflow.
                     BadLine{"100 1=1\n+9223372036854775807 1=1\n", 2, 1, "time too large"},
                     // Junk is shown short and printable.

@@ -191,9 +191,11 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
         arguments.replace(arguments.indexOf("PNGREG"), writeFile("png-registry.txt", "\x89PNG\r\n\x1a\n"));
     if (arguments.contains("CUTREG"))
         arguments.replace(arguments.indexOf("CUTREG"), writeFile("cut-registry.txt", "nimbo-regi"));
-    if (arguments.contains("FULL.gif")) {  // a full disk
-        ASSERT_TRUE(QFile::link("/dev/full", path("full.gif")));
-        arguments.replace(arguments.indexOf("FULL.gif"), path("full.gif"));
+    for (const char* full : {"FULL.gif", "FULL.png"}) {  // a full disk
+        if (!arguments.contains(full)) continue;
+        const QString name = QString::fromLatin1(full).toLower();
+        ASSERT_TRUE(QFile::link("/dev/full", path(name)));
+        arguments.replace(arguments.indexOf(full), path(name));
     }
     const HostRun run = host(arguments);
     EXPECT_EQ(run.exitCode, GetParam().exitCode);
@@ -220,6 +222,10 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{
             {"--demo", "--record", "/nonexistent/x.gif"}, 1, "/nonexistent/x.gif: No such file or directory"},
         CommandLine{{"--demo", "--record", "FULL.gif"}, 1, "full.gif: "},
+        CommandLine{{"--demo", "--snapshot", "/nonexistent/x.png"},
+                    1,
+                    "cannot write the snapshot: /nonexistent/x.png: No such file or directory"},
+        CommandLine{{"--play", "TEXT", "--snapshot", "FULL.png"}, 1, "full.png: No space left on device"},
         CommandLine{{"--demo", "--record", "out.png"}, 2, "OUT.gif (animated GIF) or OUT.webp"},
         // Parts of a show and loops.
         CommandLine{{"--from", "-5"}, 2, "--from: '-5' is not a time"},
