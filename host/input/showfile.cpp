@@ -44,8 +44,9 @@ std::unique_ptr<ShowFile> ShowFile::open(const std::string& path, const ShowOpti
         *error = ShowError{path, 0, 0, "is a device, not a show file (for standard input use --stdin)"};
         return nullptr;
     }
-    // A FIFO opens when its writer does, as it would for any reader.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO opens at once, writer or not: the show then waits for what it
+    // is given without blocking the program (a regular file is not affected).
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 || ::fstat(fd, &info) != 0) {
         *error = fileError(path, "cannot open", errno);
         if (fd >= 0) ::close(fd);

@@ -168,7 +168,14 @@ void ShowPlayer::advanceTo(int64_t target) {
     if (m_options.fast) slice.start();
     int untilClock = kMessagesBetweenClockReads;
     while (m_running) {
-        if (!fetch()) return;
+        if (!fetch()) {
+            // A stream with nothing to say still ends with its duration.
+            if (m_running && m_options.durationMs && target >= limit) {
+                m_played = limit;
+                stop();
+            }
+            return;
+        }
         if (m_rebased) {
             m_rebased = false;
             if (!m_options.fast) target = clockNow();

@@ -2,6 +2,7 @@
 // pictures in a folder of the test's own, and the files it writes.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <webp/demux.h>
 
 #include <QDir>
@@ -309,6 +310,16 @@ TEST_F(HostProgram, LongLinesOnStandardInputAndBadLinesInAPipeAreSkipped) {
         EXPECT_TRUE(run.err.contains(name + ":3:1: expected a time")) << run.err.toStdString();
         expectEnvelopes(QImage(path("out.png")), {6, 4, 0, 0, 0, 0, 0, 0, 0});
     }
+}
+
+// A FIFO nobody writes to: the show waits for it without blocking, and ends
+// with its duration.
+TEST_F(HostProgram, SilentFifoEndsWithTheDuration) {
+    const QString fifo = path("silent.show");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const HostRun run = host({"--play", fifo, "--duration", "0.5", "--snapshot", path("out.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectEnvelopes(QImage(path("out.png")), {0, 0, 0, 0, 0, 0, 0, 0, 0});
 }
 
 class HostProgramParts : public HostProgram, public testing::WithParamInterface<std::vector<const char*>> {};
