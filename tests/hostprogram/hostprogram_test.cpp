@@ -190,6 +190,10 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
         arguments.replace(arguments.indexOf("TEXT"), writeFile("text.show", "0 1=5\n"));
     if (arguments.contains("PNGREG"))
         arguments.replace(arguments.indexOf("PNGREG"), writeFile("png-registry.txt", "\x89PNG\r\n\x1a\n"));
+    if (arguments.contains("FAKESO"))
+        arguments.replace(arguments.indexOf("FAKESO"), writeFile("fake.so", "not a library\n"));
+    if (arguments.removeAll("HUGEGIF"))  // a picture claiming 30000 x 30000 pixels
+        writeFile("images/rot100.gif", QByteArray("GIF89a\x30\x75\x30\x75\x80\x00\x00", 13));
     if (arguments.contains("CUTREG"))
         arguments.replace(arguments.indexOf("CUTREG"), writeFile("cut-registry.txt", "nimbo-regi"));
     for (const char* full : {"FULL.gif", "FULL.png"}) {  // a full disk
@@ -243,7 +247,10 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--play", "TEXT", "--universe", "2"}, 2, "a text show has no universes"},
         // A registry file of another format, or cut short, is refused and left as it is.
         CommandLine{{"--registry", "PNGREG"}, 4, "png-registry.txt line 1: not a registry file"},
-        CommandLine{{"--registry", "CUTREG"}, 4, "cut-registry.txt line 1: not a registry file"}));
+        CommandLine{{"--registry", "CUTREG"}, 4, "cut-registry.txt line 1: not a registry file"},
+        // A plug-in file that is no library, and a picture too large to be one of ours.
+        CommandLine{{"--plugin", "FAKESO"}, 4, "Error in loading DLL: in-process server"},
+        CommandLine{{"HUGEGIF"}, 5, "run-time error 481: Invalid picture: "}));
 
 TEST_F(HostProgram, VersionNamesTheProgramAndThePlugin) {
     const HostRun run = host({"--version"});
