@@ -127,6 +127,13 @@ INSTANTIATE_TEST_SUITE_P(Formats, StreamedShows,
                                          LongShow{"recording", recording(4'000), 4'000 * 512}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Writes text into the file at path as fopen's mode puts it: over its start ("r+") or after its end ("a").
+void writeInPlace(const std::string& path, const char* mode, const char* text) {
+    FILE* file = std::fopen(path.c_str(), mode);
+    std::fputs(text, file);
+    std::fclose(file);
+}
+
 struct Change {
     const char* name;
     void (*apply)(const std::string& path);
@@ -163,27 +170,16 @@ TEST_P(ShowFileChanges, EndPlaybackWithAMessage) {
     EXPECT_EQ(file->next(&batch), ShowSource::Step::Failed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ShowFileChanges,
-                         testing::Values(Change{"truncated",
-                                                [](const std::string& p) {
-                                                    ASSERT_EQ(::truncate(p.c_str(), 100), 0);
-                                                },
-                                                "changed while it played (it is shorter"},
-                                         Change{"rewritten",
-                                                [](const std::string& p) {
-                                                    FILE* f = std::fopen(p.c_str(), "r+");
-                                                    std::fputs("garbage", f);
-                                                    std::fclose(f);
-                                                },
-                                                "changed while it played (it was rewritten"},
-                                         Change{"appended",
-                                                [](const std::string& p) {
-                                                    FILE* f = std::fopen(p.c_str(), "a");
-                                                    std::fputs("0 1=1\n", f);
-                                                    std::fclose(f);
-                                                },
-                                                "changed while it played (it was rewritten"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShowFileChanges,
+    testing::Values(Change{"truncated",
+                           [](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), 100), 0); },
+                           "changed while it played (it is shorter"},
+                    Change{"rewritten", [](const std::string& p) { writeInPlace(p, "r+", "garbage"); },
+                           "changed while it played (it was rewritten"},
+                    Change{"appended", [](const std::string& p) { writeInPlace(p, "a", "0 1=1\n"); },
+                           "changed while it played (it was rewritten"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A show of three moments: 0: 1=10; 100: 2=20; 250: 1=30 3=40 (ends at 1250).
 std::vector<ShowEvent> threeMoments() {
