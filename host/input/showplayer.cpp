@@ -46,7 +46,15 @@ std::optional<int64_t> ShowPlayer::passLengthMs() const {
 }
 
 void ShowPlayer::start() {
+    // A show played before starts again from its first moment.
+    if (m_started && !m_source->restart()) {
+        Q_EMIT failed(QString::fromStdString(m_source->error().toString()));
+        Q_EMIT finished();
+        return;
+    }
+    m_started = true;
     m_running = true;
+    m_paused = false;
     m_played = m_nextFrame = m_clockBase = 0;
     m_awaitingFirst = m_options.clockFromFirstMoment;
     startPass(0);
@@ -58,6 +66,7 @@ void ShowPlayer::start() {
 void ShowPlayer::stop() {
     if (!m_running) return;
     m_running = false;
+    m_paused = false;
     m_timer.stop();
     if (m_ready) m_ready->setEnabled(false);
     Q_EMIT finished();
@@ -73,8 +82,58 @@ bool ShowPlayer::startPass(int64_t playedAt) {
     m_haveBatch = m_passOver = false;
     m_index = 0;
     m_lastMoment = 0;
-    m_seeking = m_options.fromMs > 0;
+    m_seekTo = m_options.fromMs;
+    m_seeking = m_seekTo > 0;
     m_state.clear();
+    return true;
+}
+
+void ShowPlayer::pause() {
+    if (!m_running || m_paused) return;
+    if (!m_options.fast) advanceTo(clockNow());
+    m_clockBase = clockNow();
+    m_paused = true;
+    m_timer.stop();
+    if (m_ready) m_ready->setEnabled(false);
+}
+
+void ShowPlayer::resume() {
+    if (!m_running || !m_paused) return;
+    m_paused = false;
+    m_clock.start();
+    m_timer.start();
+    tick();
+}
+
+void ShowPlayer::setSpeed(double speed) {
+    if (!(speed > 0)) return;
+    if (!m_paused) m_clockBase = clockNow();
+    m_clock.start();
+    m_options.speed = speed;
+}
+
+void ShowPlayer::setLoop(bool loop) {
+    m_options.loop = loop && m_source->canRestart();
+}
+
+bool ShowPlayer::seek(int64_t showMs) {
+    if (!m_running || !m_source->restart()) return false;
+    const int64_t from = m_options.fromMs;
+    int64_t to = from + passLengthMs().value_or(0);
+    showMs = std::clamp(showMs, from, std::max(from, to));
+    // Played time goes on; the pass is moved so that it stands at showMs now.
+    m_passStart = m_played - (showMs - from);
+    m_haveBatch = m_passOver = false;
+    m_index = 0;
+    m_lastMoment = 0;
+    m_seekTo = showMs;
+    m_seeking = true;
+    m_state.clear();
+    // The clock stands at the played time, so nothing is skipped or hurried.
+    m_clockBase = m_played;
+    m_clock.start();
+    fetch();
+    if (m_running && !m_paused) tick();
     return true;
 }
 
@@ -83,6 +142,7 @@ int64_t ShowPlayer::clockNow() const {
 }
 
 void ShowPlayer::tick() {
+    if (m_paused) return;
     advanceTo(m_options.fast ? kNever : clockNow());
 }
 
@@ -105,7 +165,7 @@ void ShowPlayer::waitForSource() {
 // The state the show has reached at fromMs, in one step.
 void ShowPlayer::applyState() {
     m_seeking = false;
-    m_played = m_passStart;
+    m_played = m_passStart + (m_seekTo - m_options.fromMs);
     m_state.forEach([this](const HostMessage& message) {
         if (m_running) Q_EMIT messageDue(message);
     });
@@ -126,7 +186,7 @@ bool ShowPlayer::fetch() {
                     m_rebased = true;
                 }
                 m_lastMoment = m_batch.timeMs;
-                if (m_seeking && m_batch.timeMs < m_options.fromMs) {
+                if (m_seeking && m_batch.timeMs < m_seekTo) {
                     for (const HostMessage& message : m_batch.messages) m_state.take(message);
                     continue;
                 }
@@ -150,7 +210,7 @@ bool ShowPlayer::fetch() {
                 m_passOver = true;
                 m_passEnd = m_lastMoment + kTailMs;
                 if (m_options.toMs) m_passEnd = std::min(m_passEnd, *m_options.toMs);
-                m_passEnd = std::max(m_passEnd, m_options.fromMs);
+                m_passEnd = std::max(m_passEnd, m_seekTo);
                 break;
             case ShowSource::Step::Failed:
                 Q_EMIT failed(QString::fromStdString(m_source->error().toString()));

@@ -51,11 +51,34 @@ public:
     ShowPlayer(std::vector<ShowEvent> events, PlayerOptions options, QObject* parent = nullptr);
     ~ShowPlayer() override;
 
+    // Plays the show from the start of its part (again, after it ended or
+    // was stopped, when the source can start again).
     void start();
     void stop();
     bool isRunning() const { return m_running; }
+
+    // Holds the show where it is: nothing is delivered and its clock stands
+    // until resume(). Both do nothing on a player that is not running.
+    void pause();
+    void resume();
+    bool isPaused() const { return m_paused; }
+    // Moves the current pass to show time `showMs` (within the part the
+    // player plays): the channels get, in one step, the last value the show
+    // gave them before that moment, as a start at fromMs does, and the show
+    // plays on from there. False, and nothing changes, when the source cannot
+    // go back (a pipe).
+    bool seek(int64_t showMs);
+    bool canSeek() const { return m_source->canRestart(); }
+    // The clock goes on at the new speed from where it stands.
+    void setSpeed(double speed);
+    // Looping is taken up at the end of the current pass; a source that cannot
+    // start again does not loop.
+    void setLoop(bool loop);
+    bool loops() const { return m_options.loop; }
     // Where the show is now.
     int64_t showTimeMs() const { return m_options.fromMs + (m_played - m_passStart); }
+    // Where the part played starts.
+    int64_t fromMs() const { return m_options.fromMs; }
     // Show time played since start(), over every pass.
     int64_t playedMs() const { return m_played; }
     // The length of one pass, when the source knows its end ahead.
@@ -93,7 +116,8 @@ private:
     size_t m_index = 0;        // the next message of m_batch
     bool m_haveBatch = false;  // m_batch holds messages still to deliver
     bool m_passOver = false;   // the source has nothing more for this pass
-    bool m_seeking = false;    // collecting the state before fromMs
+    bool m_seeking = false;    // collecting the state before m_seekTo
+    int64_t m_seekTo = 0;      // the show time the state is collected up to
     ChannelState m_state;
     int64_t m_lastMoment = 0;  // show time of the last moment read in this pass
     int64_t m_passEnd = 0;     // show time the pass ends at, once m_passOver
@@ -105,6 +129,8 @@ private:
     bool m_awaitingFirst = false;  // clockFromFirstMoment, before the first moment
     bool m_rebased = false;        // the clock was just set by the first moment
     bool m_running = false;
+    bool m_paused = false;
+    bool m_started = false;  // start() ran before: the source is played into
 };
 
 }  // namespace vexohost

@@ -7,6 +7,7 @@
 
 #include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -228,6 +229,61 @@ INSTANTIATE_TEST_SUITE_P(
                     Part{"loopWhole",
                          {.loop = true, .durationMs = 1300},
                          "0:1=10 100:2=20 250:1=30 250:3=40 1250:1=10 end@1300"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What a user does to a playing show, one letter each, right after start():
+// p pause, r resume, s<T> seek to show time T, x play again after the end.
+struct Handling {
+    const char* name;
+    const char* actions;
+    std::string played;  // "SHOWTIME:CHANNEL=VALUE ..." then "end@SHOWTIME"
+};
+
+class ShowHandling : public testing::TestWithParam<Handling> {};
+
+TEST_P(ShowHandling, TheDisplayGetsTheShowsStateAtEveryMoment) {
+    ShowPlayer player(threeMoments(), {.speed = 100.0});
+    std::string played;
+    QObject::connect(&player, &ShowPlayer::messageDue, [&](const HostMessage& m) {
+        played += std::to_string(player.showTimeMs()) + ':' + std::to_string(m.arg1) + '=' +
+                  std::to_string(m.arg2) + ' ';
+    });
+    QEventLoop loop;
+    QObject::connect(&player, &ShowPlayer::finished, &loop, &QEventLoop::quit);
+    player.start();
+    for (const char* a = GetParam().actions; *a; ++a) {
+        if (*a == 'p') player.pause();
+        if (*a == 'r') player.resume();
+        if (*a == 's') {
+            char* end = nullptr;
+            played += "| ";
+            EXPECT_TRUE(player.seek(std::strtoll(a + 1, &end, 10)));
+            a = end - 1;
+        }
+        if (*a == 'x') {
+            if (player.isRunning()) loop.exec();
+            played += "| ";
+            player.start();
+        }
+        if (*a == 'w') QTest::qWait(30);  // long enough for the whole show at this speed
+    }
+    if (player.isRunning() && !player.isPaused()) loop.exec();
+    EXPECT_EQ(played + "end@" + std::to_string(player.showTimeMs()), GetParam().played);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShowHandling,
+    testing::Values(
+        Handling{"pausedStandsStill", "pw", "0:1=10 end@0"},
+        Handling{"pausedThenResumed", "pwr", "0:1=10 100:2=20 250:1=30 250:3=40 end@1250"},
+        Handling{"seekForward", "ps150r", "0:1=10 | 150:1=10 150:2=20 250:1=30 250:3=40 end@1250"},
+        // Back again: channel 3 keeps what it had; the host clears what the state does not set.
+        Handling{"seekForwardThenBack", "ps300s50r",
+                 "0:1=10 | 300:1=30 300:2=20 300:3=40 | 50:1=10 100:2=20 250:1=30 250:3=40 end@1250"},
+        Handling{"seekToTheStart", "ps0r", "0:1=10 | 0:1=10 100:2=20 250:1=30 250:3=40 end@1250"},
+        Handling{"seekPastTheEndStopsAtIt", "ps9999r", "0:1=10 | 1250:1=30 1250:2=20 1250:3=40 end@1250"},
+        Handling{"playedAgainAfterTheEnd", "x",
+                 "0:1=10 100:2=20 250:1=30 250:3=40 | 0:1=10 100:2=20 250:1=30 250:3=40 end@1250"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
