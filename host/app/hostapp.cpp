@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include "host/app/faderwindow.h"
 #include "host/app/mainwindow.h"
 #include "host/app/snapshot.h"
+#include "host/app/statustext.h"
 #include "host/input/demoshow.h"
 #include "host/input/memoryshow.h"
 #include "host/input/olareceiver.h"
@@ -46,6 +48,9 @@ QString absolute(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
 
+// The main window's status line follows the input this often.
+constexpr int kStatusMs = 250;
+
 }  // namespace
 
 HostApp::HostApp(HostOptions options, QObject* parent) : QObject(parent), m_options(std::move(options)) {
@@ -63,6 +68,32 @@ HostApp::HostApp(HostOptions options, QObject* parent) : QObject(parent), m_opti
         const bool writes = !m_options.snapshotPath.isEmpty() || !m_options.recordPath.isEmpty();
         if (show && writes && !m_options.speedGiven) m_options.fast = true;
     }
+    if (m_options.resetSettings) HostSettings::reset();
+    if (!m_options.headless) applySettings();
+    m_showName = m_options.input == InputKind::Demo ? QStringLiteral("demo")
+                                                    : QFileInfo(m_options.showFile).fileName();
+    m_statusTimer.setInterval(kStatusMs);
+    connect(&m_statusTimer, &QTimer::timeout, this, &HostApp::updateWindow);
+    m_clock.start();
+}
+
+// What a window remembered, for what the command line leaves open. What the
+// command line gives holds for this run and is not remembered.
+void HostApp::applySettings() {
+    m_settings = HostSettings::load();
+    if (!m_options.baseGiven && m_settings.base) m_options.base = *m_settings.base;
+    // A looped show never ends, and a recording must.
+    if (!m_options.loopGiven && m_settings.loop && m_options.input == InputKind::Play &&
+        m_options.recordPath.isEmpty())
+        m_options.loop = *m_settings.loop;
+}
+
+void HostApp::saveSettings() {
+    if (!m_mainWindow) return;
+    m_settings.mainWindowGeometry = m_mainWindow->saveGeometry();
+    if (m_faders) m_settings.fadersGeometry = m_faders->saveGeometry();
+    if (!m_settings.save())
+        printError(QStringLiteral("cannot save the settings in %1").arg(HostSettings::fileName()));
 }
 
 HostApp::~HostApp() {
@@ -129,10 +160,29 @@ void HostApp::showWindows() {
     m_displayWatch.watch(m_session.toolWidget());
     connect(&m_displayWatch, &DisplayWatch::shownAgain, this, &HostApp::sendLastValues);
     if (!m_options.headless) {
-        m_mainWindow = std::make_unique<MainWindow>();
+        m_mainWindow = std::make_unique<MainWindow>(m_sent);
+        MainWindow* window = m_mainWindow.get();
         const ModuleDescription& m = m_session.module();
-        m_mainWindow->setPluginName(QString::fromStdString(m.displayName),
-                                    QString::fromStdString(m.description));
+        window->setPluginName(QString::fromStdString(m.displayName), QString::fromStdString(m.description));
+        window->setBase(m_options.base);
+        window->setSpeed(m_options.speed);
+        window->setLastShowFile(m_settings.lastShowFile);
+        const bool live = m_options.input == InputKind::Ola;
+        window->setLive(live ? m_options.universe.value_or(1) : m_settings.universe.value_or(1),
+                        live || m_settings.olaServer.isEmpty()
+                            ? QStringLiteral("%1:%2").arg(m_options.olaHost).arg(m_options.olaPort)
+                            : m_settings.olaServer,
+                        false);
+        if (!m_settings.mainWindowGeometry.isEmpty()) window->restoreGeometry(m_settings.mainWindowGeometry);
+        connect(window, &MainWindow::openRequested, this, &HostApp::openShow);
+        connect(window, &MainWindow::playPauseRequested, this, &HostApp::playPause);
+        connect(window, &MainWindow::seekRequested, this, &HostApp::seek);
+        connect(window, &MainWindow::stepRequested, this, &HostApp::step);
+        connect(window, &MainWindow::loopChanged, this, &HostApp::setLoop);
+        connect(window, &MainWindow::speedChanged, this, &HostApp::setSpeed);
+        connect(window, &MainWindow::connectRequested, this, &HostApp::connectLive);
+        connect(window, &MainWindow::disconnectRequested, this, &HostApp::disconnectLive);
+        connect(window, &MainWindow::baseChanged, this, &HostApp::setBase);
         connect(m_mainWindow.get(), &MainWindow::configureRequested, this, configure);
         connect(m_mainWindow.get(), &MainWindow::showDisplayRequested, this, [this] {
             if (auto* window = m_session.toolWindow()) window->Show();
@@ -144,6 +194,7 @@ void HostApp::showWindows() {
         });
         connect(m_mainWindow.get(), &MainWindow::quitRequested, this, &HostApp::done);
         m_mainWindow->show();
+        m_statusTimer.start();
     }
     // The module asks for its tool window at start; headless it is shown offscreen.
     if (m_session.module().showToolWindowAtStart && m_session.toolWindow()) {
@@ -159,6 +210,8 @@ FaderWindow& HostApp::faderWindow() {
         m_faders = std::make_unique<FaderWindow>(m_sent, m_options.base,
                                                  [this] { return renderWindow(m_session.toolWidget()); });
         connect(m_faders.get(), &FaderWindow::messageDue, this, &HostApp::deliver);
+        if (!m_options.headless && !m_settings.fadersGeometry.isEmpty())
+            m_faders->restoreGeometry(m_settings.fadersGeometry);
     }
     return *m_faders;
 }
@@ -230,7 +283,11 @@ int HostApp::startShow() {
 
 // Standard input plays as it comes, its times counted from its first line.
 int HostApp::startStdin() {
-    return play(ShowFile::stream(STDIN_FILENO, "<stdin>", {}));
+    std::unique_ptr<ShowFile> input = ShowFile::stream(STDIN_FILENO, "<stdin>", {});
+    const ShowFile* stream = input.get();
+    const int status = play(std::move(input));
+    m_stream = stream;
+    return status;
 }
 
 int HostApp::play(std::unique_ptr<ShowSource> source) {
@@ -265,12 +322,13 @@ int HostApp::play(std::unique_ptr<ShowSource> source) {
             [](const QString& text) { printLine(stderr, text); });
     connect(m_player.get(), &ShowPlayer::failed, this, [this](const QString& text) {
         printError(text);
-        showStatus(text);
+        m_inputError = text;
         m_status = kExitShowFile;
     });
     if (m_recorder) connect(m_player.get(), &ShowPlayer::frameDue, this, &HostApp::captureFrame);
     connect(m_player.get(), &ShowPlayer::finished, this, &HostApp::endInput, Qt::QueuedConnection);
     m_player->start();
+    updateControls();
     return kExitOk;
 }
 
@@ -280,12 +338,14 @@ int HostApp::startOla() {
     connect(m_ola.get(), &OlaReceiver::messageDue, this, &HostApp::deliver);
     connect(m_ola.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
         printLine(stdout, QStringLiteral("olad: ") + text);
-        showStatus(text);
+        updateWindow();
     });
+    m_frameRate.reset();
     if (!m_ola->start(m_options.universe.value_or(1))) {
         printError(m_ola->status());
         return kExitUsage;
     }
+    updateControls();
     return kExitOk;
 }
 
@@ -328,12 +388,11 @@ void HostApp::sendLastValues() {
             send(HostMessage::channelValue(channel, *value));
 }
 
+// Said on standard error, and counted in the main window at its next look.
 void HostApp::reportFailure(const QString& text) {
-    if (m_failureReport.report(text)) showStatus(text);
-}
-
-void HostApp::showStatus(const QString& text) {
-    if (m_mainWindow) m_mainWindow->setStatus(text);
+    ++m_reported;
+    m_lastFailure = text;
+    m_failureReport.report(text);
 }
 
 void HostApp::captureFrame(qint64 /*playedMs*/, qint64 lengthMs) {
@@ -357,8 +416,8 @@ void HostApp::endInput() {
     // outputs to write or a duration, the run is over.
     const bool over = m_options.headless || m_options.durationSeconds || !m_options.snapshotPath.isEmpty() ||
                       !m_options.recordPath.isEmpty();
-    if (m_options.input == InputKind::Stdin && m_player && !m_player->isRunning())
-        showStatus(tr("standard input ended"));
+    updateControls();
+    updateWindow();
     if (!over) return;
     m_ended = true;
     Q_EMIT done();
@@ -423,12 +482,228 @@ int HostApp::finish() {
         m_recorder.reset();
     }
     if (!m_options.snapshotPath.isEmpty() && !m_interrupted) writeSnapshot();
+    saveSettings();
+    m_statusTimer.stop();
     printLine(stdout, QStringLiteral("%1 messages passed to the plug-in, %2 not wanted, %3 failed")
                           .arg(m_passed)
                           .arg(m_skipped)
                           .arg(m_failures));
     m_session.close();
     return m_status;
+}
+
+// ---- The main window's input, controls and status ----
+
+QString HostApp::statusText() const {
+    if (!m_inputError.isEmpty()) return m_inputError;
+    switch (m_options.input) {
+        case InputKind::Demo:
+        case InputKind::Play: {
+            if (!m_player) return {};
+            ShowState state;
+            state.name = m_showName;
+            state.positionMs = m_player->showTimeMs() - m_player->fromMs();
+            state.lengthMs = m_player->canSeek() ? m_player->passLengthMs() : std::nullopt;
+            state.looping = m_player->loops();
+            state.paused = m_player->isPaused();
+            state.ended = !m_player->isRunning();
+            return showStatus(state);
+        }
+        case InputKind::Stdin:
+            return standardInputStatus(m_stream ? m_stream->linesRead() : 0,
+                                       !m_player || !m_player->isRunning());
+        case InputKind::Faders:
+            return tr("faders: channels %1 to %2")
+                .arg(m_options.base)
+                .arg(m_options.base + SentValues::kChannels - 1);
+        case InputKind::Ola: {
+            if (!m_ola) return {};
+            const unsigned universe = m_ola->universe();
+            if (!m_ola->isRunning()) return tr("universe %1: disconnected").arg(universe);
+            if (m_ola->isReceiving()) return liveStatus(universe, m_frameRate.perSecond());
+            if (m_ola->hasNoData()) return noDataStatus(universe, m_ola->msSinceFrame());
+            return m_ola->status();
+        }
+    }
+    return {};
+}
+
+void HostApp::updateWindow() {
+    if (m_ola && m_ola->isRunning()) m_frameRate.sample(m_clock.elapsed(), m_ola->framesArrived());
+    if (!m_mainWindow) return;
+    m_mainWindow->setStatus(statusText());
+    m_mainWindow->setFailures(failureStatus(m_reported, m_lastFailure));
+    const bool show = m_player && m_options.input != InputKind::Stdin;
+    if (show) m_mainWindow->setPosition(m_player->showTimeMs() - m_player->fromMs());
+    if (show) m_mainWindow->setPlaying(m_player->isRunning() && !m_player->isPaused());
+}
+
+void HostApp::updateControls() {
+    if (!m_mainWindow) return;
+    const bool show = m_player && m_options.input != InputKind::Stdin;
+    // A recording is made of the show as it was asked for.
+    const bool seekable = show && m_player->canSeek() && !m_recorder;
+    m_mainWindow->setShowControls(show && !m_recorder, seekable,
+                                  seekable ? m_player->passLengthMs().value_or(0) : 0);
+    if (show) m_mainWindow->setLoop(m_player->loops());
+    const bool live = m_ola && m_ola->isRunning();
+    if (m_ola)
+        m_mainWindow->setLive(m_ola->universe(),
+                              QStringLiteral("%1:%2").arg(m_ola->serverHost()).arg(m_ola->serverPort()),
+                              live);
+}
+
+void HostApp::stopInput() {
+    if (m_player) {
+        disconnect(m_player.get(), nullptr, this, nullptr);
+        m_player->stop();
+        m_stream = nullptr;
+        m_player.reset();
+    }
+    if (m_ola) {
+        disconnect(m_ola.get(), nullptr, this, nullptr);
+        m_ola.reset();
+    }
+    m_inputError.clear();
+    clearChannels();
+}
+
+void HostApp::clearChannels() {
+    for (int channel = 1; channel <= SentValues::kChannels; ++channel)
+        if (const std::optional<int32_t> value = m_sent.value(channel); value && *value != 0)
+            send(HostMessage::channelValue(channel, 0));
+}
+
+void HostApp::openShow(const QString& path) {
+    if (m_recorder) {
+        QMessageBox::information(
+            m_mainWindow.get(), tr("Recording"),
+            tr("This run records %1; another show can be opened when it is over.").arg(m_options.recordPath));
+        return;
+    }
+    ShowOptions showOptions;
+    showOptions.universe = m_options.universe;
+    ShowError error;
+    std::unique_ptr<ShowFile> file = ShowFile::open(path.toStdString(), showOptions, &error);
+    if (!file) {
+        const QString why = QString::fromStdString(error.toString());
+        printError(why);
+        QMessageBox box(QMessageBox::Warning, tr("Cannot play the show"), why, QMessageBox::Ok,
+                        m_mainWindow.get());
+        box.exec();
+        return;
+    }
+    stopInput();
+    m_options.input = InputKind::Play;
+    m_options.showFile = path;
+    m_options.fromMs = 0;
+    m_options.toMs.reset();
+    m_showName = QFileInfo(path).fileName();
+    m_settings.lastShowFile = absolute(path);
+    if (m_mainWindow) m_mainWindow->setLastShowFile(m_settings.lastShowFile);
+    if (file->format() == ShowFormat::Recording)
+        printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
+    play(std::move(file));
+    updateWindow();
+}
+
+void HostApp::playPause() {
+    if (!m_player || m_options.input == InputKind::Stdin) return;
+    if (!m_player->isRunning()) {
+        // After its end a show plays again from its start.
+        if (!m_player->canSeek()) return;
+        m_inputError.clear();
+        clearChannels();
+        m_player->start();
+    } else if (m_player->isPaused()) {
+        m_player->resume();
+    } else {
+        m_player->pause();
+    }
+    updateControls();
+    updateWindow();
+}
+
+void HostApp::seek(int64_t showMs) {
+    if (!m_player || !m_player->canSeek() || m_recorder || m_options.input == InputKind::Stdin) return;
+    if (!m_player->isRunning()) {
+        m_inputError.clear();
+        m_player->start();
+    }
+    // Channels the show has not set by then are unlit, as at its start.
+    clearChannels();
+    m_player->seek(m_player->fromMs() + std::max<int64_t>(0, showMs));
+    updateWindow();
+}
+
+void HostApp::step(int64_t deltaMs) {
+    if (m_player) seek(m_player->showTimeMs() - m_player->fromMs() + deltaMs);
+}
+
+void HostApp::setLoop(bool loop) {
+    m_options.loop = loop;
+    m_settings.loop = loop;
+    if (m_player) m_player->setLoop(loop);
+    updateControls();
+    updateWindow();
+}
+
+void HostApp::setSpeed(double speed) {
+    if (!(speed > 0)) return;
+    m_options.speed = speed;
+    if (m_player) m_player->setSpeed(speed);
+}
+
+void HostApp::connectLive(unsigned universe, const QString& server) {
+    QString host;
+    quint16 port = 0;
+    if (!parseOlaServer(server, &host, &port)) {
+        QMessageBox box(QMessageBox::Warning, tr("olad address"),
+                        tr("'%1' is not HOST:PORT (an IPv4 address or localhost, and a port)").arg(server),
+                        QMessageBox::Ok, m_mainWindow.get());
+        box.exec();
+        return;
+    }
+    stopInput();
+    m_options.input = InputKind::Ola;
+    m_options.universe = universe;
+    m_options.olaHost = host;
+    m_options.olaPort = port;
+    m_settings.universe = universe;
+    m_settings.olaServer = server;
+    startOla();
+    updateControls();
+    updateWindow();
+}
+
+void HostApp::disconnectLive() {
+    if (!m_ola) return;
+    m_ola->stop();
+    updateControls();
+    updateWindow();
+}
+
+void HostApp::setBase(int base) {
+    if (base < 1 || base > 512 || base == m_options.base) return;
+    m_options.base = base;
+    m_settings.base = base;
+    if (m_faders) {
+        const bool shown = m_faders->isVisible();
+        if (!m_options.headless) m_settings.fadersGeometry = m_faders->saveGeometry();
+        m_faders.reset();
+        if (shown) faderWindow().show();
+    }
+    // The nimbos show the channels from the new base on at once.
+    if (m_ola && m_ola->isRunning()) {
+        clearChannels();
+        for (int channel = base; channel < base + SentValues::kChannels && channel <= 512; ++channel)
+            if (const int value = m_ola->value(channel); value >= 0)
+                deliver(HostMessage::channelValue(channel, value));
+    } else if (m_player && m_player->isRunning() && m_player->canSeek() &&
+               m_options.input != InputKind::Stdin) {
+        seek(m_player->showTimeMs() - m_player->fromMs());
+    }
+    updateWindow();
 }
 
 }  // namespace vexohost

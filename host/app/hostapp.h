@@ -1,27 +1,30 @@
 #ifndef HOST_APP_HOSTAPP_H_
 #define HOST_APP_HOSTAPP_H_
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 #include "host/app/atomicfile.h"
 #include "host/app/displaywatch.h"
 #include "host/app/failurereport.h"
+#include "host/app/framerate.h"
 #include "host/app/hostoptions.h"
+#include "host/app/hostsettings.h"
 #include "host/app/recorder.h"
 #include "host/app/recordingprogress.h"
 #include "host/app/sentvalues.h"
 #include "host/input/hostmessage.h"
 #include "host/session/pluginsession.h"
 
-class QTimer;
-
 namespace vexohost {
 
 class FaderWindow;
 class MainWindow;
 class OlaReceiver;
+class ShowFile;
 class ShowPlayer;
 class ShowSource;
 
@@ -62,6 +65,22 @@ public:
     // discarded, nothing more is written, and the run ends with 128 + signal.
     void interrupt(int signalNumber);
 
+    // What the main window does for its user; each replaces the input that
+    // runs. A show that cannot be opened is said in a message box, with its
+    // file, line and column, and nothing changes.
+    void openShow(const QString& path);
+    void playPause();
+    // showMs: from the start of the part played.
+    void seek(int64_t showMs);
+    void step(int64_t deltaMs);
+    void setLoop(bool loop);
+    void setSpeed(double speed);
+    void connectLive(unsigned universe, const QString& server);
+    void disconnectLive();
+    void setBase(int base);
+    // What the status line says now; the main window shows it four times a second.
+    QString statusText() const;
+
 Q_SIGNALS:
     // The input has ended (headless) or the user quit.
     void done();
@@ -85,8 +104,17 @@ private:
     // A frame of the recording, shown for lengthMs.
     void captureFrame(qint64 playedMs, qint64 lengthMs);
     void endInput();
-    void showStatus(const QString& text);
     void writeSnapshot();
+    // The main window's status line, failures, readouts and controls, from the input's state.
+    void updateWindow();
+    void updateControls();
+    // Ends the input that runs, so that another can start.
+    void stopInput();
+    // Every channel the host sent goes back to 0 (unlit, as at load), for
+    // an input that starts anew or a show that moves to another moment.
+    void clearChannels();
+    void applySettings();
+    void saveSettings();
 
     HostOptions m_options;
     PluginSession m_session;
@@ -95,6 +123,15 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
     std::unique_ptr<OlaReceiver> m_ola;
+    const ShowFile* m_stream = nullptr;  // owned by m_player: standard input, for its line count
+    QString m_showName;                  // "demo" or the show file's name
+    QString m_inputError;                // why the input stopped, until another starts
+    QString m_lastFailure;
+    int m_reported = 0;  // failures reported, of messages and of the plug-in's windows
+    HostSettings m_settings;
+    QTimer m_statusTimer;
+    QElapsedTimer m_clock;
+    FrameRate m_frameRate;
     QTimer* m_durationTimer = nullptr;  // child of this
     AtomicFile m_snapshotFile;          // open from start() until the snapshot is written
     SentValues m_sent;

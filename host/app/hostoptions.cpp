@@ -49,6 +49,10 @@ const char kHelp[] =
     "                       GIF) or OUT.webp (lossless animated WebP)\n"
     "  --fps N              frames per second (1..100) of --record (default 25)\n"
     "  --configure          open the colour dialog at start\n"
+    "  --reset-settings     forget what the windows remembered (their places and sizes, the\n"
+    "                       last show, universe, olad address, base address and loop); in a\n"
+    "                       window they are remembered in $XDG_CONFIG_HOME/nimbo-lux/\n"
+    "                       vexo-host.conf, and the options given override them for the run\n"
     "\n"
     "Plug-in:\n"
     "  --plugin PATH        the plug-in file to load (default: Nimbolux.so beside vexo-host,\n"
@@ -76,22 +80,11 @@ QString shown(const QString& text) {
     return out;
 }
 
-// "HOST:PORT", where olad's RPC port listens: an IPv4 address or
-// "localhost", and a port 1..65535.
 bool parseServer(const QString& server, HostOptions* o, QString* error) {
-    const int colon = int(server.lastIndexOf(':'));
-    bool portOk = false;
-    const uint port = colon > 0 ? server.mid(colon + 1).toUInt(&portOk) : 0;
-    uint32_t address = 0;
-    if (!portOk || port == 0 || port > 65535 ||
-        !OlaLink::parseHost(server.left(colon).toStdString(), &address)) {
-        *error = QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)")
-                     .arg(shown(server));
-        return false;
-    }
-    o->olaHost = server.left(colon);
-    o->olaPort = quint16(port);
-    return true;
+    if (parseOlaServer(server, &o->olaHost, &o->olaPort)) return true;
+    *error = QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)")
+                 .arg(shown(server));
+    return false;
 }
 
 QString checkCombinations(const HostOptions& o, int inputs) {
@@ -133,6 +126,19 @@ QString formatShowTime(int64_t ms) {
         .arg(ms / 60000)
         .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
         .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+bool parseOlaServer(const QString& server, QString* host, quint16* port) {
+    const int colon = int(server.lastIndexOf(':'));
+    bool portOk = false;
+    const uint number = colon > 0 ? server.mid(colon + 1).toUInt(&portOk) : 0;
+    uint32_t address = 0;
+    if (!portOk || number == 0 || number > 65535 ||
+        !OlaLink::parseHost(server.left(colon).toStdString(), &address))
+        return false;
+    *host = server.left(colon);
+    *port = quint16(number);
+    return true;
 }
 
 ParsedOptions parseHostOptions(const QStringList& arguments) {
@@ -206,7 +212,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--universe") {
             if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
         } else if (arg == "--base") {
-            if ((ok = integer(&v, 1, 512))) o.base = int(v);
+            if ((ok = integer(&v, 1, 512))) o.base = int(v), o.baseGiven = true;
         } else if (arg == "--speed") {
             if ((ok = number(&v, 0.001, 1000))) o.speed = v, o.speedGiven = true;
         } else if (arg == "--fast") {
@@ -214,7 +220,9 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--duration") {
             if ((ok = number(&v, 0, 1e9))) o.durationSeconds = v;
         } else if (arg == "--loop") {
-            o.loop = true;
+            o.loop = o.loopGiven = true;
+        } else if (arg == "--reset-settings") {
+            o.resetSettings = true;
         } else if (arg == "--from" || arg == "--to") {
             QString text;
             int64_t ms = 0;

@@ -21,6 +21,7 @@ struct HostOptions {
     QString olaHost = QStringLiteral("127.0.0.1");  // --ola-server HOST:PORT, checked when parsed
     quint16 olaPort = 9010;
     int base = 1;                           // --base N: input channel N arrives as channel 1
+    bool baseGiven = false;                 // --base was on the command line
     double speed = 1.0;                     // --speed X
     bool speedGiven = false;                // --speed was on the command line
     bool fast = false;                      // --fast: no waiting between events
@@ -32,6 +33,8 @@ struct HostOptions {
     bool configure = false;                 // --configure: open the colour dialog at start
     bool demoLoops = true;                  // the demo loops in a window, runs once headless
     bool loop = false;                      // --loop: repeat the show until --duration or Ctrl+C
+    bool loopGiven = false;                 // --loop was on the command line
+    bool resetSettings = false;             // --reset-settings: forget what the windows remembered
     int64_t fromMs = 0;                     // --from T
     std::optional<int64_t> toMs;            // --to T
 };
@@ -47,6 +50,10 @@ struct ParsedOptions {
 // Parses and checks the whole command line (arguments[0] is the program),
 // before anything is loaded: a value that cannot work is an error here.
 ParsedOptions parseHostOptions(const QStringList& arguments);
+
+// "HOST:PORT", where olad's RPC port listens: an IPv4 address or
+// "localhost", and a port 1..65535. False, and nothing set, for anything else.
+bool parseOlaServer(const QString& server, QString* host, quint16* port);
 
 // A moment of a show as people write it: milliseconds (90500) or M:SS.mmm
 // (1:30.5, 1:30.500, 1:30). False for anything else or a negative time.

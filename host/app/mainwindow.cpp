@@ -1,18 +1,44 @@
 #include "host/app/mainwindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <limits>
 
+#include "host/app/channelreadouts.h"
+#include "host/app/statustext.h"
 #include "host/session/hostclasses.h"
 
 namespace vexohost {
+namespace {
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+constexpr int kStepMs = 5000;
+constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 2.0, 4.0};
+
+QString speedText(double speed) {
+    return QString::number(speed) + QStringLiteral("×");
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromLatin1(kHostTitle));
     auto* column = new QVBoxLayout(this);
+    // Everything in it is always seen whole: the window cannot be made smaller than its contents.
+    column->setSizeConstraint(QLayout::SetMinimumSize);
+
     m_name = new QLabel(this);
     m_name->setTextFormat(Qt::PlainText);
     QFont bold = m_name->font();
@@ -21,8 +47,75 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     m_status = new QLabel(tr("Starting"), this);
     m_status->setTextFormat(Qt::PlainText);
     m_status->setWordWrap(true);
+    m_failures = new QLabel(this);
+    m_failures->setTextFormat(Qt::PlainText);
+    m_failures->setWordWrap(true);
+    m_failures->setForegroundRole(QPalette::BrightText);
+    m_failures->hide();
+    m_readouts = new ChannelReadouts(values, 1, this);
     column->addWidget(m_name);
     column->addWidget(m_status);
+    column->addWidget(m_failures);
+    column->addWidget(m_readouts);
+
+    // The show: open, play or pause, where it stands, loop, speed.
+    auto* show = new QHBoxLayout;
+    m_open = new QPushButton(tr("Open…"), this);
+    m_open->setToolTip(tr("Open a show or a recording (Ctrl+O)"));
+    m_play = new QPushButton(tr("Pause"), this);
+    m_play->setToolTip(tr("Play or pause the show (Space)"));
+    m_position = new QSlider(Qt::Horizontal, this);
+    m_position->setAccessibleName(tr("Position"));
+    m_position->setToolTip(tr("Where the show stands (Left and Right: 5 s back or on)"));
+    m_position->setSingleStep(kStepMs);
+    m_position->setPageStep(6 * kStepMs);
+    m_position->setMinimumWidth(160);
+    m_time = new QLabel(clockTime(0), this);
+    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")));
+    m_loop = new QCheckBox(tr("Loop"), this);
+    m_speed = new QComboBox(this);
+    m_speed->setAccessibleName(tr("Speed"));
+    for (const double speed : kSpeeds) m_speed->addItem(speedText(speed), speed);
+    m_speed->setCurrentIndex(2);
+    show->addWidget(m_open);
+    show->addWidget(m_play);
+    show->addWidget(m_position, 1);
+    show->addWidget(m_time);
+    show->addWidget(m_loop);
+    show->addWidget(m_speed);
+    column->addLayout(show);
+
+    // A live universe from olad, and the base address every input is shifted by.
+    auto* live = new QHBoxLayout;
+    m_universe = new QSpinBox(this);
+    m_universe->setRange(0, std::numeric_limits<int>::max());
+    m_universe->setValue(1);
+    m_universe->setAccessibleName(tr("Universe"));
+    m_server = new QLineEdit(QStringLiteral("127.0.0.1:9010"), this);
+    m_server->setAccessibleName(tr("olad address"));
+    m_server->setToolTip(tr("Where olad listens: an IPv4 address or localhost, and its port"));
+    m_server->setMinimumWidth(
+        m_server->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255:65535")));
+    m_connect = new QPushButton(tr("Connect"), this);
+    m_base = new QSpinBox(this);
+    m_base->setRange(1, 512);
+    m_base->setAccessibleName(tr("Base address"));
+    m_base->setToolTip(tr("The input channel that drives the first nimbo"));
+    auto* universeLabel = new QLabel(tr("Universe"), this);
+    universeLabel->setBuddy(m_universe);
+    auto* serverLabel = new QLabel(tr("from olad at"), this);
+    serverLabel->setBuddy(m_server);
+    auto* baseLabel = new QLabel(tr("Base address"), this);
+    baseLabel->setBuddy(m_base);
+    live->addWidget(universeLabel);
+    live->addWidget(m_universe);
+    live->addWidget(serverLabel);
+    live->addWidget(m_server, 1);
+    live->addWidget(m_connect);
+    live->addSpacing(12);
+    live->addWidget(baseLabel);
+    live->addWidget(m_base);
+    column->addLayout(live);
 
     auto* buttons = new QHBoxLayout;
     auto add = [&](const QString& text, void (MainWindow::*signal)()) {
@@ -33,20 +126,152 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     add(tr("Configure…"), &MainWindow::configureRequested);
     add(tr("Show display"), &MainWindow::showDisplayRequested);
     add(tr("Faders"), &MainWindow::fadersRequested);
+    buttons->addStretch(1);
     add(tr("Quit"), &MainWindow::quitRequested);
     column->addLayout(buttons);
+
+    connect(m_open, &QPushButton::clicked, this, &MainWindow::chooseShowFile);
+    connect(m_play, &QPushButton::clicked, this, &MainWindow::playPauseRequested);
+    // Keys and clicks on the slider seek at once; a drag seeks where it is let go.
+    connect(m_position, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove) Q_EMIT seekRequested(m_position->sliderPosition());
+    });
+    connect(m_position, &QSlider::sliderReleased, this,
+            [this] { Q_EMIT seekRequested(m_position->sliderPosition()); });
+    connect(m_loop, &QCheckBox::toggled, this, &MainWindow::loopChanged);
+    connect(m_speed, &QComboBox::activated, this,
+            [this](int index) { Q_EMIT speedChanged(m_speed->itemData(index).toDouble()); });
+    connect(m_connect, &QPushButton::clicked, this, [this] {
+        if (m_connected)
+            Q_EMIT disconnectRequested();
+        else
+            Q_EMIT connectRequested(unsigned(m_universe->value()), m_server->text().trimmed());
+    });
+    connect(m_base, &QSpinBox::valueChanged, this, [this](int base) {
+        m_readouts->setBase(base);
+        Q_EMIT baseChanged(base);
+    });
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &MainWindow::chooseShowFile);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &MainWindow::quitRequested);
+
+    setShowControls(false, false, 0);
+    // The slider has the keys first: Left and Right seek, and Space, which it
+    // does not take, plays or pauses.
+    setFocusProxy(m_position);
+    m_position->setFocus();
 }
+
+MainWindow::~MainWindow() = default;
 
 void MainWindow::setPluginName(const QString& name, const QString& description) {
     m_name->setText(description.isEmpty() ? name : name + QStringLiteral(" — ") + description);
 }
 
 void MainWindow::setStatus(const QString& status) {
-    m_status->setText(status);
+    if (m_status->text() != status) m_status->setText(status);
 }
 
 QString MainWindow::status() const {
     return m_status->text();
+}
+
+void MainWindow::setFailures(const QString& text) {
+    if (m_failures->text() != text) m_failures->setText(text);
+    m_failures->setVisible(!text.isEmpty());
+}
+
+QString MainWindow::failures() const {
+    return m_failures->text();
+}
+
+void MainWindow::setShowControls(bool enabled, bool seekable, int64_t lengthMs) {
+    m_play->setEnabled(enabled);
+    m_loop->setEnabled(enabled && seekable);
+    m_speed->setEnabled(enabled);
+    m_position->setEnabled(enabled && seekable && lengthMs > 0);
+    const QSignalBlocker block(m_position);
+    m_position->setRange(0, int(std::clamp<int64_t>(lengthMs, 0, std::numeric_limits<int>::max())));
+    if (!enabled) m_time->clear();
+}
+
+void MainWindow::setPosition(int64_t ms) {
+    if (!m_position->isSliderDown()) {
+        const QSignalBlocker block(m_position);
+        m_position->setValue(int(std::clamp<int64_t>(ms, 0, std::numeric_limits<int>::max())));
+    }
+    QString text = clockTime(ms);
+    if (m_position->maximum() > 0) text += QStringLiteral(" / ") + clockTime(m_position->maximum());
+    if (m_time->text() != text) m_time->setText(text);
+}
+
+void MainWindow::setPlaying(bool playing) {
+    m_play->setText(playing ? tr("Pause") : tr("Play"));
+}
+
+void MainWindow::setLoop(bool loop) {
+    const QSignalBlocker block(m_loop);
+    m_loop->setChecked(loop);
+}
+
+void MainWindow::setSpeed(double speed) {
+    int index = m_speed->findData(speed);
+    if (index < 0) {
+        m_speed->addItem(speedText(speed), speed);
+        index = m_speed->count() - 1;
+    }
+    m_speed->setCurrentIndex(index);
+}
+
+void MainWindow::setLive(unsigned universe, const QString& server, bool connected) {
+    m_connected = connected;
+    m_universe->setValue(int(std::min<unsigned>(universe, unsigned(std::numeric_limits<int>::max()))));
+    if (!server.isEmpty()) m_server->setText(server);
+    m_connect->setText(connected ? tr("Disconnect") : tr("Connect"));
+    m_universe->setEnabled(!connected);
+    m_server->setEnabled(!connected);
+}
+
+void MainWindow::setBase(int base) {
+    const QSignalBlocker block(m_base);
+    m_base->setValue(base);
+    m_readouts->setBase(base);
+}
+
+void MainWindow::setLastShowFile(const QString& path) {
+    m_lastShowFile = path;
+}
+
+void MainWindow::chooseShowFile() {
+    QFileDialog dialog(this, tr("Open a show"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({tr("All files (*)"), tr("Text shows (*.show *.txt)")});
+    if (!m_lastShowFile.isEmpty()) {
+        const QFileInfo last(m_lastShowFile);
+        dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    Q_EMIT openRequested(dialog.selectedFiles().constFirst());
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() == Qt::NoModifier) {
+        switch (event->key()) {
+            case Qt::Key_Space:
+                if (m_play->isEnabled()) Q_EMIT playPauseRequested();
+                return;
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+                if (m_position->isEnabled())
+                    Q_EMIT stepRequested(event->key() == Qt::Key_Left ? -kStepMs : kStepMs);
+                return;
+            default:
+                break;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

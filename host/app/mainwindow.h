@@ -2,24 +2,70 @@
 #define HOST_APP_MAINWINDOW_H_
 
 #include <QWidget>
+#include <cstdint>
 
+#include "host/app/sentvalues.h"
+
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QSpinBox;
 
 namespace vexohost {
 
-// The host's small main window: the plug-in's name and status, and the
-// commands a user has: configure the plug-in, show its display, faders, quit.
+class ChannelReadouts;
+
+// The host's main window: what the host is doing, the nine channels as
+// numbers, a small player for shows and a chooser for a live universe.
+//
+// It is a view: it says what the user asked for through its signals and
+// shows what it is told; the host does the work. Keys: Space play/pause,
+// Left/Right seek 5 s, Ctrl+O open, Ctrl+Q quit. GUI thread.
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // values: what the host sent the plug-in; outlives the window.
+    explicit MainWindow(const SentValues& values, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     void setPluginName(const QString& name, const QString& description);
     void setStatus(const QString& status);
     QString status() const;
+    // The failures the host reported; hidden while there are none.
+    void setFailures(const QString& text);
+    QString failures() const;
+
+    // The show's controls: usable when a show plays; seekable when it can
+    // start again. lengthMs: the slider's range (0 when unknown).
+    void setShowControls(bool enabled, bool seekable, int64_t lengthMs);
+    // Where the show stands; the slider follows unless the user holds it.
+    void setPosition(int64_t ms);
+    void setPlaying(bool playing);
+    void setLoop(bool loop);
+    void setSpeed(double speed);
+    // The live chooser: what it shows, and whether a universe is connected.
+    void setLive(unsigned universe, const QString& server, bool connected);
+    void setBase(int base);
+    // Where the Open dialog starts.
+    void setLastShowFile(const QString& path);
+
+    ChannelReadouts& readouts() const { return *m_readouts; }
 
 Q_SIGNALS:
+    void openRequested(const QString& path);
+    void playPauseRequested();
+    void seekRequested(qint64 ms);
+    // Seek by deltaMs from where the show stands (the keys).
+    void stepRequested(qint64 deltaMs);
+    void loopChanged(bool loop);
+    void speedChanged(double speed);
+    void connectRequested(unsigned universe, const QString& server);
+    void disconnectRequested();
+    void baseChanged(int base);
     void configureRequested();
     void showDisplayRequested();
     void fadersRequested();
@@ -27,10 +73,27 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QLabel* m_name = nullptr;  // owned through Qt parents
+    void chooseShowFile();
+
+    QLabel* m_name = nullptr;  // this and the rest: owned through Qt parents
     QLabel* m_status = nullptr;
+    QLabel* m_failures = nullptr;
+    ChannelReadouts* m_readouts = nullptr;
+    QPushButton* m_open = nullptr;
+    QPushButton* m_play = nullptr;
+    QSlider* m_position = nullptr;
+    QLabel* m_time = nullptr;
+    QCheckBox* m_loop = nullptr;
+    QComboBox* m_speed = nullptr;
+    QSpinBox* m_universe = nullptr;
+    QLineEdit* m_server = nullptr;
+    QPushButton* m_connect = nullptr;
+    QSpinBox* m_base = nullptr;
+    QString m_lastShowFile;
+    bool m_connected = false;
 };
 
 }  // namespace vexohost

@@ -56,6 +56,12 @@ public:
     bool isRunning() const { return m_link != nullptr; }
     unsigned universe() const { return m_universe; }
     QString status() const { return m_status; }
+    // Frames are coming in.
+    bool isReceiving() const { return m_receiving && !m_noData; }
+    // Connected, but no frame came for the no-data timeout.
+    bool hasNoData() const { return m_noData; }
+    // Milliseconds since the last frame (or since the connection, before the first).
+    int64_t msSinceFrame() const { return m_sinceFrame.elapsed(); }
     // The last value of a channel 1..512, or -1 if no frame carried it yet.
     int value(int channel) const { return m_tracker.value(channel); }
     // Frames taken on the GUI thread since start().

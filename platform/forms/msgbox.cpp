@@ -1,7 +1,9 @@
 #include "platform/forms/msgbox.h"
 
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <utility>
 #include <vector>
 
@@ -9,6 +11,10 @@ namespace forms {
 namespace {
 
 QString g_applicationTitle;
+
+// A window manager writes the title beside the window's icon and buttons;
+// a box narrower than the title and that room shows it cut short ("ve…ost").
+constexpr int kTitleBarRoom = 160;
 
 int showStandard(const MsgBoxRequest& request) {
     struct Choice {
@@ -55,6 +61,14 @@ int showStandard(const MsgBoxRequest& request) {
             break;
     }
     QMessageBox box(icon, request.title, request.prompt);
+    // The box sizes itself to its text; a spacer across its grid keeps it as
+    // wide as its title needs, in the bold face title bars commonly use.
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(request.title) + kTitleBarRoom;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     for (const Choice& choice : choices) box.addButton(choice.button);
     const size_t defaultChoice =
         std::min<size_t>(static_cast<size_t>((request.buttons >> 8) & 3), choices.size() - 1);

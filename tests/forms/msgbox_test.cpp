@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "tests/forms/printers.h"
 
@@ -58,5 +62,42 @@ TEST_F(MsgBoxTest, ReplacingReturnsThePreviousPresenter) {
     EXPECT_EQ(forms::msgBox("y"), forms::kOk);
     EXPECT_EQ(requests.size(), 1u);
 }
+
+struct Shown {
+    const char* name;
+    const char* prompt;
+    const char* title;
+};
+
+class MsgBoxShown : public testing::TestWithParam<Shown> {};
+
+// The box the user sees is wide enough for its title in a title bar, and
+// still as wide as its prompt needs.
+TEST_P(MsgBoxShown, IsAsWideAsItsTitleAndItsPrompt) {
+    int width = 0, promptWidth = 0;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        width = box->width();
+        title = box->windowTitle();
+        promptWidth = box->fontMetrics().horizontalAdvance(box->text());
+        box->buttons().constFirst()->click();
+    });
+    EXPECT_EQ(forms::msgBox(GetParam().prompt, forms::kOkOnly, GetParam().title), forms::kOk);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_EQ(title, GetParam().title);
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 160);
+    EXPECT_GE(width, promptWidth);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MsgBoxShown,
+    testing::Values(Shown{"shortPrompt", "Not yet available !", "vexo-host"},
+                    Shown{"longTitle", "Not yet available !", "A title longer than the prompt of the box"},
+                    Shown{"longPrompt", "A prompt much longer than the title, which the box shows whole",
+                          "x"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

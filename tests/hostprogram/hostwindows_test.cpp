@@ -167,7 +167,7 @@ TEST(HostWindowsStdin, EndedInputLeavesTheWindowOpenAndSaysSo) {
     ASSERT_EQ(app.start(), kExitOk);
     auto said = [] {
         for (QLabel* label : topLevel(QStringLiteral("vexo-host"))->findChildren<QLabel*>())
-            if (label->text() == QStringLiteral("standard input ended")) return true;
+            if (label->text() == QStringLiteral("standard input ended after 1 line")) return true;
         return false;
     };
     for (int n = 0; n < 50 && !said(); ++n) wait(50);

@@ -1,0 +1,61 @@
+#ifndef HOST_APP_CHANNELREADOUTS_H_
+#define HOST_APP_CHANNELREADOUTS_H_
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "host/app/sentvalues.h"
+
+namespace vexohost {
+
+// The glow level 0..6 the display shows for a channel value: 0 unlit, 1 for
+// 1..9 (and any negative value), then a level for every 50 up to 6 from 210.
+int glowLevel(int32_t value);
+
+// Nine read-only readouts in a row, one for each nimbo: the input channel
+// that drives it (from the base address on), the value the host last sent
+// it, and that value's glow level as a bar of six steps, so a user can check
+// the balloons against the console.
+//
+// They follow the values at most at the display's frame rate, and only while
+// shown: a timer compares the count of messages taken and repaints when it
+// moved, so the message path does nothing more than it does without them.
+// GUI thread.
+class ChannelReadouts : public QWidget {
+    Q_OBJECT
+
+public:
+    // values: what the host sent; outlives the widget. base: the input
+    // channel that arrives as channel 1.
+    explicit ChannelReadouts(const SentValues& values, int base, QWidget* parent = nullptr);
+
+    void setBase(int base);
+    // What readout k (0..8) shows now: nothing until its channel was sent.
+    std::optional<int32_t> shownValue(int k) const { return m_shown[size_t(k)]; }
+    // The rectangle of readout k, for tests and for accessibility.
+    QRect readoutRect(int k) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void follow();
+
+    const SentValues& m_sent;
+    int m_base;
+    QTimer m_follow;
+    uint64_t m_seenChanges = ~uint64_t(0);
+    std::array<std::optional<int32_t>, SentValues::kChannels> m_shown{};
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_CHANNELREADOUTS_H_

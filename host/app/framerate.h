@@ -1,0 +1,51 @@
+#ifndef HOST_APP_FRAMERATE_H_
+#define HOST_APP_FRAMERATE_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace vexohost {
+
+// Frames per second of a live source, from a running frame count sampled
+// now and then on any clock: the rate over the last two seconds or so, so
+// it follows a change of pace within a few seconds and does not flicker.
+class FrameRate {
+public:
+    static constexpr int64_t kWindowMs = 2000;
+
+    void reset() { m_count = 0; }
+    // frames: the source's running count; nowMs: a clock that only goes forward.
+    void sample(int64_t nowMs, uint64_t frames) {
+        m_samples[m_next] = {nowMs, frames};
+        m_next = (m_next + 1) % m_samples.size();
+        if (m_count < m_samples.size()) ++m_count;
+    }
+    // Unknown until samples a second apart are in.
+    std::optional<double> perSecond() const {
+        if (m_count < 2) return std::nullopt;
+        const Sample& last = m_samples[(m_next + m_samples.size() - 1) % m_samples.size()];
+        // The oldest sample still within the window.
+        for (size_t age = m_count - 1; age > 0; --age) {
+            const Sample& first = m_samples[(m_next + m_samples.size() - 1 - age) % m_samples.size()];
+            const int64_t span = last.ms - first.ms;
+            if (span > kWindowMs) continue;
+            if (span < 1000) return std::nullopt;
+            return double(last.frames - first.frames) * 1000.0 / double(span);
+        }
+        return std::nullopt;
+    }
+
+private:
+    struct Sample {
+        int64_t ms = 0;
+        uint64_t frames = 0;
+    };
+    std::array<Sample, 16> m_samples{};
+    size_t m_next = 0;
+    size_t m_count = 0;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_FRAMERATE_H_

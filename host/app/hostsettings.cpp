@@ -1,0 +1,53 @@
+#include "host/app/hostsettings.h"
+
+#include <QSettings>
+
+namespace vexohost {
+namespace {
+
+QSettings store() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("nimbo-lux"),
+                     QStringLiteral("vexo-host"));
+}
+
+}  // namespace
+
+HostSettings HostSettings::load() {
+    const QSettings s = store();
+    HostSettings out;
+    out.mainWindowGeometry = s.value("window/main").toByteArray();
+    out.fadersGeometry = s.value("window/faders").toByteArray();
+    out.lastShowFile = s.value("show/last").toString();
+    bool ok = false;
+    if (const qulonglong universe = s.value("live/universe").toULongLong(&ok); ok && universe <= 0xffffffffu)
+        out.universe = unsigned(universe);
+    out.olaServer = s.value("live/server").toString();
+    if (const int base = s.value("channels/base").toInt(&ok); ok && base >= 1 && base <= 512) out.base = base;
+    if (s.contains("show/loop")) out.loop = s.value("show/loop").toBool();
+    return out;
+}
+
+bool HostSettings::save() const {
+    QSettings s = store();
+    if (!mainWindowGeometry.isEmpty()) s.setValue("window/main", mainWindowGeometry);
+    if (!fadersGeometry.isEmpty()) s.setValue("window/faders", fadersGeometry);
+    if (!lastShowFile.isEmpty()) s.setValue("show/last", lastShowFile);
+    if (universe) s.setValue("live/universe", qulonglong(*universe));
+    if (!olaServer.isEmpty()) s.setValue("live/server", olaServer);
+    if (base) s.setValue("channels/base", *base);
+    if (loop) s.setValue("show/loop", *loop);
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+void HostSettings::reset() {
+    QSettings s = store();
+    s.clear();
+    s.sync();
+}
+
+QString HostSettings::fileName() {
+    return store().fileName();
+}
+
+}  // namespace vexohost

@@ -1,0 +1,36 @@
+#ifndef HOST_APP_HOSTSETTINGS_H_
+#define HOST_APP_HOSTSETTINGS_H_
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace vexohost {
+
+// What the host remembers between runs in a window, in the user's
+// configuration folder ($XDG_CONFIG_HOME/nimbo-lux/vexo-host.conf): where
+// its windows stood and how large they were, the last show opened, the live
+// universe and olad address, the base address and loop. The plug-in keeps
+// nothing; this is the host's own.
+struct HostSettings {
+    QByteArray mainWindowGeometry;  // QWidget::saveGeometry()
+    QByteArray fadersGeometry;
+    QString lastShowFile;
+    std::optional<unsigned> universe;
+    QString olaServer;  // "HOST:PORT"
+    std::optional<int> base;
+    std::optional<bool> loop;
+
+    // What is stored; a value that is not valid is left out, as never stored.
+    static HostSettings load();
+    // Writes every value that is set. False when the file cannot be written.
+    bool save() const;
+    // Forgets everything stored.
+    static void reset();
+    // The file the settings live in.
+    static QString fileName();
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_HOSTSETTINGS_H_
