@@ -40,7 +40,8 @@ void ChannelReadouts::setBase(int base) {
 QSize ChannelReadouts::minimumSizeHint() const {
     const QFontMetrics metrics = fontMetrics();
     const int cell = std::max(metrics.horizontalAdvance(QStringLiteral("ch 512")),
-                              metrics.horizontalAdvance(QStringLiteral("255"))) + 12;
+                              metrics.horizontalAdvance(QStringLiteral("255"))) +
+                     12;
     return {SentValues::kChannels * cell, 2 * metrics.height() + 20};
 }
 

@@ -699,8 +699,8 @@ void HostApp::setBase(int base) {
         for (int channel = base; channel < base + SentValues::kChannels && channel <= 512; ++channel)
             if (const int value = m_ola->value(channel); value >= 0)
                 deliver(HostMessage::channelValue(channel, value));
-    } else if (m_player && m_player->isRunning() && m_player->canSeek() &&
-               m_options.input != InputKind::Stdin) {
+    } else if (m_player && m_player->canSeek() && m_options.input != InputKind::Stdin && !m_recorder) {
+        // Where the show stands, or where it ended.
         seek(m_player->showTimeMs() - m_player->fromMs());
     }
     updateWindow();

@@ -22,8 +22,10 @@ QString showStatus(const ShowState& state) {
     if (state.ended) return QStringLiteral("%1 ended at %2").arg(state.name, clockTime(state.positionMs));
     QString text = state.name + QLatin1Char(' ') + clockTime(state.positionMs);
     if (state.lengthMs) text += QStringLiteral(" / ") + clockTime(*state.lengthMs);
-    if (state.paused) text += QStringLiteral(" (paused)");
-    else if (state.looping) text += QStringLiteral(" (looping)");
+    if (state.paused)
+        text += QStringLiteral(" (paused)");
+    else if (state.looping)
+        text += QStringLiteral(" (looping)");
     return text;
 }
 

@@ -132,7 +132,13 @@ bool ShowPlayer::seek(int64_t showMs) {
     // The clock stands at the played time, so nothing is skipped or hurried.
     m_clockBase = m_played;
     m_clock.start();
-    fetch();
+    // What happens at showMs itself is shown now, paused or not; a paused
+    // show stays paused even at its end.
+    while (fetch() && m_haveBatch && m_passStart + (m_batch.timeMs - m_options.fromMs) <= m_played) {
+        const HostMessage& message = m_batch.messages[m_index];
+        if (++m_index == m_batch.messages.size()) m_haveBatch = false;
+        Q_EMIT messageDue(message);
+    }
     if (m_running && !m_paused) tick();
     return true;
 }

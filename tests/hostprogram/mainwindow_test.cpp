@@ -1,0 +1,396 @@
+// vexo-host's main window in this process, worked through its widgets as a
+// user works it: the status line in every situation, the nine readouts, the
+// show player, the live chooser and what the window remembers.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "host/app/channelreadouts.h"
+#include "host/app/framerate.h"
+#include "host/app/hostapp.h"
+#include "host/app/hostsettings.h"
+#include "host/app/snapshot.h"
+#include "host/app/statustext.h"
+#include "tests/ola/dmxsender.h"
+#include "tests/ola/hostileserver.h"
+#include "tests/ola/oladsandbox.h"
+#include "tests/support/displaypictures.h"
+
+namespace vexohost {
+namespace {
+
+const QString kPlugin = QStringLiteral(NIMBO_PLUGIN);
+const QString kImages = QStringLiteral(NIMBO_IMAGES);
+
+bool waitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// ---- The texts, on a clock of the test's own ----
+
+struct Said {
+    const char* name;
+    std::function<QString()> text;
+    const char* expected;
+};
+
+class StatusTexts : public testing::TestWithParam<Said> {};
+
+TEST_P(StatusTexts, SayWhatTheInputIsDoing) {
+    EXPECT_EQ(GetParam().text(), QString::fromUtf8(GetParam().expected));
+}
+
+// A source at `fps` frames a second, sampled every 250 ms for `ms` ms.
+std::optional<double> rateAfter(double fps, int64_t ms, double thenFps = -1, int64_t thenMs = 0) {
+    FrameRate rate;
+    double frames = 0;
+    for (int64_t t = 0; t <= ms + thenMs; t += 250) {
+        rate.sample(t, uint64_t(frames));
+        frames += (t < ms || thenFps < 0 ? fps : thenFps) / 4;
+    }
+    return rate.perSecond();
+}
+
+QString rateText(std::optional<double> fps) {
+    return fps ? QString::number(*fps, 'f', 1) : QStringLiteral("unknown");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StatusTexts,
+    testing::Values(
+        Said{"demo", [] { return showStatus({QStringLiteral("demo"), 7400, 19000}); }, "demo 0:07 / 0:19"},
+        Said{"looping", [] { return showStatus({QStringLiteral("show.txt"), 62000, 270000, true}); },
+             "show.txt 1:02 / 4:30 (looping)"},
+        Said{"pausedWhileLooping",
+             [] { return showStatus({QStringLiteral("show.txt"), 62000, 270000, true, true}); },
+             "show.txt 1:02 / 4:30 (paused)"},
+        Said{"ended", [] { return showStatus({QStringLiteral("show.txt"), 270000, 270000, false, false, true}); },
+             "show.txt ended at 4:30"},
+        Said{"overAnHourFromAPipe", [] { return showStatus({QStringLiteral("fifo"), 3723999, {}}); },
+             "fifo 1:02:03"},
+        Said{"live", [] { return liveStatus(1, 43.94); }, "universe 1 from olad: 43.9 frames/s"},
+        Said{"liveBeforeTheRateIsKnown", [] { return liveStatus(7, {}); }, "universe 7 from olad"},
+        Said{"noData", [] { return noDataStatus(1, 3999); }, "universe 1: no data for 3 s"},
+        Said{"standardInput", [] { return standardInputStatus(1204, false); }, "standard input: 1,204 lines"},
+        Said{"standardInputEnded", [] { return standardInputStatus(1, true); },
+             "standard input ended after 1 line"},
+        Said{"failures", [] { return failureStatus(1204, QStringLiteral("channel 3 = 120: run-time error 53")); },
+             "1,204 failures, the last: channel 3 = 120: run-time error 53"},
+        // The frame rate over the last two seconds of samples.
+        Said{"rateSteady", [] { return rateText(rateAfter(44, 5000)); }, "44.0"},
+        Said{"rateNotBeforeASecond", [] { return rateText(rateAfter(44, 750)); }, "unknown"},
+        Said{"rateFollowsAChange", [] { return rateText(rateAfter(44, 5000, 10, 2500)); }, "10.0"},
+        Said{"rateOfAStoppedSource", [] { return rateText(rateAfter(44, 5000, 0, 2500)); }, "0.0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ChannelReadouts, GlowLevelsAtEveryBandEdge) {
+    const std::array<std::pair<int32_t, int>, 16> edges = {{{-1, 1},
+                                                           {0, 0},
+                                                           {1, 1},
+                                                           {9, 1},
+                                                           {10, 2},
+                                                           {59, 2},
+                                                           {60, 3},
+                                                           {109, 3},
+                                                           {110, 4},
+                                                           {159, 4},
+                                                           {160, 5},
+                                                           {209, 5},
+                                                           {210, 6},
+                                                           {255, 6},
+                                                           {256, 6},
+                                                           {INT32_MIN, 1}}};
+    for (const auto& [value, level] : edges) EXPECT_EQ(glowLevel(value), level) << value;
+}
+
+// ---- The window, through its widgets ----
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        // Settings of this test alone.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        // A copy of the plug-in beside its pictures for each test: a plug-in
+        // stays loaded in a process, and each test wants its own first load.
+        ASSERT_TRUE(QFile::copy(kPlugin, m_dir.filePath("Nimbolux.so")));
+        QDir().mkpath(m_dir.filePath("images"));
+        for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
+            ASSERT_TRUE(QFile::copy(kImages + '/' + name, m_dir.filePath("images/" + name)));
+        m_options.pluginPath = m_dir.filePath("Nimbolux.so");
+        m_options.registryPath = m_dir.filePath("registry.txt");
+        m_options.headless = false;
+        m_options.input = InputKind::Faders;
+    }
+    void TearDown() override {
+        if (m_app) m_app->finish();
+    }
+
+    void start() {
+        // The windows of this run: those of a run before may still be there.
+        const QWidgetList before = QApplication::topLevelWidgets();
+        m_app = std::make_unique<HostApp>(m_options);
+        ASSERT_EQ(m_app->start(), kExitOk);
+        // A plug-in loaded again in the same process keeps its display.
+        m_window = m_display = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible()) continue;
+            const bool fresh = !before.contains(widget);
+            if (widget->windowTitle() == QStringLiteral("vexo-host") && fresh) m_window = widget;
+            if (widget->windowTitle() == QStringLiteral("Nimbo Lux") && (fresh || !m_display)) m_display = widget;
+        }
+        ASSERT_TRUE(m_window && m_display);
+    }
+    QString write(const char* name, const char* text) {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    }
+    QString status() const { return m_window->findChildren<QLabel*>().at(1)->text(); }
+    template <class T>
+    T* widget(const QString& accessibleName) const {
+        for (T* w : m_window->findChildren<T*>())
+            if (w->accessibleName() == accessibleName) return w;
+        ADD_FAILURE() << "no widget " << accessibleName.toStdString();
+        return nullptr;
+    }
+    QPushButton* findButton(const QString& text) const {
+        for (QPushButton* b : m_window->findChildren<QPushButton*>())
+            if (b->text() == text) return b;
+        return nullptr;
+    }
+    QPushButton* button(const QString& text) const {
+        QPushButton* found = findButton(text);
+        if (!found) ADD_FAILURE() << "no button " << text.toStdString();
+        return found;
+    }
+    // Open… and the file chosen in its dialog; a message box that follows is
+    // answered, its text kept in *said.
+    void open(const QString& path, QString* said = nullptr) {
+        whenModal<QFileDialog>([path](QFileDialog* dialog) {
+            // As typed into its file name field.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_TRUE(name);
+            name->setText(path);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        if (said)
+            whenModal<QMessageBox>([said](QMessageBox* box) {
+                *said = box->text();
+                box->buttons().constFirst()->click();
+            });
+        button(QStringLiteral("Open…"))->click();
+    }
+    // Runs `answer` on the next modal window of type T once it is up.
+    template <class T>
+    static void whenModal(std::function<void(T*)> answer) {
+        QTimer::singleShot(10, [answer] {
+            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) return answer(window);
+            whenModal<T>(answer);
+        });
+    }
+    int differences(const std::array<int, 9>& levels) const {
+        return testsupport::envelopeDifferences(renderWindow(m_display), kImages, levels);
+    }
+    bool shows(const std::array<int, 9>& levels) const {
+        const bool ok = waitUntil([&] { return differences(levels) == 0; }, 2000);
+        return ok;
+    }
+
+    QTemporaryDir m_dir;
+    HostOptions m_options;
+    std::unique_ptr<HostApp> m_app;
+    QWidget* m_window = nullptr;
+    QWidget* m_display = nullptr;
+};
+
+// Open, pause, seek with the keys and the slider, loop: the display shows the
+// state the show has at each moment, and the status line and readouts say it.
+TEST_F(MainWindowTest, ShowPlayerDrivesTheDisplayToTheShowsState) {
+    start();
+    // 0: nimbo 0 at 235 (level 6), nimbo 4 at 135 (4); 5 s: nimbo 0 at 60 (3); 8 s: nimbo 1 at 10 (2).
+    open(write("a.show", "0 1=235 5=135\n5000 1=60\n8000 2=10\n"));
+    QTest::keyClick(m_window, Qt::Key_Space);
+    EXPECT_TRUE(shows({6, 0, 0, 0, 4, 0, 0, 0, 0}));
+    EXPECT_EQ(status(), QStringLiteral("a.show 0:00 / 0:09 (paused)"));
+    ChannelReadouts* readouts = m_window->findChild<ChannelReadouts*>();
+    ASSERT_TRUE(waitUntil([&] { return readouts->shownValue(0) == 235; }, 1000));
+    EXPECT_EQ(readouts->shownValue(4), 135);
+    EXPECT_EQ(readouts->shownValue(1), std::nullopt);
+
+    QTest::keyClick(m_window, Qt::Key_Right);  // to 0:05
+    EXPECT_TRUE(shows({3, 0, 0, 0, 4, 0, 0, 0, 0}));
+    EXPECT_EQ(status(), QStringLiteral("a.show 0:05 / 0:09 (paused)"));
+    QSlider* position = widget<QSlider>(QStringLiteral("Position"));
+    position->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_TRUE(shows({3, 2, 0, 0, 4, 0, 0, 0, 0}));
+    // Back to the start: nimbo 1 has no value there, so it is unlit again.
+    position->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_TRUE(shows({6, 0, 0, 0, 4, 0, 0, 0, 0}));
+    ASSERT_TRUE(waitUntil([&] { return readouts->shownValue(1) == 0; }, 1000));
+
+    m_window->findChild<QCheckBox*>()->click();
+    QTest::keyClick(m_window, Qt::Key_Space);
+    EXPECT_TRUE(status().endsWith(QStringLiteral(" / 0:09 (looping)"))) << "said: " << status().toStdString();
+}
+
+// A malformed show is said with its file, line and column, and nothing changes.
+TEST_F(MainWindowTest, MalformedShowIsSaidAndPlaysNothing) {
+    start();
+    open(write("a.show", "0 1=235\n"));
+    EXPECT_TRUE(shows({6, 0, 0, 0, 0, 0, 0, 0, 0}));
+    QString said;
+    open(write("bad.show", "0 1=10\n100 2=x\n"), &said);
+    EXPECT_TRUE(said.contains(QStringLiteral("bad.show:2:"))) << said.toStdString();
+    EXPECT_TRUE(status().startsWith(QStringLiteral("a.show "))) << status().toStdString();
+    EXPECT_TRUE(shows({6, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// The base address moves the nimbos to other channels at once, and the
+// readouts are labelled from it.
+TEST_F(MainWindowTest, BaseAddressShiftsTheShowAtOnce) {
+    m_options.input = InputKind::Play;
+    m_options.showFile = write("a.show", "0 1=235 3=135 11=60\n");
+    start();
+    EXPECT_TRUE(shows({6, 0, 4, 0, 0, 0, 0, 0, 0}));
+    widget<QSpinBox>(QStringLiteral("Base address"))->setValue(3);
+    EXPECT_TRUE(shows({4, 0, 0, 0, 0, 0, 0, 0, 3}));
+}
+
+// Each state of a live universe as the status line says it: no olad, a
+// server that drops every connection, frames at a console's pace, and
+// frames that stop.
+TEST_F(MainWindowTest, LiveUniverseStates) {
+    start();
+    auto connectTo = [&](quint16 port) {
+        if (QPushButton* connected = findButton(QStringLiteral("Disconnect"))) connected->click();
+        widget<QSpinBox>(QStringLiteral("Universe"))->setValue(1);
+        widget<QLineEdit>(QStringLiteral("olad address"))->setText(QStringLiteral("127.0.0.1:%1").arg(port));
+        button(QStringLiteral("Connect"))->click();
+    };
+    auto says = [&](const QString& pattern) {
+        const QRegularExpression expression(QStringLiteral("^") + pattern + QStringLiteral("$"));
+        const bool said = waitUntil([&] { return expression.match(status()).hasMatch(); }, 8000);
+        EXPECT_TRUE(said) << "wanted " << pattern.toStdString() << ", said " << status().toStdString();
+        return said;
+    };
+    const quint16 closed = olatest::OladSandbox::freePort();
+    connectTo(closed);
+    says(QStringLiteral("olad not running on 127.0.0.1:%1, retrying in .* s").arg(closed));
+    {
+        olatest::HostileServer dropper(olatest::HostileServer::Kind::Slams);
+        connectTo(dropper.port());
+        says(QStringLiteral("lost connection to olad on 127.0.0.1:%1.*").arg(dropper.port()));
+    }
+    if (!olatest::OladSandbox::unavailableReason().isEmpty()) GTEST_SKIP() << "no olad for the live states";
+    olatest::OladSandbox olad;
+    QString error;
+    ASSERT_TRUE(olad.start(&error)) << error.toStdString();
+    connectTo(olad.port());
+    olatest::DmxSender sender(olad.port());
+    ASSERT_TRUE(sender.connect());
+    std::vector<uint8_t> frame(512, 0);
+    QTimer pace;
+    uint8_t value = 0;
+    QObject::connect(&pace, &QTimer::timeout, [&] {
+        std::fill(frame.begin(), frame.end(), ++value);
+        sender.send(1, frame);
+    });
+    pace.start(25);  // 40 frames a second
+    says(QStringLiteral("universe 1 from olad: (2[0-9]|3[0-9]|4[0-5])\\.\\d frames/s"));
+    pace.stop();
+    says(QStringLiteral("universe 1: no data for [2-9] s"));
+    button(QStringLiteral("Disconnect"))->click();
+    says(QStringLiteral("universe 1: disconnected"));
+}
+
+// Failures the host reports are counted in the window, the last one said.
+TEST_F(MainWindowTest, FailuresAreCounted) {
+    // The colour dialog reads its pictures when it is first opened.
+    start();
+    QLabel* failures = m_window->findChildren<QLabel*>().at(2);
+    EXPECT_TRUE(failures->isHidden());
+    ASSERT_TRUE(QFile::remove(m_dir.filePath("images/blau100.gif")));
+    for (const QString& expected : {QStringLiteral("1 failure: Configure: run-time error 53"),
+                                   QStringLiteral("2 failures, the last: Configure: run-time error 53")}) {
+        button(QStringLiteral("Configure…"))->click();
+        EXPECT_TRUE(waitUntil([&] { return failures->isVisible() && failures->text().startsWith(expected); }, 2000))
+            << "said: " << failures->text().toStdString();
+    }
+}
+
+// What the window remembers comes back in the next run; the command line
+// overrides it for its run without being remembered; --reset-settings forgets.
+TEST_F(MainWindowTest, SettingsRoundTrip) {
+    start();
+    widget<QSpinBox>(QStringLiteral("Base address"))->setValue(17);
+    widget<QSpinBox>(QStringLiteral("Universe"))->setValue(4);
+    m_window->setGeometry(40, 50, 700, 260);
+    open(write("a.show", "0 1=235\n"));
+    m_window->findChild<QCheckBox*>()->click();
+    const QRect where = m_window->geometry();
+    m_app->finish();
+    m_app.reset();
+
+    HostSettings stored = HostSettings::load();
+    EXPECT_EQ(stored.base, 17);
+    EXPECT_EQ(stored.loop, true);
+    EXPECT_EQ(stored.lastShowFile, m_dir.filePath("a.show"));
+    EXPECT_EQ(stored.universe, std::nullopt);  // chosen, not connected: not remembered
+
+    m_options.input = InputKind::Play;
+    m_options.showFile = m_dir.filePath("a.show");
+    start();
+    EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 17);
+    EXPECT_TRUE(m_window->findChild<QCheckBox*>()->isChecked());
+    EXPECT_EQ(m_window->geometry().size(), where.size());
+    m_app->finish();
+    m_app.reset();
+
+    m_options.base = 3;
+    m_options.baseGiven = true;
+    start();
+    EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 3);
+    m_app->finish();
+    m_app.reset();
+    EXPECT_EQ(HostSettings::load().base, 17);
+
+    m_options.base = 1;
+    m_options.baseGiven = false;
+    m_options.resetSettings = true;
+    start();
+    EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 1);
+    EXPECT_FALSE(m_window->findChild<QCheckBox*>()->isChecked());
+}
+
+}  // namespace
+}  // namespace vexohost
