@@ -247,11 +247,8 @@ void MainWindow::chooseShowFile() {
     QFileDialog dialog(this, tr("Open a show"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({tr("All files (*)"), tr("Text shows (*.show *.txt)")});
-    if (!m_lastShowFile.isEmpty()) {
-        const QFileInfo last(m_lastShowFile);
-        dialog.setDirectory(last.absolutePath());
-        dialog.selectFile(last.fileName());
-    }
+    // It starts in the folder of the last show opened.
+    if (!m_lastShowFile.isEmpty()) dialog.setDirectory(QFileInfo(m_lastShowFile).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     Q_EMIT openRequested(dialog.selectedFiles().constFirst());
 }

@@ -50,7 +50,7 @@ public:
     // The live chooser: what it shows, and whether a universe is connected.
     void setLive(unsigned universe, const QString& server, bool connected);
     void setBase(int base);
-    // Where the Open dialog starts.
+    // The Open dialog starts in this file's folder.
     void setLastShowFile(const QString& path);
 
     ChannelReadouts& readouts() const { return *m_readouts; }
