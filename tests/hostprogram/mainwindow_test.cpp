@@ -86,15 +86,30 @@ QString rateText(std::optional<double> fps) {
 INSTANTIATE_TEST_SUITE_P(
     Table, StatusTexts,
     testing::Values(
-        Said{"demo", [] { return showStatus({QStringLiteral("demo"), 7400, 19000}); }, "demo 0:07 / 0:19"},
-        Said{"looping", [] { return showStatus({QStringLiteral("show.txt"), 62000, 270000, true}); },
+        Said{"demo",
+             [] {
+                 return showStatus({QStringLiteral("demo"), 7400, 19000});
+             },
+             "demo 0:07 / 0:19"},
+        Said{"looping",
+             [] {
+                 return showStatus({QStringLiteral("show.txt"), 62000, 270000, true});
+             },
              "show.txt 1:02 / 4:30 (looping)"},
         Said{"pausedWhileLooping",
-             [] { return showStatus({QStringLiteral("show.txt"), 62000, 270000, true, true}); },
+             [] {
+                 return showStatus({QStringLiteral("show.txt"), 62000, 270000, true, true});
+             },
              "show.txt 1:02 / 4:30 (paused)"},
-        Said{"ended", [] { return showStatus({QStringLiteral("show.txt"), 270000, 270000, false, false, true}); },
+        Said{"ended",
+             [] {
+                 return showStatus({QStringLiteral("show.txt"), 270000, 270000, false, false, true});
+             },
              "show.txt ended at 4:30"},
-        Said{"overAnHourFromAPipe", [] { return showStatus({QStringLiteral("fifo"), 3723999, {}}); },
+        Said{"overAnHourFromAPipe",
+             [] {
+                 return showStatus({QStringLiteral("fifo"), 3723999, {}});
+             },
              "fifo 1:02:03"},
         Said{"live", [] { return liveStatus(1, 43.94); }, "universe 1 from olad: 43.9 frames/s"},
         Said{"liveBeforeTheRateIsKnown", [] { return liveStatus(7, {}); }, "universe 7 from olad"},
@@ -102,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
         Said{"standardInput", [] { return standardInputStatus(1204, false); }, "standard input: 1,204 lines"},
         Said{"standardInputEnded", [] { return standardInputStatus(1, true); },
              "standard input ended after 1 line"},
-        Said{"failures", [] { return failureStatus(1204, QStringLiteral("channel 3 = 120: run-time error 53")); },
+        Said{"failures",
+             [] { return failureStatus(1204, QStringLiteral("channel 3 = 120: run-time error 53")); },
              "1,204 failures, the last: channel 3 = 120: run-time error 53"},
         // The frame rate over the last two seconds of samples.
         Said{"rateSteady", [] { return rateText(rateAfter(44, 5000)); }, "44.0"},
@@ -113,21 +129,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ChannelReadouts, GlowLevelsAtEveryBandEdge) {
     const std::array<std::pair<int32_t, int>, 16> edges = {{{-1, 1},
-                                                           {0, 0},
-                                                           {1, 1},
-                                                           {9, 1},
-                                                           {10, 2},
-                                                           {59, 2},
-                                                           {60, 3},
-                                                           {109, 3},
-                                                           {110, 4},
-                                                           {159, 4},
-                                                           {160, 5},
-                                                           {209, 5},
-                                                           {210, 6},
-                                                           {255, 6},
-                                                           {256, 6},
-                                                           {INT32_MIN, 1}}};
+                                                            {0, 0},
+                                                            {1, 1},
+                                                            {9, 1},
+                                                            {10, 2},
+                                                            {59, 2},
+                                                            {60, 3},
+                                                            {109, 3},
+                                                            {110, 4},
+                                                            {159, 4},
+                                                            {160, 5},
+                                                            {209, 5},
+                                                            {210, 6},
+                                                            {255, 6},
+                                                            {256, 6},
+                                                            {INT32_MIN, 1}}};
     for (const auto& [value, level] : edges) EXPECT_EQ(glowLevel(value), level) << value;
 }
 
@@ -165,7 +181,8 @@ protected:
             if (!widget->isVisible()) continue;
             const bool fresh = !before.contains(widget);
             if (widget->windowTitle() == QStringLiteral("vexo-host") && fresh) m_window = widget;
-            if (widget->windowTitle() == QStringLiteral("Nimbo Lux") && (fresh || !m_display)) m_display = widget;
+            if (widget->windowTitle() == QStringLiteral("Nimbo Lux") && (fresh || !m_display))
+                m_display = widget;
         }
         ASSERT_TRUE(m_window && m_display);
     }
@@ -341,9 +358,10 @@ TEST_F(MainWindowTest, FailuresAreCounted) {
     EXPECT_TRUE(failures->isHidden());
     ASSERT_TRUE(QFile::remove(m_dir.filePath("images/blau100.gif")));
     for (const QString& expected : {QStringLiteral("1 failure: Configure: run-time error 53"),
-                                   QStringLiteral("2 failures, the last: Configure: run-time error 53")}) {
+                                    QStringLiteral("2 failures, the last: Configure: run-time error 53")}) {
         button(QStringLiteral("Configure…"))->click();
-        EXPECT_TRUE(waitUntil([&] { return failures->isVisible() && failures->text().startsWith(expected); }, 2000))
+        EXPECT_TRUE(
+            waitUntil([&] { return failures->isVisible() && failures->text().startsWith(expected); }, 2000))
             << "said: " << failures->text().toStdString();
     }
 }
