@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/com/runtimeerror.h"
+#include "platform/forms/gifpicture.h"
 
 namespace forms {
 namespace {
@@ -71,6 +72,11 @@ com::ComPtr<Picture> loadPicture(const QString& path) {
     if (path.isEmpty()) return {};
     QString reason;
     if (const int problem = fileProblem(path, &reason)) raiseForPath(problem, path, reason);
+
+    // The usual picture, a plain GIF, is decoded straight into the format it is kept in.
+    if (QImage gif = decodeGifPicture(path, kMaxPictureSide, qsizetype(kMaxPictureMegabytes) * 1024 * 1024);
+        !gif.isNull())
+        return Picture::fromImage(gif);
 
     // Qt refuses to allocate more than this for any one image; the size check
     // below refuses before decoding starts, from the header alone.

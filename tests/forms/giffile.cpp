@@ -1,5 +1,7 @@
 #include "tests/forms/giffile.h"
 
+#include <utility>
+
 namespace formstest {
 namespace {
 
@@ -66,8 +68,15 @@ QByteArray gifFile(int width, int height, const std::vector<QRgb>& palette,
         put16(out, 0);
         put16(out, width);
         put16(out, height);
-        out.append(char(0));
-        out.append(lzw(frame.pixels));
+        out.append(char(frame.interlaced ? 0x40 : 0));
+        std::vector<uint8_t> stored;
+        if (frame.interlaced) {
+            for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+                for (int y = start; y < height; y += step)
+                    stored.insert(stored.end(), frame.pixels.begin() + y * width,
+                                  frame.pixels.begin() + (y + 1) * width);
+        }
+        out.append(lzw(frame.interlaced ? stored : frame.pixels));
     }
     out.append(char(0x3B));
     return out;

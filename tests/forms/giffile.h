@@ -11,6 +11,7 @@ namespace formstest {
 struct GifFrame {
     std::vector<uint8_t> pixels;
     int transparentIndex = -1;
+    bool interlaced = false;  // rows stored in the four passes of an interlaced GIF
 };
 
 // Encodes a GIF89a with a global palette (at most 256 colours) and the

@@ -52,6 +52,54 @@ TEST_F(LoadPictureTest, DecodesFirstFrameWithTransparencyPremultiplied) {
     EXPECT_EQ(QSize(width, height), QSize(4, 3));
 }
 
+// Pictures come out exactly as Qt's own reader decodes the file, converted
+// to the format pictures are kept in: the display's 63 and made-up ones.
+struct Decoded {
+    const char* name;
+    int width, height;
+    std::vector<formstest::GifFrame> frames;
+};
+
+class LoadPictureAsQt : public testing::TestWithParam<Decoded> {};
+
+std::vector<uint8_t> ramp(int n) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) pixels[size_t(i)] = uint8_t((i * 7) % 5);
+    return pixels;
+}
+
+TEST_P(LoadPictureAsQt, SamePixels) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.gif");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const std::vector<QRgb> palette = {qRgb(200, 10, 10), qRgb(10, 200, 10), qRgb(10, 10, 200), qRgb(1, 2, 3),
+                                       qRgb(250, 250, 250)};
+    file.write(gifFile(GetParam().width, GetParam().height, palette, GetParam().frames));
+    file.close();
+    const QImage qt = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_FALSE(qt.isNull());
+    EXPECT_EQ(forms::loadPicture(path)->image(), qt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoadPictureAsQt,
+    testing::Values(Decoded{"opaque", 5, 3, {{ramp(15)}}}, Decoded{"transparent", 6, 4, {{ramp(24), 3}}},
+                    Decoded{"interlaced", 7, 11, {{ramp(77), 3, true}}},
+                    Decoded{"interlacedOneRow", 9, 1, {{ramp(9), -1, true}}},
+                    Decoded{"firstOfTwoFrames", 4, 4, {{ramp(16), 0}, {std::vector<uint8_t>(16, 4)}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LoadPictureDisplayPictures, EachAsQtDecodesIt) {
+    const QDir images(QStringLiteral(NIMBO_IMAGES));
+    const QStringList names = images.entryList({QStringLiteral("*.gif")});
+    ASSERT_EQ(names.size(), 63);
+    for (const QString& name : names) {
+        const QImage qt = QImage(images.filePath(name)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(forms::loadPicture(images.filePath(name))->image(), qt) << name.toStdString();
+    }
+}
+
 TEST_F(LoadPictureTest, LoadsFromResources) {
     const com::ComPtr<forms::Picture> picture = forms::loadPicture(":/forms_test/dot.xpm");
     ASSERT_TRUE(picture);

@@ -52,9 +52,10 @@ TEST(MainWindowOnScreen, LooksAsItsReference) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
     QFile show(dir.filePath("evening.show"));
     ASSERT_TRUE(show.open(QIODevice::WriteOnly));
-    show.write("0 1=255 2=220 3=180 4=140 5=100 6=70 7=40 8=5 9=0\n"
-               "4000 1=200 9=120\n"
-               "19000 1=0\n");
+    show.write(
+        "0 1=255 2=220 3=180 4=140 5=100 6=70 7=40 8=5 9=0\n"
+        "4000 1=200 9=120\n"
+        "19000 1=0\n");
     show.close();
 
     HostOptions options;
@@ -82,7 +83,8 @@ TEST(MainWindowOnScreen, LooksAsItsReference) {
     window->resize(window->sizeHint());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     QTest::qWait(300);  // the readouts and the status line follow at their own pace
-    const QImage shot = window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shot =
+        window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(shot.isNull());
 
     if (qEnvironmentVariableIsSet("NIMBO_UPDATE_REFERENCE")) {
@@ -92,7 +94,8 @@ TEST(MainWindowOnScreen, LooksAsItsReference) {
     const QImage reference = QImage(kReference).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(reference.isNull()) << kReference.toStdString();
     const QString actual = QDir::current().absoluteFilePath(QStringLiteral("mainwindow-actual.png"));
-    ASSERT_EQ(shot.size(), reference.size()) << "saved as " << actual.toStdString() << ": " << shot.save(actual);
+    ASSERT_EQ(shot.size(), reference.size())
+        << "saved as " << actual.toStdString() << ": " << shot.save(actual);
     // Text rendering may differ by a pixel here and there; a layout fault moves far more.
     const int differing = differingPixels(shot, reference);
     EXPECT_LE(differing, shot.width() * shot.height() / 200)
