@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     com::registry().setLocation(dir.filePath(QStringLiteral("registry.txt")).toStdString());
     vexohost::registerHostClasses();
-    std::printf("display_bench: platform %s, %d loads, %d repaints\n\n", qPrintable(app.platformName()), loads,
-                repaints);
+    std::printf("display_bench: platform %s, %d loads, %d repaints\n\n", qPrintable(app.platformName()),
+                loads, repaints);
 
     // ---- Creation, beside Qt's reader on the same files, turn about ----
     std::vector<double> ours, floor;
@@ -233,32 +233,34 @@ int main(int argc, char** argv) {
     const long before = testsupport::heapAllocations();
     for (int i = 0; i < kCalls; ++i) session.deliver(15, 1 + i % 9, (i * 37) % 256, &status);
     const double perCall = double(testsupport::heapAllocations() - before) / kCalls;
-    const double perFirst = double(firstAllocations) / kRepaints, perRepaint = double(repaintAllocations) / kRepaints;
+    const double perFirst = double(firstAllocations) / kRepaints,
+                 perRepaint = double(repaintAllocations) / kRepaints;
     settle(20);
 
     std::printf("%-34s %10s %10s %7s   %s\n", "", "ours", "floor", "ratio", "goal");
     std::printf("%-34s %8.2f ms %8.2f ms %6.2fx   <= 1.2x of Qt's reader alone: %s\n",
-                "creation (63 pictures, median)", create, decode, create / decode, verdict(create <= 1.2 * decode));
-    std::printf("%-34s %8.2f MB %11s %7s   <= 6 MB: %s\n", "picture table (63 ARGB32 images)", tableMb, "", "",
-                verdict(tableMb <= 6.0));
+                "creation (63 pictures, median)", create, decode, create / decode,
+                verdict(create <= 1.2 * decode));
+    std::printf("%-34s %8.2f MB %11s %7s   <= 6 MB: %s\n", "picture table (63 ARGB32 images)", tableMb, "",
+                "", verdict(tableMb <= 6.0));
     std::printf("%-34s %8.2f MB %11s %7s   (window, controls and table together)\n",
                 "  heap grown by the creation", heapGrowth, "", "");
-    std::printf("%-34s %8.1f us %8.1f us %6.2fx   <= 1 ms: %s\n", "full repaint, 867 x 283 (median)", repaintUs,
-                blitUs, repaintUs / blitUs, verdict(repaintUs <= 1000.0));
+    std::printf("%-34s %8.1f us %8.1f us %6.2fx   <= 1 ms: %s\n", "full repaint, 867 x 283 (median)",
+                repaintUs, blitUs, repaintUs / blitUs, verdict(repaintUs <= 1000.0));
     const QRect bound = one.boundingRect();
     std::printf("%-34s %7ld px %8ld px %5.1f %%   the nimbo's own rectangle (%d x %d at %d,%d): %s\n",
-                "painted by one update", regionArea(one), windowArea, 100.0 * double(regionArea(one)) / windowArea,
-                bound.width(), bound.height(), bound.x(), bound.y(),
-                verdict(!one.isEmpty() && bound.width() < window->width() / 4));
+                "painted by one update", regionArea(one), windowArea,
+                100.0 * double(regionArea(one)) / windowArea, bound.width(), bound.height(), bound.x(),
+                bound.y(), verdict(!one.isEmpty() && bound.width() < window->width() / 4));
     std::printf("%-34s %7ld px %8ld px %5.1f %%   (nine updates, one coalesced repaint)\n",
                 "painted by a frame of nine", regionArea(all), windowArea,
                 100.0 * double(regionArea(all)) / windowArea);
-    std::printf("%-34s %10.4f %10s %7s   none on the call: %s\n", "allocations per message (visible)", perCall, "",
-                "", verdict(perCall == 0.0));
+    std::printf("%-34s %10.4f %10s %7s   none on the call: %s\n", "allocations per message (visible)",
+                perCall, "", "", verdict(perCall == 0.0));
     std::printf("%-34s %10.2f %10s %7s   (Qt's update request for the window, once per repaint)\n",
                 "  the first after a repaint", perFirst, "", "");
-    std::printf("%-34s %10.1f %10s %7s   (reported, no goal)\n", "allocations per coalesced repaint", perRepaint,
-                "", "");
+    std::printf("%-34s %10.1f %10s %7s   (reported, no goal)\n", "allocations per coalesced repaint",
+                perRepaint, "", "");
 
     for (auto& s : sessions) s->close();
     sessions.clear();

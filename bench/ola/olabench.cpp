@@ -1,11 +1,18 @@
 // How fast full universes get from olad to the receiver's change lists, and
-// what the receiver costs at a console's usual 44 frames per second.
+// what the receiver costs at a console's usual 44 frames per second; then
+// whole processes: vexo-host with its windows on an X server (Xvfb of its own
+// when there is no display) beside ola_dmxmonitor following the same
+// universe in the same run, and the highest frame rate vexo-host follows
+// without losing a frame.
 //
 // An olad of our own (scripts/olad-sandbox, every plug-in off, loopback only)
 // sits between a sender process (this program with --send) and an
 // OlaReceiver in this process. Every frame changes all 512 channels. The CPU
 // figure is this process only (receiver thread + GUI thread), not the sender
 // and not olad, which are reported apart.
+//
+// ola_dmxmonitor knows only olad's default port, so the comparison needs
+// 9010 free on loopback for the sandboxed olad; otherwise it is skipped.
 //
 //   ola_bench [--seconds N]
 
@@ -17,6 +24,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -32,6 +41,7 @@
 namespace {
 
 constexpr unsigned kUniverse = 1;
+constexpr quint16 kOladDefaultPort = 9010;
 
 double cpuSeconds(int who) {
     rusage usage{};
@@ -134,6 +144,175 @@ void print(int rate, const Phase& p) {
         100.0 * p.oladCpu / s, p.senderFailed ? "  (olad fell behind the sender)" : "");
 }
 
+// ---- Whole processes ----
+
+void pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// An X server of our own: no TCP, 96 dpi. Returns ":N", or empty when Xvfb cannot start.
+QString startXvfb(QProcess& server) {
+    server.start(QStringLiteral("Xvfb"),
+                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                  QStringLiteral("0"), QStringLiteral("1280x900x24"), QStringLiteral("-dpi"),
+                  QStringLiteral("96"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!server.waitForStarted(5000)) return {};
+    QByteArray number;
+    for (int i = 0; i < 100 && !number.contains('\n'); ++i) {
+        server.waitForReadyRead(100);
+        number += server.readAllStandardOutput();
+    }
+    return number.contains('\n') ? QStringLiteral(":") + QString::fromLatin1(number.trimmed()) : QString();
+}
+
+// The first child process of pid (the program a `script` runs).
+qint64 childOf(qint64 pid) {
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    if (!children.open(QIODevice::ReadOnly)) return 0;
+    return children.readAll().trimmed().split(' ').value(0).toLongLong();
+}
+
+// Frames sent at `rate` for `seconds` by a sender process; returns how many.
+long sendFrames(quint16 port, int rate, double seconds) {
+    QProcess sender;
+    sender.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--send"), QString::number(port),
+                                                           QString::number(rate), QString::number(seconds)});
+    QEventLoop loop;
+    QObject::connect(&sender, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&sender, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    loop.exec();
+    return sender.readAllStandardOutput().trimmed().toLong();
+}
+
+// vexo-host following universe 1 with its windows shown.
+class HostRun {
+public:
+    HostRun(const QProcessEnvironment& environment, quint16 port, double seconds) {
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QStringLiteral(VEXO_HOST),
+                        {QStringLiteral("--ola"), QString::number(kUniverse), QStringLiteral("--ola-server"),
+                         QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--duration"),
+                         QString::number(seconds)});
+    }
+    // Until olad sends it the universe.
+    bool waitReceiving() {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 15000) {
+            m_out += m_process.readAllStandardOutput();
+            if (m_out.contains("olad: receiving universe")) return true;
+            if (m_process.state() == QProcess::NotRunning) return false;
+            pause(20);
+        }
+        return false;
+    }
+    qint64 pid() const { return m_process.processId(); }
+    // Waits for the end of its --duration; the frames it reports then.
+    bool finish(uint64_t* arrived, uint64_t* reached) {
+        if (!m_process.waitForFinished(30000)) return false;
+        m_out += m_process.readAllStandardOutput();
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("olad: (\\d+) frames arrived, (\\d+) reached the display"))
+                .match(QString::fromLocal8Bit(m_out));
+        if (!match.hasMatch()) return false;
+        *arrived = match.captured(1).toULongLong();
+        *reached = match.captured(2).toULongLong();
+        return true;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_out;
+};
+
+void compareWithPeer(quint16 port, double seconds) {
+    std::printf("\nWhole processes, %g s at 44 frames/s, every channel changing:\n", seconds);
+    QTemporaryDir dir;
+    QProcess xvfb;
+    QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty()) display = startXvfb(xvfb);
+    if (display.isEmpty()) {
+        std::printf("  skipped: no display and no Xvfb\n");
+        return;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("NIMBO_REGISTRY"), dir.filePath(QStringLiteral("registry.txt")));
+
+    // The peer draws in a terminal: a pseudo-terminal of `script`, its output read and dropped.
+    QProcess peer;
+    const bool comparable = port == kOladDefaultPort;
+    if (comparable) {
+        QProcessEnvironment terminal = environment;
+        terminal.insert(QStringLiteral("TERM"), QStringLiteral("xterm"));
+        peer.setProcessEnvironment(terminal);
+        QObject::connect(&peer, &QProcess::readyReadStandardOutput, [&] { peer.readAllStandardOutput(); });
+        peer.start(QStringLiteral("script"),
+                   {QStringLiteral("-qfec"),
+                    QStringLiteral("stty cols 120 rows 40; exec ola_dmxmonitor -u %1").arg(kUniverse),
+                    QStringLiteral("/dev/null")});
+        peer.waitForStarted(5000);
+    }
+    HostRun host(environment, port, seconds + 4);
+    if (!host.waitReceiving()) {
+        std::printf("  vexo-host did not start receiving\n");
+        return;
+    }
+    pause(1000);  // both settled, the windows shown
+    const qint64 monitor = comparable ? childOf(peer.processId()) : 0;
+    const double host0 = processCpuSeconds(host.pid()), peer0 = monitor ? processCpuSeconds(monitor) : 0;
+    QElapsedTimer clock;
+    clock.start();
+    const long sent = sendFrames(port, 44, seconds);
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    const double hostCpu = 100.0 * (processCpuSeconds(host.pid()) - host0) / wall;
+    const double peerCpu = monitor ? 100.0 * (processCpuSeconds(monitor) - peer0) / wall : -1;
+    uint64_t arrived = 0, reached = 0;
+    const bool counted = host.finish(&arrived, &reached);
+    if (comparable) {
+        peer.terminate();
+        peer.waitForFinished(3000);
+    }
+    std::printf("  %-44s %6.2f %% of a core\n", "vexo-host, windows shown", hostCpu);
+    if (peerCpu >= 0)
+        std::printf("  %-44s %6.2f %% of a core   ours / peer %.2fx\n", "ola_dmxmonitor -u 1 (peer)", peerCpu,
+                    hostCpu / peerCpu);
+    else
+        std::printf("  %-44s skipped: 127.0.0.1:%u is taken, and it knows only that port\n",
+                    "ola_dmxmonitor -u 1 (peer)", unsigned(kOladDefaultPort));
+    std::printf("  goal <= 1 %% of a core and below the peer: %s\n",
+                hostCpu <= 1.0 && (peerCpu < 0 || hostCpu < peerCpu) ? "met" : "MISSED");
+    if (counted)
+        std::printf("  frames: %ld sent, %llu arrived at vexo-host, %llu reached the display\n", sent,
+                    static_cast<unsigned long long>(arrived), static_cast<unsigned long long>(reached));
+
+    // The highest rate at which every frame sent reaches the display.
+    std::printf("\nHighest frame rate vexo-host follows with its windows shown, no frame lost (2 s each):\n");
+    int followed = 0;
+    for (const int rate : {44, 100, 250, 500, 1000, 2000}) {
+        HostRun run(environment, port, 6);
+        if (!run.waitReceiving()) break;
+        pause(500);
+        const long n = sendFrames(port, rate, 2.0);
+        uint64_t in = 0, shown = 0;
+        if (!run.finish(&in, &shown)) break;
+        std::printf("  %5d frames/s: %5ld sent, %5llu arrived, %5llu reached the display%s\n", rate, n,
+                    static_cast<unsigned long long>(in), static_cast<unsigned long long>(shown),
+                    long(shown) >= n ? "" : "  (frames lost)");
+        if (long(shown) < n) break;
+        followed = rate;
+    }
+    std::printf("  followed without loss up to %d frames/s (a console sends 44)\n", followed);
+    xvfb.terminate();
+    xvfb.waitForFinished(3000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,7 +320,7 @@ int main(int argc, char** argv) {
         return send(uint16_t(std::atoi(argv[2])), std::atoi(argv[3]), std::atof(argv[4]));
 
     QCoreApplication app(argc, argv);
-    double seconds = 10;
+    double seconds = 5;
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf(QStringLiteral("--seconds")); i >= 0 && i + 1 < args.size())
         seconds = args[i + 1].toDouble();
@@ -150,7 +329,10 @@ int main(int argc, char** argv) {
         std::printf("ola_bench: skipped, %s\n", qPrintable(reason));
         return 0;
     }
-    olatest::OladSandbox olad;
+    // On olad's default port when it is free, so that the peer can follow it too.
+    olatest::OladSandbox olad(olatest::OladSandbox::accepting(kOladDefaultPort)
+                                  ? olatest::OladSandbox::freePort()
+                                  : kOladDefaultPort);
     QString error;
     if (!olad.start(&error)) {
         std::fprintf(stderr, "ola_bench: %s\n", qPrintable(error));
@@ -172,8 +354,8 @@ int main(int argc, char** argv) {
     // 44 frames per second is what a console sends; the faster steps find
     // where olad or the receiver stops keeping up.
     int sustained = 0;
-    for (int rate : {44, 250, 500, 1000, 2000, 4000, 8000}) {
-        const Phase phase = run(receiver, olad, oladPid, rate, rate == 44 ? seconds : std::min(seconds, 3.0));
+    for (int rate : {44, 250, 1000, 4000, 8000}) {
+        const Phase phase = run(receiver, olad, oladPid, rate, rate == 44 ? seconds : std::min(seconds, 2.0));
         print(rate, phase);
         // Frames that arrive back to back are merged on the way to the GUI
         // thread by design (only the latest counts), so keeping up means every
@@ -186,5 +368,6 @@ int main(int argc, char** argv) {
     std::printf("ola_bench: sustained %d full-universe frames per second from olad into the receiver\n",
                 sustained);
     receiver.stop();
+    if (!args.contains(QStringLiteral("--receiver-only"))) compareWithPeer(olad.port(), seconds);
     return 0;
 }

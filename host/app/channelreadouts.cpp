@@ -1,13 +1,15 @@
 #include "host/app/channelreadouts.h"
 
+#include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace vexohost {
 namespace {
 
-// About the display's frame rate: a faster readout would only cost repaints.
-constexpr int kFollowMs = 40;
+// Ten times a second: numbers faster than that cannot be read, and each
+// repaint of a window costs its flush to the screen.
+constexpr int kFollowMs = 100;
 constexpr int kSteps = 6;
 
 }  // namespace
@@ -30,11 +32,27 @@ ChannelReadouts::ChannelReadouts(const SentValues& values, int base, QWidget* pa
     m_follow.setInterval(kFollowMs);
     connect(&m_follow, &QTimer::timeout, this, &ChannelReadouts::follow);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Every pixel is painted from the background picture: nothing behind needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ChannelReadouts::setBase(int base) {
     m_base = base;
+    m_background = QPixmap();
     update();
+}
+
+void ChannelReadouts::resizeEvent(QResizeEvent* event) {
+    m_background = QPixmap();
+    QWidget::resizeEvent(event);
+}
+
+void ChannelReadouts::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+        m_background = QPixmap();
+        for (QStaticText& number : m_numbers) number = QStaticText();
+    }
+    QWidget::changeEvent(event);
 }
 
 QSize ChannelReadouts::minimumSizeHint() const {
@@ -72,36 +90,75 @@ void ChannelReadouts::follow() {
         const std::optional<int32_t> value = m_sent.value(k + 1);
         if (value == m_shown[size_t(k)]) continue;
         m_shown[size_t(k)] = value;
-        update(readoutRect(k));
+        // The number and the bar; the frame and label stay.
+        update(numberRect(k) | barRect(k));
+    }
+}
+
+QRect ChannelReadouts::numberRect(int k) const {
+    const QRect cell = readoutRect(k).adjusted(2, 2, -2, -2);
+    const int line = fontMetrics().height();
+    return {cell.left(), cell.top() + 3 + line, cell.width(), line};
+}
+
+QRect ChannelReadouts::barRect(int k) const {
+    const QRect cell = readoutRect(k).adjusted(2, 2, -2, -2);
+    const int top = numberRect(k).bottom() + 4;
+    return {cell.left() + 4, top, cell.width() - 8, std::max(3, cell.bottom() - 3 - top)};
+}
+
+void ChannelReadouts::drawBackground() {
+    const qreal ratio = devicePixelRatioF();
+    m_background = QPixmap(size() * ratio);
+    m_background.setDevicePixelRatio(ratio);
+    m_background.fill(palette().color(QPalette::Window));
+    QPainter painter(&m_background);
+    painter.setFont(font());
+    const QPalette& colours = palette();
+    for (int k = 0; k < SentValues::kChannels; ++k) {
+        const QRect cell = readoutRect(k).adjusted(2, 2, -2, -2);
+        painter.setPen(colours.color(QPalette::Mid));
+        painter.setBrush(colours.base());
+        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        painter.setPen(colours.color(QPalette::PlaceholderText));
+        painter.drawText(QRect(cell.left(), cell.top() + 2, cell.width(), fontMetrics().height()),
+                         Qt::AlignCenter, tr("ch %1").arg(m_base + k));
     }
 }
 
 void ChannelReadouts::paintEvent(QPaintEvent* event) {
+    if (m_background.isNull()) drawBackground();
     QPainter painter(this);
+    painter.drawPixmap(event->rect(), m_background,
+                       QRectF(event->rect().topLeft() * m_background.devicePixelRatio(),
+                              event->rect().size() * m_background.devicePixelRatio()));
     const QPalette& colours = palette();
-    const QFontMetrics metrics = fontMetrics();
+    painter.setPen(colours.color(QPalette::Text));
     for (int k = 0; k < SentValues::kChannels; ++k) {
-        const QRect cell = readoutRect(k).adjusted(2, 2, -2, -2);
-        if (!event->rect().intersects(cell)) continue;
-        painter.setPen(colours.color(QPalette::Mid));
-        painter.setBrush(colours.base());
-        painter.drawRect(cell.adjusted(0, 0, -1, -1));
-        const QRect label(cell.left(), cell.top() + 2, cell.width(), metrics.height());
-        const QRect number(cell.left(), label.bottom() + 1, cell.width(), metrics.height());
-        painter.setPen(colours.color(QPalette::PlaceholderText));
-        painter.drawText(label, Qt::AlignCenter, tr("ch %1").arg(m_base + k));
+        if (!event->rect().intersects(readoutRect(k))) continue;
         const std::optional<int32_t> value = m_shown[size_t(k)];
-        painter.setPen(colours.color(QPalette::Text));
-        painter.drawText(number, Qt::AlignCenter, value ? QString::number(*value) : QStringLiteral("–"));
+        const QRect number = numberRect(k);
+        if (value && *value >= 0 && *value <= 255) {
+            QStaticText& text = m_numbers[size_t(*value)];
+            if (text.text().isEmpty()) {
+                text.setText(QString::number(*value));
+                text.setTextFormat(Qt::PlainText);
+                text.prepare(QTransform(), font());
+            }
+            const QSizeF size = text.size();
+            painter.drawStaticText(QPointF(number.left() + (number.width() - size.width()) / 2,
+                                           number.top() + (number.height() - size.height()) / 2),
+                                   text);
+        } else {
+            painter.drawText(number, Qt::AlignCenter, value ? QString::number(*value) : QStringLiteral("–"));
+        }
         // The glow level: six steps side by side under the number.
         const int level = value ? glowLevel(*value) : 0;
-        const int barTop = number.bottom() + 4, barHeight = std::max(3, cell.bottom() - 3 - barTop);
-        const int inner = cell.width() - 8, step = inner / kSteps;
-        for (int s = 0; s < kSteps; ++s) {
-            const QRect segment(cell.left() + 4 + s * step + (inner - step * kSteps) / 2, barTop, step - 1,
-                                barHeight);
-            painter.fillRect(segment, s < level ? colours.highlight() : colours.window());
-        }
+        const QRect bar = barRect(k);
+        const int step = bar.width() / kSteps, left = bar.left() + (bar.width() - step * kSteps) / 2;
+        for (int s = 0; s < kSteps; ++s)
+            painter.fillRect(QRect(left + s * step, bar.top(), step - 1, bar.height()),
+                             s < level ? colours.highlight() : colours.window());
     }
 }
 

@@ -1,6 +1,8 @@
 #ifndef HOST_APP_CHANNELREADOUTS_H_
 #define HOST_APP_CHANNELREADOUTS_H_
 
+#include <QPixmap>
+#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -20,10 +22,12 @@ int glowLevel(int32_t value);
 // it, and that value's glow level as a bar of six steps, so a user can check
 // the balloons against the console.
 //
-// They follow the values at most at the display's frame rate, and only while
-// shown: a timer compares the count of messages taken and repaints when it
-// moved, so the message path does nothing more than it does without them.
-// GUI thread.
+// They follow the values ten times a second, below the display's frame rate, and only while
+// shown: a timer compares the count of messages taken and repaints the
+// readouts whose value changed, so the message path does nothing more than it
+// does without them. What does not change (frames, channel labels) is drawn
+// once into a picture, and the numbers 0..255 are laid out once, so a repaint
+// draws a picture, a number and a bar per readout. GUI thread.
 class ChannelReadouts : public QWidget {
     Q_OBJECT
 
@@ -45,15 +49,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void follow();
+    // The frames and labels, for the widget's size, font, palette and base.
+    void drawBackground();
+    QRect numberRect(int k) const;
+    QRect barRect(int k) const;
 
     const SentValues& m_sent;
     int m_base;
     QTimer m_follow;
     uint64_t m_seenChanges = ~uint64_t(0);
     std::array<std::optional<int32_t>, SentValues::kChannels> m_shown{};
+    QPixmap m_background;                    // empty until drawn for the current look
+    std::array<QStaticText, 256> m_numbers;  // laid out on first use
 };
 
 }  // namespace vexohost

@@ -466,6 +466,11 @@ void HostApp::interrupt(int signalNumber) {
 
 int HostApp::finish() {
     if (m_player) m_player->stop();
+    // Frames that came in back to back reach the display as the latest of them.
+    if (m_ola && m_ola->isRunning())
+        printLine(stdout, QStringLiteral("olad: %1 frames arrived, %2 reached the display")
+                              .arg(m_ola->framesArrived())
+                              .arg(m_ola->framesTaken()));
     if (m_ola) m_ola->stop();
     m_failureReport.flush();
     if (m_recorder) {

@@ -72,7 +72,8 @@ QImage decodeGifPicture(const QString& path, int maxSide, qsizetype maxBytes) {
         if (DGifGetImageDesc(gif.get()) != GIF_OK) return {};
         const GifImageDesc& desc = gif->Image;
         const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        if (!map || desc.Left != 0 || desc.Top != 0 || desc.Width != width || desc.Height != height) return {};
+        if (!map || desc.Left != 0 || desc.Top != 0 || desc.Width != width || desc.Height != height)
+            return {};
         const std::array<QRgb, 256> table = pixelTable(*map, transparent);
         QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
         if (image.isNull()) return {};

@@ -28,7 +28,9 @@ QString script() {
 
 }  // namespace
 
-OladSandbox::OladSandbox() : m_port(freePort()) {
+OladSandbox::OladSandbox() : OladSandbox(freePort()) {}
+
+OladSandbox::OladSandbox(quint16 port) : m_port(port) {
     // olad runs as another user when we are root: let it into the folder.
     QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |

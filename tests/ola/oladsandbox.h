@@ -14,6 +14,8 @@ namespace olatest {
 class OladSandbox {
 public:
     OladSandbox();
+    // On a port of the caller's choice (a client that knows only olad's default, 9010).
+    explicit OladSandbox(quint16 port);
     ~OladSandbox();  // stop()
 
     // Why olad cannot run here (not installed, no user for it), or empty.
