@@ -22,7 +22,7 @@ AtomicFile::~AtomicFile() {
     if (m_open) discard();
 }
 
-int AtomicFile::open(const QString& path) {
+bool AtomicFile::open(const QString& path) {
     m_path = path;
     struct stat st {};
     const bool inPlace = ::stat(path.toLocal8Bit().constData(), &st) == 0 && !S_ISREG(st.st_mode);
@@ -35,16 +35,25 @@ int AtomicFile::open(const QString& path) {
     if (m_fd < 0) {
         m_error = systemError(path);  // the name the user gave, not ours
         m_temporary.clear();
-        return -1;
+        return false;
     }
     m_open = true;
-    return m_fd;
+    return true;
 }
 
-int AtomicFile::release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
+bool AtomicFile::write(const void* data, size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = m_fd >= 0 ? ::write(m_fd, bytes + done, size - done) : (errno = EBADF, -1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            m_error = systemError(m_path);
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
 }
 
 bool AtomicFile::commit() {

@@ -2,6 +2,7 @@
 #define HOST_APP_ATOMICFILE_H_
 
 #include <QString>
+#include <cstddef>
 
 namespace vexohost {
 
@@ -18,14 +19,14 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Opens the file for writing; returns its descriptor, owned by this object
-    // until release(), or -1 with error() set.
-    int open(const QString& path);
-    // Hands the descriptor to whoever closes it from now on (giflib, say).
-    int release();
-    // Closes the descriptor if still owned and gives the file its final name.
+    // Opens the file for writing. False with error() set when it cannot be made.
+    bool open(const QString& path);
+    // Writes all of data, going on after a signal interrupts the write. False
+    // with error() set ("PATH: No space left on device") when it cannot.
+    bool write(const void* data, size_t size);
+    // Closes the file and gives it its final name.
     bool commit();
-    // Closes the descriptor if still owned and removes the temporary file.
+    // Closes the file and removes the temporary one.
     void discard();
 
     const QString& path() const { return m_path; }

@@ -21,8 +21,7 @@ FaderWindow::FaderWindow(const SentValues& values, int base, std::function<QImag
     setWindowTitle(tr("Faders"));
     auto* grid = new QGridLayout(this);
     for (int k = 0; k < SentValues::kChannels; ++k) {
-        const int channel = k + 1;   // as the plug-in gets it
-        const int input = base + k;  // as the input sends it
+        const int channel = k + 1;  // as the plug-in gets it
         auto* value = new QLabel(QStringLiteral("0"), this);
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("255")) + 4);
@@ -30,26 +29,35 @@ FaderWindow::FaderWindow(const SentValues& values, int base, std::function<QImag
         slider->setRange(0, 255);
         slider->setPageStep(16);
         slider->setMinimumHeight(160);
-        slider->setAccessibleName(tr("Nimbo %1, channel %2").arg(channel).arg(input));
         auto* swatch = new QLabel(this);
         swatch->setFixedSize(24, 12);
         swatch->setFrameShape(QFrame::Box);
-        auto* name = new QLabel(tr("ch %1").arg(input), this);
+        auto* name = new QLabel(this);
         name->setAlignment(Qt::AlignCenter);
         grid->addWidget(value, 0, k, Qt::AlignHCenter);
         grid->addWidget(slider, 1, k, Qt::AlignHCenter);
         grid->addWidget(swatch, 2, k, Qt::AlignHCenter);
         grid->addWidget(name, 3, k, Qt::AlignHCenter);
-        connect(slider, &QSlider::valueChanged, this, [this, value, input](int v) {
+        connect(slider, &QSlider::valueChanged, this, [this, value, channel](int v) {
             value->setNum(v);
-            Q_EMIT messageDue(HostMessage::channelValue(input, v));
+            Q_EMIT messageDue(HostMessage::channelValue(channel, v));
         });
         m_sliders[size_t(k)] = slider;
         m_values[size_t(k)] = value;
         m_swatches[size_t(k)] = swatch;
+        m_names[size_t(k)] = name;
     }
+    setBase(base);
     m_follow.setInterval(kFollowMs);
     connect(&m_follow, &QTimer::timeout, this, &FaderWindow::follow);
+}
+
+void FaderWindow::setBase(int base) {
+    for (int k = 0; k < SentValues::kChannels; ++k) {
+        const int input = base + k;  // as an input sends it
+        m_sliders[size_t(k)]->setAccessibleName(tr("Nimbo %1, channel %2").arg(k + 1).arg(input));
+        m_names[size_t(k)]->setText(tr("ch %1").arg(input));
+    }
 }
 
 void FaderWindow::showEvent(QShowEvent* event) {

@@ -16,11 +16,12 @@ class QSlider;
 namespace vexohost {
 
 // A console of nine faders, one per nimbo, left to right as the nimbos
-// stand. Each is labelled with the input channel it sends (from the base
-// address on) and the nimbo's colour as the display shows it, and stands at
-// the value its channel last had from any input, so the faders never
-// disagree with the display. Moving a fader sends its value; an input that
-// sends the channel again takes it back. GUI thread.
+// stand. Each is labelled with the input channel it stands for (from the
+// base address on) and the nimbo's colour as the display shows it, and
+// stands at the value its channel last had from any input, so the faders
+// never disagree with the display. Moving a fader sends its value to the
+// nimbo's channel as the plug-in numbers it; an input that sends the channel
+// again takes it back. GUI thread.
 class FaderWindow : public QWidget {
     Q_OBJECT
 
@@ -31,8 +32,11 @@ public:
     FaderWindow(const SentValues& values, int base, std::function<QImage()> display,
                 QWidget* parent = nullptr);
 
+    // Labels the faders from another base address on.
+    void setBase(int base);
+
 Q_SIGNALS:
-    // A fader moved: message 15 for its input channel with its new value.
+    // A fader moved: message 15 for its nimbo's channel 1..9 with its new value.
     void messageDue(const vexohost::HostMessage& message);
 
 protected:
@@ -48,6 +52,7 @@ private:
     std::array<QSlider*, SentValues::kChannels> m_sliders{};  // owned by this widget through Qt parents
     std::array<QLabel*, SentValues::kChannels> m_values{};
     std::array<QLabel*, SentValues::kChannels> m_swatches{};
+    std::array<QLabel*, SentValues::kChannels> m_names{};
     QTimer m_follow;  // while shown
     uint64_t m_seenChanges = ~uint64_t(0);
     int m_ticks = 0;

@@ -1,20 +1,17 @@
 #include "host/app/gifrecorder.h"
 
 #include <gif_lib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace vexohost {
 namespace {
 
-// giflib's words for a failure, or the system's when writing failed (a full
-// disk says so, not "Failed to write to given file").
-QString gifError(int code) {
-    if (code == E_GIF_ERR_WRITE_FAILED && errno != 0) return QString::fromLocal8Bit(std::strerror(errno));
-    return QString::fromUtf8(GifErrorString(code));
+// giflib writes through the file, which keeps the system's words for a
+// failure (a full disk says so, not "Failed to write to given file").
+int writeToFile(GifFileType* gif, const GifByteType* bytes, int size) {
+    return static_cast<AtomicFile*>(gif->UserData)->write(bytes, size_t(size)) ? size : 0;
 }
 
 // A pixel that shows a colour this close to the window's is left as it is:
@@ -55,6 +52,13 @@ GifRecorder::~GifRecorder() {
     if (m_gif) abort();
 }
 
+// "PATH: No space left on device" when writing failed; "PATH: what
+// (giflib's words)" for anything else.
+bool GifRecorder::gifFailed(const QString& what, int code) {
+    if (code == E_GIF_ERR_WRITE_FAILED && !m_file.error().isEmpty()) return fail(m_file.error());
+    return fail(QStringLiteral("%1: %2 (%3)").arg(m_path, what, QString::fromUtf8(GifErrorString(code))));
+}
+
 bool GifRecorder::fail(const QString& what) {
     m_error = what;
     return false;
@@ -65,28 +69,26 @@ bool GifRecorder::open(const QString& path, int width, int height) {
     m_path = path;
     // Opened here rather than by giflib, which would create the file readable
     // by its owner only; this way the umask decides, as for any other output.
-    if (m_file.open(path) < 0) return fail(m_file.error());
-    const int fd = m_file.release();  // giflib closes it from now on
+    if (!m_file.open(path)) return fail(m_file.error());
     int status = 0;
-    m_gif = EGifOpenFileHandle(fd, &status);
+    m_gif = EGifOpen(&m_file, writeToFile, &status);
     if (!m_gif) {
-        ::close(fd);
         m_file.discard();
-        return fail(QStringLiteral("%1: %2").arg(path, gifError(status)));
+        return gifFailed(QStringLiteral("cannot start the file"), status);
     }
     m_width = width;
     m_height = height;
     EGifSetGifVersion(m_gif, true);
     // No global colour table: every frame carries its own.
     if (EGifPutScreenDesc(m_gif, width, height, 8, 0, nullptr) != GIF_OK)
-        return fail(QStringLiteral("%1: cannot write the header").arg(path));
+        return gifFailed(QStringLiteral("cannot write the header"), m_gif->Error);
     // Loop forever.
     const GifByteType app[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
     const GifByteType loop[] = {1, 0, 0};
     if (EGifPutExtensionLeader(m_gif, APPLICATION_EXT_FUNC_CODE) != GIF_OK ||
         EGifPutExtensionBlock(m_gif, sizeof app, app) != GIF_OK ||
         EGifPutExtensionBlock(m_gif, sizeof loop, loop) != GIF_OK || EGifPutExtensionTrailer(m_gif) != GIF_OK)
-        return fail(QStringLiteral("%1: cannot write the loop extension").arg(path));
+        return gifFailed(QStringLiteral("cannot write the loop extension"), m_gif->Error);
     return true;
 }
 
@@ -144,7 +146,6 @@ bool GifRecorder::writeFrame(int64_t delayMs) {
     }
     if (!m_palette.build(m_rect.data(), rect.width(), rect.height(), still ? m_shownRect.data() : nullptr))
         return fail(QStringLiteral("%1: cannot reduce the colours of a frame").arg(m_path));
-    if (m_palette.reduced()) ++m_reducedFrames;
 
     const std::vector<QRgb>& colours = m_palette.colours();
     std::vector<GifColorType> table(colours.size());
@@ -168,7 +169,7 @@ bool GifRecorder::writeFrame(int64_t delayMs) {
     const uint8_t* line = m_palette.indexes().data();
     for (int y = 0; ok && y < rect.height(); ++y, line += rect.width())
         ok = EGifPutLine(m_gif, const_cast<GifByteType*>(line), rect.width()) == GIF_OK;
-    if (!ok) return fail(QStringLiteral("%1: cannot write a frame (%2)").arg(m_path, gifError(m_gif->Error)));
+    if (!ok) return gifFailed(QStringLiteral("cannot write a frame"), m_gif->Error);
 
     // What the viewer shows now.
     if (!m_haveWritten) m_shown = QImage(m_width, m_height, QImage::Format_RGB32);
@@ -190,9 +191,7 @@ bool GifRecorder::finishFile() {
     int status = 0;
     const int result = EGifCloseFile(m_gif, &status);
     m_gif = nullptr;
-    if (result != GIF_OK)
-        return fail(QStringLiteral("%1: cannot finish the file (%2)").arg(m_path, gifError(status)));
-    return true;
+    return result == GIF_OK || gifFailed(QStringLiteral("cannot finish the file"), status);
 }
 
 bool GifRecorder::close() {

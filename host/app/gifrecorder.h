@@ -39,14 +39,12 @@ public:
     int frameCount() const override { return m_frames; }
     const QString& error() const override { return m_error; }
 
-    // Frames that needed a reduced colour table.
-    int reducedFrames() const { return m_reducedFrames; }
-
 private:
     // Writes m_pending for m_pendingDelayMs, in frames of at most 655.35 s.
     bool writePending();
     bool writeFrame(int64_t delayMs);
     bool fail(const QString& what);
+    bool gifFailed(const QString& what, int giflibError);
     bool finishFile();
 
     QString m_path;
@@ -60,7 +58,6 @@ private:
     bool m_haveWritten = false;
     bool m_exact = false;  // the viewer shows m_previous exactly
     int m_frames = 0;
-    int m_reducedFrames = 0;
     FramePalette m_palette;
     std::vector<QRgb> m_rect;       // the changed rectangle, reused
     std::vector<QRgb> m_shownRect;  // what is shown there

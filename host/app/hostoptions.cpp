@@ -5,6 +5,7 @@
 
 #include "host/app/recorder.h"
 #include "host/input/olalink.h"
+#include "host/input/universe.h"
 
 namespace vexohost {
 namespace {
@@ -38,6 +39,7 @@ const char kHelp[] =
     "  --fast               play without waiting between events\n"
     "  --duration S         end any input after S (0..1000000000) seconds\n"
     "  --loop               play the show again and again, until --duration or Ctrl+C\n"
+    "  --no-loop            play the show once (the demo too, which loops in a window)\n"
     "  --from T             start the show at T (ms, or M:SS.mmm) with the last value it gave\n"
     "                       each channel before T, then play on\n"
     "  --to T               end the show at T (ms, or M:SS.mmm); what happens at T still plays\n"
@@ -49,10 +51,7 @@ const char kHelp[] =
     "                       GIF) or OUT.webp (lossless animated WebP)\n"
     "  --fps N              frames per second (1..100) of --record (default 25)\n"
     "  --configure          open the colour dialog at start\n"
-    "  --reset-settings     forget what the windows remembered (their places and sizes, the\n"
-    "                       last show, universe, olad address, base address and loop); in a\n"
-    "                       window they are remembered in $XDG_CONFIG_HOME/nimbo-lux/\n"
-    "                       vexo-host.conf, and the options given override them for the run\n"
+    "  --reset-settings     forget what the windows remembered (see below)\n"
     "\n"
     "Plug-in:\n"
     "  --plugin PATH        the plug-in file to load (default: Nimbolux.so beside vexo-host,\n"
@@ -60,7 +59,16 @@ const char kHelp[] =
     "  --registry PATH      the registry file (default $XDG_DATA_HOME/nimbo-lux/registry.txt,\n"
     "                       that is ~/.local/share/nimbo-lux/registry.txt)\n"
     "  --version            print the versions of vexo-host and of the plug-in, then exit\n"
-    "  -h, --help           show this help and exit\n";
+    "  -h, --help           show this help and exit\n"
+    "\n"
+    "Remembered:\n"
+    "  In a window, vexo-host remembers its windows' places and sizes and what was chosen in\n"
+    "  its main window (the last show's folder, the universe and olad address connected, the\n"
+    "  base address, loop) in $XDG_CONFIG_HOME/nimbo-lux/vexo-host.ini, that is\n"
+    "  ~/.config/nimbo-lux/vexo-host.ini. A start without an input option takes all of it up.\n"
+    "  A run that names its input (--demo, --play, --stdin, --faders, --ola) uses exactly what\n"
+    "  its command line says, with the defaults above for the rest, and takes up only the\n"
+    "  windows' places and sizes. The demo plays at base 1 unless --base is given.\n";
 
 // An argument as an error message shows it: on one line, at most 40
 // characters, with control characters as \n, \t or \xNN.
@@ -147,6 +155,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
     int inputs = 0;
     auto setInput = [&](InputKind kind) {
         o.input = kind;
+        o.inputGiven = true;
         ++inputs;
     };
 
@@ -212,7 +221,7 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--universe") {
             if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
         } else if (arg == "--base") {
-            if ((ok = integer(&v, 1, 512))) o.base = int(v), o.baseGiven = true;
+            if ((ok = integer(&v, 1, kUniverseSize))) o.base = int(v), o.baseGiven = true;
         } else if (arg == "--speed") {
             if ((ok = number(&v, 0.001, 1000))) o.speed = v, o.speedGiven = true;
         } else if (arg == "--fast") {
@@ -221,6 +230,9 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             if ((ok = number(&v, 0, 1e9))) o.durationSeconds = v;
         } else if (arg == "--loop") {
             o.loop = o.loopGiven = true;
+        } else if (arg == "--no-loop") {
+            o.loop = false;
+            o.loopGiven = true;
         } else if (arg == "--reset-settings") {
             o.resetSettings = true;
         } else if (arg == "--from" || arg == "--to") {

@@ -11,11 +11,14 @@ namespace vexohost {
 
 enum class InputKind { Demo, Play, Stdin, Faders, Ola };
 
+// The command line as parseHostOptions() checked it. It stays as given: what
+// changes while the program runs is the input control's.
 struct HostOptions {
     bool info = false;     // `vexo-host info [PATH]`: print module information and exit
     QString pluginPath;    // --plugin PATH, or the PATH of `info`; empty: the built-in plug-in
     QString registryPath;  // --registry PATH; empty: the default location
     InputKind input = InputKind::Demo;
+    bool inputGiven = false;                        // an input option was on the command line
     QString showFile;                               // --play FILE
     std::optional<unsigned> universe;               // --universe U (recorded shows) / --ola U
     QString olaHost = QStringLiteral("127.0.0.1");  // --ola-server HOST:PORT, checked when parsed
@@ -31,9 +34,8 @@ struct HostOptions {
     QString recordPath;                     // --record OUT.gif
     int fps = 25;                           // --fps N
     bool configure = false;                 // --configure: open the colour dialog at start
-    bool demoLoops = true;                  // the demo loops in a window, runs once headless
     bool loop = false;                      // --loop: repeat the show until --duration or Ctrl+C
-    bool loopGiven = false;                 // --loop was on the command line
+    bool loopGiven = false;                 // --loop or --no-loop was on the command line
     bool resetSettings = false;             // --reset-settings: forget what the windows remembered
     int64_t fromMs = 0;                     // --from T
     std::optional<int64_t> toMs;            // --to T

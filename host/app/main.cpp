@@ -25,22 +25,26 @@ int run(int argc, char** argv) {
         return vexohost::kExitOk;
     }
 
-    vexohost::HostOptions options = parsed.options;
     int qtArgc = 1;
     if (parsed.version) {
         const QCoreApplication core(qtArgc, argv);  // for the folder of the program
-        return vexohost::HostApp::printVersions(options);
+        return vexohost::HostApp::printVersions(parsed.options);
     }
     // The registry file lives in the user's data folder unless told otherwise.
-    if (options.registryPath.isEmpty() && qEnvironmentVariableIsEmpty("NIMBO_REGISTRY") &&
+    if (parsed.options.registryPath.isEmpty() && qEnvironmentVariableIsEmpty("NIMBO_REGISTRY") &&
         qEnvironmentVariableIsEmpty("XDG_DATA_HOME") && qEnvironmentVariableIsEmpty("HOME")) {
         vexohost::printError(QStringLiteral(
             "no home folder for the registry file: set HOME or XDG_DATA_HOME, or give --registry PATH"));
         return vexohost::kExitFailure;
     }
-    const bool noDisplay =
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (options.info || noDisplay || qgetenv("QT_QPA_PLATFORM") == "offscreen") options.headless = true;
+    // Without a display the run is headless, as if --headless were given.
+    const vexohost::HostOptions options = [&parsed] {
+        vexohost::HostOptions o = parsed.options;
+        const bool noDisplay =
+            qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        if (o.info || noDisplay || qgetenv("QT_QPA_PLATFORM") == "offscreen") o.headless = true;
+        return o;
+    }();
     if (options.headless) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     // Qt takes some options of its own from the command line (-plugin among

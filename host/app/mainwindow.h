@@ -53,8 +53,6 @@ public:
     // The Open dialog starts in this file's folder.
     void setLastShowFile(const QString& path);
 
-    ChannelReadouts& readouts() const { return *m_readouts; }
-
 Q_SIGNALS:
     void openRequested(const QString& path);
     void playPauseRequested();

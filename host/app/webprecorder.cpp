@@ -1,10 +1,8 @@
 #include "host/app/webprecorder.h"
 
-#include <unistd.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
 
-#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -36,7 +34,7 @@ bool WebpRecorder::open(const QString& path, int width, int height) {
     m_path = path;
     // The file is opened now, so that a path that cannot be written fails
     // before the show starts, not after it.
-    if (m_file.open(path) < 0) return fail(m_file.error());
+    if (!m_file.open(path)) return fail(m_file.error());
     WebPAnimEncoderOptions options;
     if (!WebPAnimEncoderOptionsInit(&options)) return fail("libwebp version mismatch");
     options.anim_params.loop_count = 0;  // forever
@@ -109,18 +107,8 @@ bool WebpRecorder::close() {
     if (!ok) fail(QStringLiteral("%1: cannot finish the animation (%2)").arg(m_path, encoderError()));
     WebPAnimEncoderDelete(m_encoder);
     m_encoder = nullptr;
-    const int fd = ok ? m_file.release() : -1;
-    for (size_t done = 0; ok && done < data.size;) {
-        const ssize_t n = ::write(fd, data.bytes + done, data.size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = fail(QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
-        else
-            done += size_t(n);
-    }
+    if (ok && !m_file.write(data.bytes, data.size)) ok = fail(m_file.error());
     WebPDataClear(&data);
-    if (fd >= 0 && ::close(fd) != 0 && ok)
-        ok = fail(QStringLiteral("%1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
     if (!ok) {
         m_file.discard();
         return false;

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/input/universe.h"
+
 namespace vexohost {
 
 // (channel 1..512, value 0..255) pairs, in channel order.
@@ -18,7 +20,7 @@ using ChannelChanges = std::vector<std::pair<int, int>>;
 // only slots it carries. Nothing is allocated after construction.
 class OlaChannelTracker {
 public:
-    static constexpr int kChannels = 512;
+    static constexpr int kChannels = kUniverseSize;
 
     OlaChannelTracker();
 

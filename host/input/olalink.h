@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "host/input/universe.h"
+
 namespace ola {
 class DmxBuffer;
 template <typename ReturnType>
@@ -36,7 +38,7 @@ struct OlaLinkOptions {
 
 // One DMX frame as olad delivered it: the first `size` values are valid.
 struct DmxFrame {
-    std::array<uint8_t, 512> slotValues{};
+    std::array<uint8_t, kUniverseSize> slotValues{};
     unsigned size = 0;
 };
 

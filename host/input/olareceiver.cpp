@@ -107,7 +107,7 @@ void OlaReceiver::linkStatus(uint64_t run, bool receiving, const QString& text) 
 }
 
 void OlaReceiver::checkNoData() {
-    if (!m_receiving || m_noData || m_sinceFrame.elapsed() < m_noDataMs) return;
+    if (!m_receiving || m_noData || m_sinceFrame.elapsed() < kNoDataMs) return;
     m_noData = true;
     setStatus(QStringLiteral("universe %1: no data").arg(m_universe));
 }

@@ -43,7 +43,6 @@ public:
     quint16 serverPort() const { return m_options.port; }
     // Pause after the first failed connection, doubled up to maxMs.
     void setRetry(int firstMs, int maxMs);
-    void setNoDataTimeout(int ms) { m_noDataMs = ms; }
 
     // Starts receiving `universe` (stopping a running one first). Every
     // channel of the first frame counts as changed. Returns false, with a
@@ -85,7 +84,7 @@ private:
     QString receivingText() const;
 
     OlaLinkOptions m_options;
-    int m_noDataMs = 2500;
+    static constexpr int kNoDataMs = 2500;
     std::unique_ptr<OlaLink> m_link;
     uint64_t m_run = 0;  // tells queued calls of an earlier run from this one's
     unsigned m_universe = 0;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "host/input/showline.h"
+#include "host/input/universe.h"
 
 namespace vexohost {
 
@@ -20,7 +21,7 @@ namespace vexohost {
 // carries. Frames of other universes only take time.
 class RecordingParser {
 public:
-    static constexpr size_t kMaxSlots = 512;
+    static constexpr size_t kMaxSlots = kUniverseSize;
 
     // universe: the one to play; nothing means the first one in the file.
     RecordingParser(std::string file, std::optional<unsigned> universe);

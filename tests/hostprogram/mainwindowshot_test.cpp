@@ -67,8 +67,8 @@ TEST(MainWindowOnScreen, LooksAsItsReference) {
     HostApp app(options);
     ASSERT_EQ(app.start(), kExitOk);
     // Paused at 0:04, where the second moment has just played.
-    app.playPause();
-    app.seek(4000);
+    app.input().playPause();
+    app.input().seek(4000);
 
     QWidget* window = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {

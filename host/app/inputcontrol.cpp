@@ -1,0 +1,419 @@
+#include "host/app/inputcontrol.h"
+
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <algorithm>
+#include <limits>
+
+#include "host/app/console.h"
+#include "host/app/exitstatus.h"
+#include "host/app/mainwindow.h"
+#include "host/app/pluginfeed.h"
+#include "host/app/runoutputs.h"
+#include "host/app/statustext.h"
+#include "host/input/demoshow.h"
+#include "host/input/memoryshow.h"
+#include "host/input/olareceiver.h"
+#include "host/input/showfile.h"
+#include "host/input/showplayer.h"
+#include "host/input/universe.h"
+
+namespace vexohost {
+namespace {
+
+// The main window follows the input this often.
+constexpr int kViewMs = 250;
+
+}  // namespace
+
+InputControl::InputControl(PluginFeed& feed, RunOutputs& outputs, InputChoice choice, PlayRules rules,
+                           QObject* parent)
+    : QObject(parent), m_feed(feed), m_outputs(outputs), m_choice(std::move(choice)), m_rules(rules) {
+    m_showName = m_choice.kind == InputKind::Demo ? QStringLiteral("demo")
+                                                  : QFileInfo(m_choice.showFile).fileName();
+    m_viewTimer.setInterval(kViewMs);
+    connect(&m_viewTimer, &QTimer::timeout, this, &InputControl::updateView);
+    m_durationTimer.setSingleShot(true);
+    connect(&m_durationTimer, &QTimer::timeout, this, &InputControl::ended);
+    m_clock.start();
+}
+
+InputControl::~InputControl() = default;
+
+void InputControl::setView(MainWindow* view) {
+    m_view = view;
+    if (!m_view) return m_viewTimer.stop();
+    m_view->setBase(m_choice.base);
+    m_view->setSpeed(m_choice.speed);
+    m_viewTimer.start();
+}
+
+int InputControl::base() const {
+    return m_choice.kind == InputKind::Demo && m_choice.baseRemembered ? 1 : m_choice.base;
+}
+
+int InputControl::start() {
+    int status = kExitOk;
+    switch (m_choice.kind) {
+        case InputKind::Demo:
+        case InputKind::Play:
+            return startShow();
+        case InputKind::Stdin:
+            status = startStdin();
+            break;
+        case InputKind::Faders:
+            break;
+        case InputKind::Ola:
+            status = startOla();
+            break;
+    }
+    if (status != kExitOk) return status;
+    // A live input runs until it ends or the duration is over.
+    if (m_rules.durationSeconds)
+        m_durationTimer.start(int(std::min(*m_rules.durationSeconds * 1000.0, 2.0e9)));
+    if (m_outputs.wantsRecording())
+        printError(QStringLiteral("--record needs a show (--demo or --play); ignored"));
+    return kExitOk;
+}
+
+void InputControl::finish() {
+    m_viewTimer.stop();
+    if (m_player) m_player->stop();
+    // Frames that came in back to back reach the display as the latest of them.
+    if (m_ola && m_ola->isRunning())
+        printLine(stdout, QStringLiteral("olad: %1 frames arrived, %2 reached the display")
+                              .arg(m_ola->framesArrived())
+                              .arg(m_ola->framesTaken()));
+    if (m_ola) m_ola->stop();
+}
+
+std::unique_ptr<ShowFile> InputControl::openShowFile(const QString& path, int* status, QString* why) {
+    ShowOptions showOptions;
+    showOptions.universe = m_choice.universe;
+    ShowError error;
+    std::unique_ptr<ShowFile> file = ShowFile::open(path.toStdString(), showOptions, &error);
+    if (!file) {
+        *why = QString::fromStdString(error.toString());
+        printError(*why);
+        *status = kExitShowFile;
+    }
+    return file;
+}
+
+int InputControl::startShow() {
+    std::unique_ptr<ShowSource> source;
+    if (m_choice.kind == InputKind::Demo) {
+        source = std::make_unique<MemoryShow>(demoShow());
+    } else {
+        int status = kExitOk;
+        QString why;
+        std::unique_ptr<ShowFile> file = openShowFile(m_choice.showFile, &status, &why);
+        if (!file) return status;
+        if (file->isStream() && m_choice.loop) {
+            printError(QStringLiteral("--loop: %1 is a pipe, which plays only once").arg(m_choice.showFile));
+            return kExitUsage;
+        }
+        if (file->format() == ShowFormat::Text && m_choice.universe) {
+            printError(QStringLiteral("--universe: %1 is a text show, and a text show has no universes")
+                           .arg(m_choice.showFile));
+            return kExitUsage;
+        }
+        if (file->format() == ShowFormat::Recording)
+            printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
+        source = std::move(file);
+    }
+    if (const std::optional<int64_t> last = source->lastMomentMs(); last && m_choice.fromMs > *last) {
+        printError(QStringLiteral("--from %1 is past the end of the show (its last moment is at %2)")
+                       .arg(formatShowTime(m_choice.fromMs), formatShowTime(*last)));
+        return kExitUsage;
+    }
+    // A recording is made of the show the run started with, as it was asked for.
+    if (m_outputs.wantsRecording() && !m_outputs.startRecording()) return kExitFailure;
+    return play(std::move(source));
+}
+
+// Standard input plays as it comes, its times counted from its first line.
+int InputControl::startStdin() {
+    std::unique_ptr<ShowFile> input = ShowFile::stream(STDIN_FILENO, "<stdin>", {});
+    const ShowFile* stream = input.get();
+    const int status = play(std::move(input));
+    m_stream = stream;
+    return status;
+}
+
+int InputControl::play(std::unique_ptr<ShowSource> source) {
+    const bool live = m_choice.kind == InputKind::Stdin;
+    PlayerOptions options;
+    options.speed = m_choice.speed;
+    options.fast = m_rules.fast;
+    options.clockFromFirstMoment = live;
+    // The demo loops in a window, unless the run has an end or the user said.
+    const bool demoLoops = m_rules.demoLoops && m_choice.kind == InputKind::Demo && !m_rules.durationSeconds &&
+                           !m_outputs.wantsRecording();
+    options.loop = m_choice.loop || (demoLoops && !m_choice.loopGiven);
+    // A live input's duration is wall-clock time, kept by start().
+    if (m_rules.durationSeconds && !live) options.durationMs = int64_t(*m_rules.durationSeconds * 1000.0);
+    options.fromMs = m_choice.fromMs;
+    options.toMs = m_choice.toMs;
+    if (m_outputs.isRecording()) options.framesPerSecond = m_rules.framesPerSecond;
+    m_player = std::make_unique<ShowPlayer>(std::move(source), options);
+    connect(m_player.get(), &ShowPlayer::messageDue, this, &InputControl::deliver);
+    connect(m_player.get(), &ShowPlayer::lineError, this,
+            [](const QString& text) { printLine(stderr, text); });
+    connect(m_player.get(), &ShowPlayer::failed, this, [this](const QString& text) {
+        printError(text);
+        m_inputError = text;
+        m_status = kExitShowFile;
+    });
+    if (m_outputs.isRecording()) connect(m_player.get(), &ShowPlayer::frameDue, this, &InputControl::captureFrame);
+    connect(
+        m_player.get(), &ShowPlayer::finished, this,
+        [this] {
+            updateControls();
+            updateView();
+            Q_EMIT ended();
+        },
+        Qt::QueuedConnection);
+    m_player->start();
+    updateControls();
+    return kExitOk;
+}
+
+int InputControl::startOla() {
+    m_ola = std::make_unique<OlaReceiver>();
+    m_ola->setServer(m_choice.olaHost, m_choice.olaPort);
+    connect(m_ola.get(), &OlaReceiver::messageDue, this, &InputControl::deliver);
+    connect(m_ola.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
+        printLine(stdout, QStringLiteral("olad: ") + text);
+        updateView();
+    });
+    m_frameRate.reset();
+    if (!m_ola->start(m_choice.universe.value_or(1))) {
+        printError(m_ola->status());
+        return kExitUsage;
+    }
+    updateControls();
+    return kExitOk;
+}
+
+void InputControl::deliver(const HostMessage& message) {
+    const int shift = base() - 1;
+    if (message.msg != vexo::kMsgChannelValue || shift == 0) return m_feed.send(message);
+    // Input channel `base` arrives as channel 1.
+    const int64_t channel = int64_t(message.arg1) - shift;
+    if (channel < std::numeric_limits<int32_t>::min()) return;
+    m_feed.send(HostMessage::channelValue(int32_t(channel), message.arg2));
+}
+
+void InputControl::captureFrame(qint64 /*playedMs*/, qint64 lengthMs) {
+    const std::optional<int64_t> total = m_rules.durationSeconds
+                                             ? std::optional<int64_t>(*m_rules.durationSeconds * 1000)
+                                             : m_player->passLengthMs();
+    m_outputs.addFrame(lengthMs, m_player->playedMs(), total);
+}
+
+void InputControl::stop() {
+    if (m_player) {
+        disconnect(m_player.get(), nullptr, this, nullptr);
+        m_player->stop();
+        m_stream = nullptr;
+        m_player.reset();
+    }
+    if (m_ola) {
+        disconnect(m_ola.get(), nullptr, this, nullptr);
+        m_ola.reset();
+    }
+    m_inputError.clear();
+    m_feed.clearChannels();
+}
+
+bool InputControl::playsShow() const {
+    return m_player && m_choice.kind != InputKind::Stdin;
+}
+
+// ---- Status and controls ----
+
+QString InputControl::statusText() const {
+    if (!m_inputError.isEmpty()) return m_inputError;
+    switch (m_choice.kind) {
+        case InputKind::Demo:
+        case InputKind::Play: {
+            if (!m_player) return {};
+            ShowState state;
+            state.name = m_showName;
+            state.positionMs = m_player->showTimeMs() - m_player->fromMs();
+            state.lengthMs = m_player->canSeek() ? m_player->passLengthMs() : std::nullopt;
+            state.looping = m_player->loops();
+            state.paused = m_player->isPaused();
+            state.ended = !m_player->isRunning();
+            const QString status = showStatus(state);
+            if (base() == m_choice.base) return status;
+            return status + tr(" · the demo plays at base 1; base %1 is for the other inputs").arg(m_choice.base);
+        }
+        case InputKind::Stdin:
+            return standardInputStatus(m_stream ? m_stream->linesRead() : 0, !m_player || !m_player->isRunning());
+        case InputKind::Faders:
+            return tr("faders: channels %1 to %2").arg(base()).arg(base() + SentValues::kChannels - 1);
+        case InputKind::Ola: {
+            if (!m_ola) return {};
+            const unsigned universe = m_ola->universe();
+            if (!m_ola->isRunning()) return tr("universe %1: disconnected").arg(universe);
+            if (m_ola->isReceiving()) return liveStatus(universe, m_frameRate.perSecond());
+            if (m_ola->hasNoData()) return noDataStatus(universe, m_ola->msSinceFrame());
+            return m_ola->status();
+        }
+    }
+    return {};
+}
+
+void InputControl::updateView() {
+    if (m_ola && m_ola->isRunning()) m_frameRate.sample(m_clock.elapsed(), m_ola->framesArrived());
+    if (!m_view) return;
+    m_view->setStatus(statusText());
+    m_view->setFailures(failureStatus(m_feed.failuresReported(), m_feed.lastFailure()));
+    if (!playsShow()) return;
+    m_view->setPosition(m_player->showTimeMs() - m_player->fromMs());
+    m_view->setPlaying(m_player->isRunning() && !m_player->isPaused());
+}
+
+void InputControl::updateControls() {
+    if (!m_view) return;
+    const bool show = playsShow();
+    // A recording is made of the show as it was asked for.
+    const bool recorded = m_outputs.isRecording();
+    const bool seekable = show && m_player->canSeek() && !recorded;
+    m_view->setShowControls(show && !recorded, seekable, seekable ? m_player->passLengthMs().value_or(0) : 0);
+    if (show) m_view->setLoop(m_player->loops());
+    if (m_ola)
+        m_view->setLive(m_ola->universe(),
+                        QStringLiteral("%1:%2").arg(m_ola->serverHost()).arg(m_ola->serverPort()),
+                        m_ola->isRunning());
+}
+
+// ---- What the main window asks for ----
+
+void InputControl::openShow(const QString& path) {
+    if (m_outputs.isRecording()) {
+        QMessageBox::information(
+            m_view, tr("Recording"),
+            tr("This run records %1; another show can be opened when it is over.").arg(m_outputs.recordPath()));
+        return;
+    }
+    int status = kExitOk;
+    QString why;
+    std::unique_ptr<ShowFile> file = openShowFile(path, &status, &why);
+    if (!file) {
+        QMessageBox box(QMessageBox::Warning, tr("Cannot play the show"), why, QMessageBox::Ok, m_view);
+        box.exec();
+        return;
+    }
+    stop();
+    m_choice.kind = InputKind::Play;
+    m_choice.showFile = path;
+    m_choice.fromMs = 0;
+    m_choice.toMs.reset();
+    m_showName = QFileInfo(path).fileName();
+    if (file->format() == ShowFormat::Recording)
+        printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
+    play(std::move(file));
+    updateView();
+    Q_EMIT showOpened(QFileInfo(path).absoluteFilePath());
+}
+
+void InputControl::playPause() {
+    if (!playsShow()) return;
+    if (!m_player->isRunning()) {
+        // After its end a show plays again from its start.
+        if (!m_player->canSeek()) return;
+        m_inputError.clear();
+        m_feed.clearChannels();
+        m_player->start();
+    } else if (m_player->isPaused()) {
+        m_player->resume();
+    } else {
+        m_player->pause();
+    }
+    updateControls();
+    updateView();
+}
+
+void InputControl::seek(qint64 showMs) {
+    if (!playsShow() || !m_player->canSeek() || m_outputs.isRecording()) return;
+    if (!m_player->isRunning()) {
+        m_inputError.clear();
+        m_player->start();
+    }
+    // Channels the show has not set by then are unlit, as at its start.
+    m_feed.clearChannels();
+    m_player->seek(m_player->fromMs() + std::max<int64_t>(0, showMs));
+    updateView();
+}
+
+void InputControl::step(qint64 deltaMs) {
+    if (m_player) seek(m_player->showTimeMs() - m_player->fromMs() + deltaMs);
+}
+
+void InputControl::setLoop(bool loop) {
+    m_choice.loop = loop;
+    m_choice.loopGiven = true;
+    if (m_player) m_player->setLoop(loop);
+    updateControls();
+    updateView();
+    Q_EMIT loopChanged(loop);
+}
+
+void InputControl::setSpeed(double speed) {
+    if (!(speed > 0)) return;
+    m_choice.speed = speed;
+    if (m_player) m_player->setSpeed(speed);
+}
+
+void InputControl::connectLive(unsigned universe, const QString& server) {
+    QString host;
+    quint16 port = 0;
+    if (!parseOlaServer(server, &host, &port)) {
+        QMessageBox box(QMessageBox::Warning, tr("olad address"),
+                        tr("'%1' is not HOST:PORT (an IPv4 address or localhost, and a port)").arg(server),
+                        QMessageBox::Ok, m_view);
+        box.exec();
+        return;
+    }
+    stop();
+    m_choice.kind = InputKind::Ola;
+    m_choice.universe = universe;
+    m_choice.olaHost = host;
+    m_choice.olaPort = port;
+    startOla();
+    updateControls();
+    updateView();
+    Q_EMIT liveConnected(universe, server);
+}
+
+void InputControl::disconnectLive() {
+    if (!m_ola) return;
+    m_ola->stop();
+    updateControls();
+    updateView();
+}
+
+void InputControl::setBase(int base) {
+    if (base < 1 || base > kUniverseSize || (base == m_choice.base && base == this->base())) return;
+    m_choice.base = base;
+    m_choice.baseRemembered = false;
+    Q_EMIT baseChanged(base);
+    // The nimbos show the channels from the new base on at once.
+    if (m_ola && m_ola->isRunning()) {
+        m_feed.clearChannels();
+        for (int channel = base; channel < base + SentValues::kChannels && channel <= kUniverseSize; ++channel)
+            if (const int value = m_ola->value(channel); value >= 0)
+                deliver(HostMessage::channelValue(channel, value));
+    } else if (playsShow() && m_player->canSeek() && !m_outputs.isRecording()) {
+        // Where the show stands, or where it ended.
+        seek(m_player->showTimeMs() - m_player->fromMs());
+    }
+    updateView();
+}
+
+}  // namespace vexohost

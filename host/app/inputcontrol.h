@@ -1,0 +1,147 @@
+#ifndef HOST_APP_INPUTCONTROL_H_
+#define HOST_APP_INPUTCONTROL_H_
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+#include "host/app/framerate.h"
+#include "host/app/hostoptions.h"
+#include "host/input/hostmessage.h"
+
+namespace vexohost {
+
+class MainWindow;
+class OlaReceiver;
+class PluginFeed;
+class RunOutputs;
+class ShowFile;
+class ShowPlayer;
+class ShowSource;
+
+// The input as the user chose it: set from the command line and, on a
+// plain start in a window, from what was remembered; changed by the main
+// window while the program runs.
+struct InputChoice {
+    InputKind kind = InputKind::Demo;
+    QString showFile;
+    std::optional<unsigned> universe;  // of a recording, or the live one
+    QString olaHost = QStringLiteral("127.0.0.1");
+    quint16 olaPort = 9010;
+    int base = 1;                 // input channel `base` arrives as channel 1
+    bool baseRemembered = false;  // from the settings, which the demo does not take
+    bool loop = false;
+    bool loopGiven = false;  // --loop or --no-loop: the demo follows it too
+    double speed = 1.0;
+    int64_t fromMs = 0;  // the part of the show played
+    std::optional<int64_t> toMs;
+};
+
+// How the run plays whatever input it has; fixed for the run.
+struct PlayRules {
+    bool fast = false;                      // no waiting between events
+    bool demoLoops = true;                  // the demo loops unless told or recorded
+    std::optional<double> durationSeconds;  // any input ends after this
+    int framesPerSecond = 25;               // of a recording
+};
+
+// Starts, stops and switches the input (the demo, a show, standard input,
+// the faders, a live universe of olad), plays it (pause, seek, loop,
+// speed), shifts its channels by the base address on their way to the feed,
+// and says what it is doing: the status text, and the main window's show
+// and live controls, kept up to date four times a second.
+//
+// Owns the player or the live receiver of the input that runs, the choice
+// it was started from, and the input's failure. The main window's signals
+// connect straight to its slots; the application starts and stops it. A
+// show's frames go to the run's outputs while it is recorded, and nothing
+// can seek in or replace a show that is recorded. GUI thread.
+class InputControl : public QObject {
+    Q_OBJECT
+
+public:
+    // feed, outputs: outlive this.
+    InputControl(PluginFeed& feed, RunOutputs& outputs, InputChoice choice, PlayRules rules,
+                 QObject* parent = nullptr);
+    ~InputControl() override;
+
+    // The window kept up to date from now on; may be null (headless).
+    void setView(MainWindow* view);
+    // Starts the chosen input. kExitOk, or the exit status of a run that cannot start.
+    int start();
+    // Ends the input at the end of the run, saying what a live universe delivered.
+    void finish();
+
+    const InputChoice& choice() const { return m_choice; }
+    // The base address the input is shifted by: the demo plays at 1 unless
+    // the base was asked for in this run.
+    int base() const;
+    // What the status line says now.
+    QString statusText() const;
+    // kExitShowFile when a show could not go on; kExitOk otherwise.
+    int status() const { return m_status; }
+
+    // What the main window asks for. A show that cannot be opened is said in a
+    // message box, with its file, line and column, and nothing changes.
+    void openShow(const QString& path);
+    void playPause();
+    // showMs: from the start of the part played.
+    void seek(qint64 showMs);
+    void step(qint64 deltaMs);
+    void setLoop(bool loop);
+    void setSpeed(double speed);
+    void connectLive(unsigned universe, const QString& server);
+    void disconnectLive();
+    void setBase(int base);
+
+Q_SIGNALS:
+    // The input came to its end (or its duration is over).
+    void ended();
+    // The user opened a show (absolute path), connected a universe, set the
+    // base address or looping: what a window remembers.
+    void showOpened(const QString& path);
+    void liveConnected(unsigned universe, const QString& server);
+    void baseChanged(int base);
+    void loopChanged(bool loop);
+
+private:
+    // A show file as --play and Open… open it; null, said on standard error
+    // with *status set, when it cannot play.
+    std::unique_ptr<ShowFile> openShowFile(const QString& path, int* status, QString* why);
+    int startShow();
+    int startStdin();
+    int startOla();
+    int play(std::unique_ptr<ShowSource> source);
+    void startDurationTimer();
+    // An input channel, shifted by the base address.
+    void deliver(const HostMessage& message);
+    void captureFrame(qint64 playedMs, qint64 lengthMs);
+    void stop();
+    bool playsShow() const;
+    void updateView();
+    void updateControls();
+
+    PluginFeed& m_feed;
+    RunOutputs& m_outputs;
+    InputChoice m_choice;
+    const PlayRules m_rules;
+    QPointer<MainWindow> m_view;
+    std::unique_ptr<ShowPlayer> m_player;
+    std::unique_ptr<OlaReceiver> m_ola;
+    const ShowFile* m_stream = nullptr;  // owned by m_player: standard input, for its line count
+    QString m_showName;                  // "demo" or the show file's name
+    QString m_inputError;                // why the input stopped, until another starts
+    QTimer m_viewTimer;
+    QTimer m_durationTimer;
+    QElapsedTimer m_clock;
+    FrameRate m_frameRate;
+    int m_status = 0;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_INPUTCONTROL_H_
