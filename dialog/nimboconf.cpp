@@ -14,23 +14,19 @@ forms::FormInstance<NimboConf> g_nimboConf;
 constexpr int kChannelEntries = 512;
 const QString kNotYetAvailable = QStringLiteral("Not yet available !");
 
+QLatin1StringView colorName(int k) {
+    const std::string_view name = kColorNames[size_t(k)];
+    return QLatin1StringView(name.data(), qsizetype(name.size()));
+}
+
 // The colour code of a list text: exact, case-sensitive; -1 for none.
 int colorCodeOf(const QString& text) {
-    const auto& names = NimboConf::colorNames();
     for (int k = 0; k < kColorCount; ++k)
-        if (names[size_t(k)] == text) return k;
+        if (text == colorName(k)) return k;
     return -1;
 }
 
 }  // namespace
-
-const std::array<QString, kColorCount>& NimboConf::colorNames() {
-    static const std::array<QString, kColorCount> names = {
-        QStringLiteral("blue"),      QStringLiteral("yellow"), QStringLiteral("green"),
-        QStringLiteral("lightblue"), QStringLiteral("pink"),   QStringLiteral("orange"),
-        QStringLiteral("rose"),      QStringLiteral("red"),    QStringLiteral("white")};
-    return names;
-}
 
 NimboConf::NimboConf() : FormObject(nimboConfLayout()) {
     onClick(BalCol, [this](int i) { BalCol_Click(i); });
@@ -59,7 +55,7 @@ void NimboConf::Form_Initialize() {
     // Every colour list offers the nine colours, in colour-code order, and
     // starts on colour i; each selection stores that colour for nimbo i.
     for (int i = 0; i < kNimboCount; ++i)
-        for (const QString& name : colorNames()) BalCol(i).addItem(name);
+        for (int k = 0; k < kColorCount; ++k) BalCol(i).addItem(colorName(k));
     for (int i = 0; i < kNimboCount; ++i) BalCol(i).setListIndex(i);
 
     // The full-glow column of the picture table, read afresh.

@@ -26,9 +26,6 @@ public:
     static NimboConf* existingInstance();
     static void releaseInstance();
 
-    // The list texts of the colours, in colour-code order.
-    static const std::array<QString, kColorCount>& colorNames();
-
     forms::ControlArray<forms::ComboBox> BalCol{this, "BalCol"};
     forms::ControlArray<forms::Image> Nimbo{this, "Nimbo"};
     forms::ControlRef<forms::ComboBox> Channels{this, "Channels"};

@@ -3,7 +3,8 @@
 
 // The fixed tables of the system, each written here once: how many nimbos,
 // the colour words and glow codes in the order that indexes the picture
-// table, and the names of the picture files they make. The build reads the
+// table, the colours' names as the colour dialog lists them, and the names
+// of the picture files they make. The build reads the
 // two word lists from this file too (cmake/NimboTables.cmake), for the
 // picture files it copies and the design pictures it stores.
 
@@ -16,6 +17,10 @@ namespace nimbo {
 // Picture-file words, in colour-code order: the colour order of the whole system.
 constexpr auto kColorWords = std::to_array<std::string_view>(
     {"blau", "gelb", "gruen", "hellblau", "lila", "orange", "rosa", "rot", "weiss"});
+// The colours as the colour dialog lists them, in colour-code order.
+constexpr auto kColorNames = std::to_array<std::string_view>(
+    {"blue", "yellow", "green", "lightblue", "pink", "orange", "rose", "red", "white"});
+static_assert(kColorNames.size() == kColorWords.size());
 // Picture-file codes, in glow-level order; each is the glow in percent.
 constexpr auto kGlowCodes =
     std::to_array<std::string_view>({"000", "001", "020", "040", "060", "080", "100"});

@@ -98,9 +98,15 @@ struct Phase {
 
 Phase run(vexohost::OlaReceiver& receiver, const olatest::OladSandbox& olad, qint64 oladPid, int rate,
           double seconds) {
-    uint64_t fullLists = 0;
-    auto counter = QObject::connect(&receiver, &vexohost::OlaReceiver::channelsChanged,
-                                    [&](const vexohost::ChannelChanges& c) { fullLists += c.size() == 512; });
+    // Frames that changed every channel: 512 messages in one frame.
+    uint64_t fullLists = 0, frame = 0;
+    int messages = 0;
+    auto counter =
+        QObject::connect(&receiver, &vexohost::OlaReceiver::messageDue, [&](const vexohost::HostMessage&) {
+            if (receiver.framesTaken() != frame) messages = 0;
+            frame = receiver.framesTaken();
+            fullLists += ++messages == 512;
+        });
     const uint64_t arrived0 = receiver.framesArrived(), taken0 = receiver.framesTaken();
     const double cpu0 = cpuSeconds(RUSAGE_SELF), olad0 = processCpuSeconds(oladPid);
     QElapsedTimer clock;

@@ -31,8 +31,8 @@ constexpr int kViewMs = 250;
 InputControl::InputControl(PluginFeed& feed, RunOutputs& outputs, InputChoice choice, PlayRules rules,
                            QObject* parent)
     : QObject(parent), m_feed(feed), m_outputs(outputs), m_choice(std::move(choice)), m_rules(rules) {
-    m_showName = m_choice.kind == InputKind::Demo ? QStringLiteral("demo")
-                                                  : QFileInfo(m_choice.showFile).fileName();
+    m_showName =
+        m_choice.kind == InputKind::Demo ? QStringLiteral("demo") : QFileInfo(m_choice.showFile).fileName();
     m_viewTimer.setInterval(kViewMs);
     connect(&m_viewTimer, &QTimer::timeout, this, &InputControl::updateView);
     m_durationTimer.setSingleShot(true);
@@ -150,8 +150,8 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
     options.fast = m_rules.fast;
     options.clockFromFirstMoment = live;
     // The demo loops in a window, unless the run has an end or the user said.
-    const bool demoLoops = m_rules.demoLoops && m_choice.kind == InputKind::Demo && !m_rules.durationSeconds &&
-                           !m_outputs.wantsRecording();
+    const bool demoLoops = m_rules.demoLoops && m_choice.kind == InputKind::Demo &&
+                           !m_rules.durationSeconds && !m_outputs.wantsRecording();
     options.loop = m_choice.loop || (demoLoops && !m_choice.loopGiven);
     // A live input's duration is wall-clock time, kept by start().
     if (m_rules.durationSeconds && !live) options.durationMs = int64_t(*m_rules.durationSeconds * 1000.0);
@@ -167,7 +167,8 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
         m_inputError = text;
         m_status = kExitShowFile;
     });
-    if (m_outputs.isRecording()) connect(m_player.get(), &ShowPlayer::frameDue, this, &InputControl::captureFrame);
+    if (m_outputs.isRecording())
+        connect(m_player.get(), &ShowPlayer::frameDue, this, &InputControl::captureFrame);
     connect(
         m_player.get(), &ShowPlayer::finished, this,
         [this] {
@@ -250,10 +251,12 @@ QString InputControl::statusText() const {
             state.ended = !m_player->isRunning();
             const QString status = showStatus(state);
             if (base() == m_choice.base) return status;
-            return status + tr(" · the demo plays at base 1; base %1 is for the other inputs").arg(m_choice.base);
+            return status +
+                   tr(" · the demo plays at base 1; base %1 is for the other inputs").arg(m_choice.base);
         }
         case InputKind::Stdin:
-            return standardInputStatus(m_stream ? m_stream->linesRead() : 0, !m_player || !m_player->isRunning());
+            return standardInputStatus(m_stream ? m_stream->linesRead() : 0,
+                                       !m_player || !m_player->isRunning());
         case InputKind::Faders:
             return tr("faders: channels %1 to %2").arg(base()).arg(base() + SentValues::kChannels - 1);
         case InputKind::Ola: {
@@ -296,9 +299,9 @@ void InputControl::updateControls() {
 
 void InputControl::openShow(const QString& path) {
     if (m_outputs.isRecording()) {
-        QMessageBox::information(
-            m_view, tr("Recording"),
-            tr("This run records %1; another show can be opened when it is over.").arg(m_outputs.recordPath()));
+        QMessageBox::information(m_view, tr("Recording"),
+                                 tr("This run records %1; another show can be opened when it is over.")
+                                     .arg(m_outputs.recordPath()));
         return;
     }
     int status = kExitOk;
@@ -406,7 +409,8 @@ void InputControl::setBase(int base) {
     // The nimbos show the channels from the new base on at once.
     if (m_ola && m_ola->isRunning()) {
         m_feed.clearChannels();
-        for (int channel = base; channel < base + SentValues::kChannels && channel <= kUniverseSize; ++channel)
+        for (int channel = base; channel < base + SentValues::kChannels && channel <= kUniverseSize;
+             ++channel)
             if (const int value = m_ola->value(channel); value >= 0)
                 deliver(HostMessage::channelValue(channel, value));
     } else if (playsShow() && m_player->canSeek() && !m_outputs.isRecording()) {

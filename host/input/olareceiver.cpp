@@ -1,6 +1,5 @@
 #include "host/input/olareceiver.h"
 
-#include <QMetaMethod>
 #include <QMetaObject>
 
 namespace vexohost {
@@ -90,12 +89,7 @@ void OlaReceiver::takeFrame() {
         setStatus(receivingText());
     }
     const ChannelChanges& changes = m_tracker.apply(m_frame.slotValues.data(), m_frame.size);
-    if (changes.empty()) return;
-    Q_EMIT channelsChanged(changes);
-    // The same changes as the host messages they become.
-    if (isSignalConnected(QMetaMethod::fromSignal(&OlaReceiver::messageDue)))
-        for (const auto& [channel, value] : changes)
-            Q_EMIT messageDue(HostMessage::channelValue(channel, value));
+    for (const auto& [channel, value] : changes) Q_EMIT messageDue(HostMessage::channelValue(channel, value));
 }
 
 void OlaReceiver::linkStatus(uint64_t run, bool receiving, const QString& text) {

@@ -20,8 +20,8 @@ namespace vexohost {
 // through a single "latest frame" slot: the link posts one queued call when
 // the slot fills, and a frame that arrives before the GUI took the previous
 // one replaces it, so a busy GUI skips frames instead of queueing them. Here
-// each frame is compared with the values seen so far and the channels that
-// changed are emitted in one list.
+// each frame is compared with the values seen so far and each channel that
+// changed is emitted as a host message.
 //
 // Status texts (statusChanged) tell people what is going on:
 //   "olad not running on 127.0.0.1:9010, retrying in 2 s"
@@ -69,9 +69,6 @@ public:
     uint64_t framesArrived() const;
 
 Q_SIGNALS:
-    // The channels that changed with the latest frame; the list is reused, so
-    // copy what you keep. Emitted only for frames that changed something.
-    void channelsChanged(const vexohost::ChannelChanges& changes);
     // Each changed channel of the latest frame as message 15, in channel order.
     void messageDue(const vexohost::HostMessage& message);
     void statusChanged(const QString& text);

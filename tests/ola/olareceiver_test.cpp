@@ -54,10 +54,17 @@ std::vector<uint8_t> frame(size_t size, uint8_t fill) {
 // Everything a receiver emitted.
 struct Recorder {
     explicit Recorder(OlaReceiver* receiver) {
-        QObject::connect(receiver, &OlaReceiver::statusChanged,
-                         [this](const QString& s) { statuses.push_back(s); });
-        QObject::connect(receiver, &OlaReceiver::channelsChanged,
-                         [this](const ChannelChanges& c) { batches.push_back(c); });
+        QObject::connect(receiver, &OlaReceiver::statusChanged, [this](const QString& s) {
+            statuses.push_back(s);
+            frameOfLastBatch = kNoFrame;  // a new start counts its frames from 1 again
+        });
+        // The messages of one frame, as the channels it changed.
+        QObject::connect(receiver, &OlaReceiver::messageDue,
+                         [this, receiver](const vexohost::HostMessage& m) {
+                             if (receiver->framesTaken() != frameOfLastBatch) batches.emplace_back();
+                             frameOfLastBatch = receiver->framesTaken();
+                             batches.back().emplace_back(m.arg1, m.arg2);
+                         });
     }
     bool saw(const QString& status) const {
         return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
@@ -70,6 +77,8 @@ struct Recorder {
     }
     std::vector<QString> statuses;
     std::vector<ChannelChanges> batches;
+    static constexpr uint64_t kNoFrame = ~uint64_t(0);
+    uint64_t frameOfLastBatch = kNoFrame;
 };
 
 class OlaReceiverTest : public testing::Test {
