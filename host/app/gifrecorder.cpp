@@ -52,10 +52,11 @@ GifRecorder::~GifRecorder() {
     if (m_gif) abort();
 }
 
-// "PATH: No space left on device" when writing failed; "PATH: what
-// (giflib's words)" for anything else.
+// "PATH: No space left on device" when writing failed (giflib says "Write
+// failed (disk full?)" whatever the reason); "PATH: what (giflib's words)"
+// for anything else.
 bool GifRecorder::gifFailed(const QString& what, int code) {
-    if (code == E_GIF_ERR_WRITE_FAILED && !m_file.error().isEmpty()) return fail(m_file.error());
+    if (!m_file.error().isEmpty()) return fail(m_file.error());
     return fail(QStringLiteral("%1: %2 (%3)").arg(m_path, what, QString::fromUtf8(GifErrorString(code))));
 }
 

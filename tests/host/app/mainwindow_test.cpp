@@ -410,5 +410,65 @@ TEST_F(MainWindowTest, SettingsRoundTrip) {
     EXPECT_FALSE(m_window->findChild<QCheckBox*>()->isChecked());
 }
 
+// What a window remembers reaches only a plain start: a run whose command
+// line names its input uses exactly that, and the demo plays at base 1.
+struct RememberedRule {
+    const char* name;
+    QStringList arguments;  // "SHOW" stands for a show file
+    int base;               // the base address the window shows
+    bool showLoops;         // a show opened in the window loops
+    bool demoAtBase1;       // the demo plays at base 1, and the window says why
+};
+
+class RememberedSettings : public MainWindowTest, public testing::WithParamInterface<RememberedRule> {};
+
+TEST_P(RememberedSettings, ReachOnlyAPlainStart) {
+    const RememberedRule& rule = GetParam();
+    HostSettings remembered;
+    remembered.base = 17;
+    remembered.loop = true;
+    ASSERT_TRUE(remembered.save());
+    const QString show = write("a.show", "0 17=235\n");
+    QStringList arguments = {QStringLiteral("vexo-host")};
+    for (const QString& argument : rule.arguments) arguments << (argument == "SHOW" ? show : argument);
+    const ParsedOptions parsed = parseHostOptions(arguments);
+    ASSERT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
+    m_options = parsed.options;
+    m_options.pluginPath = m_dir.filePath("Nimbolux.so");
+    m_options.registryPath = m_dir.filePath("registry.txt");
+    start();
+    EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), rule.base);
+    if (parsed.options.input == InputKind::Demo) {
+        // Some nimbo of the demo is lit soon after its start.
+        ChannelReadouts* readouts = m_window->findChild<ChannelReadouts*>();
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                for (int k = 0; k < 9; ++k)
+                    if (readouts->shownValue(k).value_or(0) > 0) return true;
+                return false;
+            },
+            3000));
+        EXPECT_EQ(status().contains(QStringLiteral("the demo plays at base 1")), rule.demoAtBase1)
+            << status().toStdString();
+    }
+    open(show);
+    EXPECT_EQ(m_window->findChild<QCheckBox*>()->isChecked(), rule.showLoops);
+    // The show's channel 17 lights nimbo 0 only at base 17.
+    EXPECT_TRUE(shows({rule.base == 17 ? 6 : 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    m_app->finish();
+    m_app.reset();
+    // Nothing asked on the command line is remembered.
+    EXPECT_EQ(HostSettings::load().base, 17);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RememberedSettings,
+    testing::Values(RememberedRule{"plainStart", {}, 17, true, true},
+                    RememberedRule{"plainStartWithItsOwnBase", {"--base", "3"}, 3, true, false},
+                    RememberedRule{"play", {"--play", "SHOW"}, 1, false, false},
+                    RememberedRule{"demo", {"--demo"}, 1, false, false},
+                    RememberedRule{"demoOnce", {"--demo", "--no-loop"}, 1, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace vexohost

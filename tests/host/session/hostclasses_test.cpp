@@ -2,13 +2,14 @@
 
 #include "host/session/hostclasses.h"
 
+#include <gtest/gtest.h>
+
 #include "host/session/vexopluginhelper.h"
 #include "platform/com/bstr.h"
 #include "platform/com/classtable.h"
 #include "platform/com/variant.h"
-#include "tests/plugin/pluginfixture.h"
 
-namespace plugintest {
+namespace vexohost {
 namespace {
 
 using com::HRESULT;
@@ -16,8 +17,8 @@ using com::HRESULT;
 // A fresh module information holds the host's defaults; what is set is read
 // back, and Messages is one collection that keeps what is added to it.
 TEST(PluginHostClasses, ModuleInfoStartsWithTheHostDefaultsAndKeepsWhatIsSet) {
-    vexohost::registerHostClasses();
-    vexohost::registerHostClasses();  // again: the same classes, still creatable
+    registerHostClasses();
+    registerHostClasses();  // again: the same classes, still creatable
     com::ComPtr<vexo::IVexoModuleInfo> info;
     ASSERT_EQ(com::CoCreateInstance(vexo::CLSID_VexoModuleInfo, nullptr, com::uuidof<vexo::IVexoModuleInfo>(),
                                     info.putVoid()),
@@ -83,17 +84,17 @@ TEST(PluginHostClasses, ModuleInfoStartsWithTheHostDefaultsAndKeepsWhatIsSet) {
 }
 
 TEST(PluginHostClasses, HelperIsCreatableByProgIdAndNamesTheHost) {
-    vexohost::registerHostClasses();
+    registerHostClasses();
     com::ComPtr<vexo::IVexoPluginHelper> helper;
-    ASSERT_EQ(com::createInstanceByProgId(vexohost::kPluginHelperProgId,
-                                          com::uuidof<vexo::IVexoPluginHelper>(), helper.putVoid()),
+    ASSERT_EQ(com::createInstanceByProgId(kPluginHelperProgId, com::uuidof<vexo::IVexoPluginHelper>(),
+                                          helper.putVoid()),
               com::S_OK);
     com::Variant title;
     EXPECT_EQ(com::invokeByName(helper.get(), "HostTitle", com::DISPATCH_PROPERTYGET, {}, title.put()),
               com::S_OK);
-    EXPECT_EQ(title.toUtf8(), vexohost::VexoPluginHelper::kDefaultHostTitle);
+    EXPECT_EQ(title.toUtf8(), VexoPluginHelper::kDefaultHostTitle);
     EXPECT_EQ(helper->get_HostTitle(nullptr), com::E_POINTER);
 }
 
 }  // namespace
-}  // namespace plugintest
+}  // namespace vexohost

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <webp/demux.h>
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +17,7 @@
 #include <csignal>
 #include <vector>
 
+#include "tests/host/app/decodedframes.h"
 #include "tests/support/colourdifference.h"
 #include "tests/support/displaypictures.h"
 
@@ -376,45 +376,6 @@ constexpr HeldState kHeldStates[] = {
     {"800 1=235 2=235 3=235 4=235 5=235 6=235 7=235 8=235 9=235", 800},
 };
 
-struct DecodedFrame {
-    QImage image;
-    int fromMs;  // when it starts to show
-};
-
-// The frames of a recording, decoded by readers that are not ours: Qt's GIF
-// reader, which composes each frame onto the one before, and libwebp's
-// animation decoder (whose encoder merges frames that show the same).
-std::vector<DecodedFrame> decodeFrames(const QString& file) {
-    std::vector<DecodedFrame> frames;
-    if (file.endsWith(".gif")) {
-        QImageReader gif(file);
-        int time = 0;
-        for (QImage frame; !(frame = gif.read()).isNull(); time += gif.nextImageDelay())
-            frames.push_back({frame, time});
-        return frames;
-    }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) return frames;
-    const QByteArray bytes = in.readAll();
-    const WebPData data = {reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())};
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_BGRA;
-    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
-    if (!decoder) return frames;
-    WebPAnimInfo info;
-    WebPAnimDecoderGetInfo(decoder, &info);
-    uint8_t* pixels = nullptr;
-    int end = 0, start = 0;
-    for (; WebPAnimDecoderHasMoreFrames(decoder) && WebPAnimDecoderGetNext(decoder, &pixels, &end);
-         start = end)
-        frames.push_back(
-            {QImage(pixels, int(info.canvas_width), int(info.canvas_height), QImage::Format_ARGB32).copy(),
-             start});
-    WebPAnimDecoderDelete(decoder);
-    return frames;
-}
-
 struct RecordingFormat {
     const char* file;
     double maxMeanDeltaE;  // over the envelopes, and over the baskets and ground
@@ -437,7 +398,7 @@ TEST_P(HostProgramRecordings, EveryFrameLooksLikeTheWindow) {
     const HostRun run = host({"--play", path("upto.show"), "--fps", "10", "--record", out});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
 
-    const std::vector<DecodedFrame> frames = decodeFrames(out);
+    const std::vector<testsupport::DecodedFrame> frames = testsupport::decodeFrames(out);
     ASSERT_GE(frames.size(), std::size(kHeldStates));
     const QRect envelopes(0, 10, 867, 180), ground(0, 190, 867, 93);
     size_t state = 0;
@@ -469,11 +430,12 @@ TEST_P(HostProgramLongSilence, RecordsTheChangesNotTheLength) {
     const HostRun run = host({"--play", show, "--fast", "--record", out});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_LT(QFileInfo(out).size(), 200 * 1024);
-    const std::vector<DecodedFrame> frames = decodeFrames(out);
+    const std::vector<testsupport::DecodedFrame> frames = testsupport::decodeFrames(out);
     ASSERT_FALSE(frames.empty());
     EXPECT_LT(frames.size(), 400u);
-    const auto changed = std::find_if(frames.begin(), frames.end(),
-                                      [](const DecodedFrame& f) { return f.fromMs >= 86400000; });
+    const auto changed = std::find_if(frames.begin(), frames.end(), [](const testsupport::DecodedFrame& f) {
+        return f.fromMs >= 86400000;
+    });
     ASSERT_NE(changed, frames.end());
     EXPECT_EQ(changed->fromMs, 86400000);
 }
