@@ -8,7 +8,7 @@
 namespace vexohost {
 
 // What the host remembers between runs in a window, in the user's
-// configuration folder ($XDG_CONFIG_HOME/nimbo-lux/vexo-host.conf): where
+// configuration folder ($XDG_CONFIG_HOME/nimbo-lux/vexo-host.ini): where
 // its windows stood and how large they were, the last show opened, the live
 // universe and olad address, the base address and loop. The plug-in keeps
 // nothing; this is the host's own.
@@ -23,7 +23,8 @@ struct HostSettings {
 
     // What is stored; a value that is not valid is left out, as never stored.
     static HostSettings load();
-    // Writes every value that is set. False when the file cannot be written.
+    // Writes every value that is set and leaves the others as stored. False
+    // when the file cannot be written.
     bool save() const;
     // Forgets everything stored.
     static void reset();
