@@ -62,14 +62,14 @@ TEST_P(AtomicFileEnding, LeavesTheNameCompleteOrAsItWas) {
               e.earlierFile || e.end == End::Commit ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Endings, AtomicFileEnding,
-    testing::Values(Ending{"committed", End::Commit, false, "new"},
-                    Ending{"committedOverAnEarlierFile", End::Commit, true, "new"},
-                    Ending{"discarded", End::Discard, false, "<none>"},
-                    Ending{"discardedKeepsTheEarlierFile", End::Discard, true, "old"},
-                    Ending{"destroyedUncommittedKeepsTheEarlierFile", End::Destroyed, true, "old"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Endings, AtomicFileEnding,
+                         testing::Values(Ending{"committed", End::Commit, false, "new"},
+                                         Ending{"committedOverAnEarlierFile", End::Commit, true, "new"},
+                                         Ending{"discarded", End::Discard, false, "<none>"},
+                                         Ending{"discardedKeepsTheEarlierFile", End::Discard, true, "old"},
+                                         Ending{"destroyedUncommittedKeepsTheEarlierFile", End::Destroyed,
+                                                true, "old"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Failures are said with the name the user gave and the system's reason.
 TEST(AtomicFile, SaysWhyItCannotWrite) {

@@ -55,22 +55,24 @@ TEST_P(FailureReportTest, SaysEachWhyOnceAndCountsTheRepeats) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, FailureReportTest,
-    testing::Values(
-        Reports{"one", {"channel 3 = 120: run-time error 53"}, {true}, "channel 3 = 120: run-time error 53\n"},
-        // The same why on other channels is the same failure.
-        Reports{"repeatsOnOtherChannels",
-                {"channel 3 = 1: error 53: no file", "channel 4 = 2: error 53: no file",
-                 "channel 5 = 3: error 53: no file"},
-                {true, false, false},
-                "channel 3 = 1: error 53: no file\n  (the same failure 2 more times)\n"},
-        Reports{"anotherWhyEndsTheRepeats",
-                {"channel 1 = 1: error 53", "channel 2 = 1: error 53", "Configure: error 7",
-                 "channel 3 = 1: error 53"},
-                {true, false, true, true},
-                "channel 1 = 1: error 53\n  (the same failure 1 more time)\nConfigure: error 7\n"
-                "channel 3 = 1: error 53\n"},
-        // A text without a why is never taken for a repeat.
-        Reports{"noWhy", {"stopped", "stopped"}, {true, true}, "stopped\nstopped\n"}),
+    testing::Values(Reports{"one",
+                            {"channel 3 = 120: run-time error 53"},
+                            {true},
+                            "channel 3 = 120: run-time error 53\n"},
+                    // The same why on other channels is the same failure.
+                    Reports{"repeatsOnOtherChannels",
+                            {"channel 3 = 1: error 53: no file", "channel 4 = 2: error 53: no file",
+                             "channel 5 = 3: error 53: no file"},
+                            {true, false, false},
+                            "channel 3 = 1: error 53: no file\n  (the same failure 2 more times)\n"},
+                    Reports{"anotherWhyEndsTheRepeats",
+                            {"channel 1 = 1: error 53", "channel 2 = 1: error 53", "Configure: error 7",
+                             "channel 3 = 1: error 53"},
+                            {true, false, true, true},
+                            "channel 1 = 1: error 53\n  (the same failure 1 more time)\nConfigure: error 7\n"
+                            "channel 3 = 1: error 53\n"},
+                    // A text without a why is never taken for a repeat.
+                    Reports{"noWhy", {"stopped", "stopped"}, {true, true}, "stopped\nstopped\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

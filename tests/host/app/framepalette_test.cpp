@@ -34,8 +34,8 @@ bool powerOfTwo(size_t n) {
 struct Colours {
     const char* name;
     int colours;
-    int kept;       // pixels that keep what is shown
-    bool reduced;   // no exact table for them
+    int kept;      // pixels that keep what is shown
+    bool reduced;  // no exact table for them
 };
 
 class FramePaletteTest : public testing::TestWithParam<Colours> {};
