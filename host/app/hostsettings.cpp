@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include "host/input/universe.h"
+
 namespace vexohost {
 namespace {
 
@@ -22,7 +24,8 @@ HostSettings HostSettings::load() {
     if (const qulonglong universe = s.value("live/universe").toULongLong(&ok); ok && universe <= 0xffffffffu)
         out.universe = unsigned(universe);
     out.olaServer = s.value("live/server").toString();
-    if (const int base = s.value("channels/base").toInt(&ok); ok && base >= 1 && base <= 512) out.base = base;
+    if (const int base = s.value("channels/base").toInt(&ok); ok && base >= 1 && base <= kUniverseSize)
+        out.base = base;
     if (s.contains("show/loop")) out.loop = s.value("show/loop").toBool();
     return out;
 }

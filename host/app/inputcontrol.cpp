@@ -98,6 +98,8 @@ std::unique_ptr<ShowFile> InputControl::openShowFile(const QString& path, int* s
         *why = QString::fromStdString(error.toString());
         printError(*why);
         *status = kExitShowFile;
+    } else if (file->format() == ShowFormat::Recording) {
+        printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
     }
     return file;
 }
@@ -120,8 +122,6 @@ int InputControl::startShow() {
                            .arg(m_choice.showFile));
             return kExitUsage;
         }
-        if (file->format() == ShowFormat::Recording)
-            printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
         source = std::move(file);
     }
     if (const std::optional<int64_t> last = source->lastMomentMs(); last && m_choice.fromMs > *last) {
@@ -318,8 +318,6 @@ void InputControl::openShow(const QString& path) {
     m_choice.fromMs = 0;
     m_choice.toMs.reset();
     m_showName = QFileInfo(path).fileName();
-    if (file->format() == ShowFormat::Recording)
-        printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
     play(std::move(file));
     updateView();
     Q_EMIT showOpened(QFileInfo(path).absoluteFilePath());

@@ -19,6 +19,7 @@
 
 #include "host/app/channelreadouts.h"
 #include "host/app/statustext.h"
+#include "host/input/universe.h"
 #include "host/session/hostclasses.h"
 
 namespace vexohost {
@@ -98,7 +99,7 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
         m_server->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255:65535")));
     m_connect = new QPushButton(tr("Connect"), this);
     m_base = new QSpinBox(this);
-    m_base->setRange(1, 512);
+    m_base->setRange(1, kUniverseSize);
     m_base->setAccessibleName(tr("Base address"));
     m_base->setToolTip(tr("The input channel that drives the first nimbo"));
     auto* universeLabel = new QLabel(tr("Universe"), this);
