@@ -253,13 +253,17 @@ OlaLink::Ending OlaLink::runClient(
     client.SetDMXCallback(ola::NewCallback(this, &OlaLink::onDmx));
     m_refused = m_registered = false;
     client.RegisterUniverse(m_universe, ola::client::REGISTER, registeredNotice);
+    // A request that cannot even be sent (olad went away as we connected)
+    // fails at once, before there is a loop to end: it must not run then,
+    // for nothing would ever end it.
+    const bool failedAtOnce = m_refused;
 
     {
         std::lock_guard lock(m_mutex);
         if (m_stopping) return Ending::Stopped;
         m_loop = &loop;
     }
-    loop.Run();
+    if (!failedAtOnce) loop.Run();
     {
         std::lock_guard lock(m_mutex);
         m_loop = nullptr;

@@ -15,11 +15,11 @@
 namespace olatest {
 
 // A server on olad's port that is not olad: it takes each connection and
-// closes it at once, or first sends bytes of no protocol, as a broken olad
-// or another program might.
+// closes it at once, resets it (as an olad that dies while we connect), or
+// first sends bytes of no protocol, as a broken olad or another program might.
 class HostileServer {
 public:
-    enum class Kind { Slams, SendsGarbage };
+    enum class Kind { Slams, Resets, SendsGarbage };
 
     explicit HostileServer(Kind kind) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -43,6 +43,10 @@ public:
                     char junk[16384];
                     for (char& c : junk) c = char((random = random * 1664525u + 1013904223u) >> 24);
                     (void)!::send(client, junk, sizeof junk, MSG_NOSIGNAL);
+                }
+                if (kind == Kind::Resets) {
+                    const linger reset{1, 0};
+                    ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
                 }
                 ::close(client);
             }
