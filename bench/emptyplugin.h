@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef BENCH_EMPTYPLUGIN_H_
 #define BENCH_EMPTYPLUGIN_H_
 

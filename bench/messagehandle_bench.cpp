@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MessageHandle as the host calls it, through the vtable of the plug-in
 // object of the built Nimbolux.so: a message rejected by its number, one
 // rejected by its channel, and one accepted that updates a nimbo of the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package of an installation: `cpack -G DEB` in the build folder
 # (scripts/nimbo package builds and checks it). Its dependencies are read off
 # the binaries by dpkg-shlibdeps; the plug-in's private folder is named so

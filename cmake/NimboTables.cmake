@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The colour words and glow codes, read from state/tables.h, the one place
 # where they are written; the code reads them from there too. Sets
 # NIMBO_COLOUR_WORDS and NIMBO_GLOW_CODES (lists, in table order) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef DIALOG_NIMBOCONF_H_
 #define DIALOG_NIMBOCONF_H_
 

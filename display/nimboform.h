@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef DISPLAY_NIMBOFORM_H_
 #define DISPLAY_NIMBOFORM_H_
 

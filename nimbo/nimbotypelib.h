@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef NIMBO_NIMBOTYPELIB_H_
 #define NIMBO_NIMBOTYPELIB_H_
 

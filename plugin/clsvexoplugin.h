@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef PLUGIN_CLSVEXOPLUGIN_H_
 #define PLUGIN_CLSVEXOPLUGIN_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-process server Nimbolux.so: the four exports through which a host
 // registers the plug-in and creates clsVexoPlugIn.
 

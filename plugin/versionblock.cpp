@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "vexo/versionblock.h"
 
 // File and product version 2.9.0.0 (shown as "2.09"), German with the Unicode

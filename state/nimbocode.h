@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef STATE_NIMBOCODE_H_
 #define STATE_NIMBOCODE_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef STATE_PICTURETABLE_H_
 #define STATE_PICTURETABLE_H_
 

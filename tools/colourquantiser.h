@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TOOLS_COLOURQUANTISER_H_
 #define TOOLS_COLOURQUANTISER_H_
 

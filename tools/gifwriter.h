@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TOOLS_GIFWRITER_H_
 #define TOOLS_GIFWRITER_H_
 

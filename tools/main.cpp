@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // nimbo-pictures: draws the envelope, basket and icon pictures and writes them
 // where the build and the windows expect them. Two runs give the same bytes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef UI_DESIGNPICTURES_H_
 #define UI_DESIGNPICTURES_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef UI_NIMBOFORMLAYOUT_H_
 #define UI_NIMBOFORMLAYOUT_H_
 

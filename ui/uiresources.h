@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef UI_UIRESOURCES_H_
 #define UI_UIRESOURCES_H_
 

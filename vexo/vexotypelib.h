@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef VEXO_VEXOTYPELIB_H_
 #define VEXO_VEXOTYPELIB_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a user waits for and what a visible display costs, with the built
 // Nimbolux.so loaded as the host loads it:
 //

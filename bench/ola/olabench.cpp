@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast full universes get from olad to the receiver's change lists, and
 // what the receiver costs at a console's usual 44 frames per second; then
 // whole processes: vexo-host with its windows on an X server (Xvfb of its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What recording costs: the built-in demo played without waiting, once with
 // only a snapshot (the floor: loading, playing and one PNG) and once for each
 // recording format. Each recording's cost per frame is its run's time above

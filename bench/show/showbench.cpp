@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows of any length: how fast a show file is checked, how many messages a
 // second vexo-host plays through the plug-in with --fast, and how much memory
 // it takes against the idle host (--play of an empty file), for a generated

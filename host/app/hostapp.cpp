@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/app/hostapp.h"
 
 #include <QCoreApplication>
@@ -142,6 +143,11 @@ int HostApp::printVersions(const HostOptions& options) {
     const std::string file = version->value("OriginalFilename").value_or("plug-in");
     printLine(stdout, QStringLiteral("plug-in %1 %2 (%3)")
                           .arg(QString::fromStdString(file), QString::fromStdString(*number), path));
+    printLine(stdout, QStringLiteral("Copyright (C) 2026 the Nimbo Lux developers\n"
+                                     "License GPL-3.0-or-later: GNU GPL version 3 or later "
+                                     "<https://gnu.org/licenses/gpl.html>.\n"
+                                     "This is free software: you are free to change and redistribute it.\n"
+                                     "There is NO WARRANTY, to the extent permitted by law."));
     return kExitOk;
 }
 

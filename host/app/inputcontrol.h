@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef HOST_APP_INPUTCONTROL_H_
 #define HOST_APP_INPUTCONTROL_H_
 

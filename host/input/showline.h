@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef HOST_INPUT_SHOWLINE_H_
 #define HOST_INPUT_SHOWLINE_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef HOST_INPUT_TEXTLINEPARSER_H_
 #define HOST_INPUT_TEXTLINEPARSER_H_
 

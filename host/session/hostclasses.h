@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef HOST_SESSION_HOSTCLASSES_H_
 #define HOST_SESSION_HOSTCLASSES_H_
 

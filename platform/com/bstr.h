@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef PLATFORM_COM_BSTR_H_
 #define PLATFORM_COM_BSTR_H_
 

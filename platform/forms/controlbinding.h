@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef PLATFORM_FORMS_CONTROLBINDING_H_
 #define PLATFORM_FORMS_CONTROLBINDING_H_
 

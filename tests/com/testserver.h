@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_COM_TESTSERVER_H_
 #define TESTS_COM_TESTSERVER_H_
 

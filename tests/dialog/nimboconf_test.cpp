@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour dialog: its lists and previews, the colour choice, its buttons,
 // how it meets the display window, its keyboard focus and its look.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every channel value runs UpdateNimbo: on a loaded window that the host
 // keeps hidden it must not touch the heap at all.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display window as an object: its creation reading the 63 pictures,
 // its load step, the glow update and the tool-window members.
 

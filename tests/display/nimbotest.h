@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_DISPLAY_NIMBOTEST_H_
 #define TESTS_DISPLAY_NIMBOTEST_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display window's look, on rendered pixels at the design density of
 // 12 twips per pixel.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Forms as objects: their events, loading and unloading, control arrays,
 // their COM identity and their lifetime.
 

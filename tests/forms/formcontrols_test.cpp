@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls on a form: painting on rendered pixels, densities, coalesced
 // repaints, lists, focus order and keys.
 

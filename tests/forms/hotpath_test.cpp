@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changing a picture or a Visible flag on a loaded, hidden window is the path
 // of every channel value: it must not touch the heap at all.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_FORMS_TESTFORM_H_
 #define TESTS_FORMS_TESTFORM_H_
 

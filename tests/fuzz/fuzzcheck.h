@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_FUZZ_FUZZCHECK_H_
 #define TESTS_FUZZ_FUZZCHECK_H_
 

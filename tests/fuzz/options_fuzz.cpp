@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: arguments split at NUL bytes. Either one line that says
 // what is wrong, or options inside the ranges --help promises.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LoadPicture on arbitrary bytes: a picture no larger than the loader allows,
 // or run-time error 481 naming the file. Run with -timeout=1 and
 // -rss_limit_mb=256, a slow or large unit is a finding too.

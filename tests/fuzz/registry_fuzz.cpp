@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry file reader: a file is read, or refused as corrupt (321) with
 // its name and line; a store that was read and is written again reads back
 // and writes the same text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fuzz target as a plain program: every file given, or every file in the
 // folders given, is fed to it once, in name order. The corpora run this way
 // in every build as ordinary tests, without libFuzzer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show reader, both formats: what the file reader plays (check pass,
 // then blocks from the file) is exactly what the reader in memory reads, an
 // error leaves no events, and events come in time order within their range.

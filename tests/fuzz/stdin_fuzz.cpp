@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard input: the bytes arrive on a pipe and are read as they come. The
 // reader ends, moments come in time order, every reported line is one that
 // was read, and every message is printable, however binary the input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's writers: GIF and icon files that decode to what was drawn,
 // and a palette that does not depend on the order of the pixels.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The committed pictures, decoded as the windows decode them: the 63 envelope
 // files, the envelopes, basket and icon stored with the windows, and a check
 // that the generator still draws exactly these bytes.

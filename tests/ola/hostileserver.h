@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_OLA_HOSTILESERVER_H_
 #define TESTS_OLA_HOSTILESERVER_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexo-host following a live universe from an olad of the test's own.
 
 #include <gtest/gtest.h>

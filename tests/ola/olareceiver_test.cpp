@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // OlaReceiver against an olad of the test's own on loopback: what reaches the
 // GUI thread, status texts, reconnection and stopping.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The change list from frames, and olad addresses, without olad.
 
 #include <arpa/inet.h>

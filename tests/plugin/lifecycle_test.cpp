@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plug-in object's members other than the message filter: names,
 // lifecycle, the helper object, the colour dialog, bad input and threads.
 

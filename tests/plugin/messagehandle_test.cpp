@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message filter and the glow it drives, through the plug-in's COM surface.
 
 #include <climits>

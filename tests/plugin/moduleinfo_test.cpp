@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The module information the plug-in gives the host.
 
 #include "host/session/vexomoduleinfo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_PLUGIN_PLUGINFIXTURE_H_
 #define TESTS_PLUGIN_PLUGINFIXTURE_H_
 

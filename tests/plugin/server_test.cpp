@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nimbolux.so as an in-process server: its exports, its registration and the
 // version block in the file.
 

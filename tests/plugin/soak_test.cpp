@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ten million channel messages through the plug-in while everything else a
 // host and a user do to it happens again and again: the state stays whole,
 // the display shows the last values, and memory stays where it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_SUPPORT_COLOURDIFFERENCE_H_
 #define TESTS_SUPPORT_COLOURDIFFERENCE_H_
 

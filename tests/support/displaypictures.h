@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_SUPPORT_DISPLAYPICTURES_H_
 #define TESTS_SUPPORT_DISPLAYPICTURES_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output file: it appears under its name only when complete, whatever
 // stops it, and writes everything even when signals interrupt the writes.
 

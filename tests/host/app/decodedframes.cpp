@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/host/app/decodedframes.h"
 
 #include <webp/demux.h>

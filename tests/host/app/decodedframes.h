@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef TESTS_HOST_APP_DECODEDFRAMES_H_
 #define TESTS_HOST_APP_DECODEDFRAMES_H_
 

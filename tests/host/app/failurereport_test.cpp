@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures on standard error: each said once, repeats counted.
 
 #include "host/app/failurereport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour table of one GIF image: exact up to 256 colours, reduced or
 // refined beyond.
 

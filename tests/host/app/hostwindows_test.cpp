@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The host's windows in this process, as a user works them: the display is
 // closed and shown again under each input, and the faders follow the inputs.
 

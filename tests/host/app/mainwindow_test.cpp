@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vexo-host's main window in this process, worked through its widgets as a
 // user works it: the status line in every situation, the nine readouts, the
 // show player, the live chooser and what the window remembers.

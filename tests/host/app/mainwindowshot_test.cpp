@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as an X server shows it, against a committed picture of
 // it: a layout that breaks (a control cut off, a row out of place, the
 // window the wrong size) changes many pixels at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Both recorders, their files decoded by readers that are not ours: frames
 // of any size and colour count come back as they were given, for as long as
 // they were given, and a recording that fails leaves nothing under its name.

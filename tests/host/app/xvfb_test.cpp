@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One run of vexo-host in a real X server: the display window must be on the
 // screen, not just in an offscreen rendering.
 

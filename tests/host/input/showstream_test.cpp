@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows read from their files as they play: lines in a fixed buffer, files
 // that change under the player, and playing part of a show or looping it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The host's creatable classes, as plug-ins create them.
 
 #include "host/session/hostclasses.h"
