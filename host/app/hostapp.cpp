@@ -141,9 +141,12 @@ int HostApp::printVersions(const HostOptions& options) {
         return kExitPluginMissing;
     }
     const std::string file = version->value("OriginalFilename").value_or("plug-in");
-    printLine(stdout, QStringLiteral("plug-in %1 %2 (%3)")
-                          .arg(QString::fromStdString(file), QString::fromStdString(*number), path));
-    printLine(stdout, QStringLiteral("Copyright (C) 2026 the Nimbo Lux developers\n"
+    // No folder: the manual page is made from this text, and must not carry
+    // the folder it was built in (`vexo-host info` names the file).
+    printLine(
+        stdout,
+        QStringLiteral("plug-in %1 %2").arg(QString::fromStdString(file), QString::fromStdString(*number)));
+    printLine(stdout, QStringLiteral("\nCopyright (C) 2026 the Nimbo Lux developers\n"
                                      "License GPL-3.0-or-later: GNU GPL version 3 or later "
                                      "<https://gnu.org/licenses/gpl.html>.\n"
                                      "This is free software: you are free to change and redistribute it.\n"

@@ -35,8 +35,9 @@ public:
     explicit HostApp(const HostOptions& options, QObject* parent = nullptr);
     ~HostApp() override;
 
-    // "vexo-host VERSION" and the plug-in's version from its version block,
-    // one line each, without loading it; kExitPluginMissing when it is not there.
+    // "vexo-host VERSION", the plug-in's version from its version block
+    // (without loading it) and the licence; kExitPluginMissing when the
+    // plug-in is not there.
     static int printVersions(const HostOptions& options);
     // The plug-in file a run loads: --plugin, or the one installed with the host.
     static QString pluginPath(const HostOptions& options);
