@@ -117,6 +117,10 @@ HostApp::~HostApp() {
 }
 
 int HostApp::start() {
+    if (headlessDemo(m_options))
+        printLine(stdout, QStringLiteral("no --snapshot or --record named: the demo writes nimbos.png and "
+                                         "nimbos.gif in %1, replacing files of those names")
+                              .arg(QDir::currentPath()));
     if (const int status = loadPlugin(); status != kExitOk) return status;
     for (const QString& line : moduleInfoText(m_session, m_options.info)) printLine(stdout, line);
     if (m_options.info) return kExitOk;

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -12,6 +15,22 @@
 #include "platform/forms/shutdown.h"
 
 namespace {
+
+// The installed icon: from the icon theme, so that a theme may replace it,
+// else from the hicolor folder of the installation the program is in (a
+// system without a theme index, or an unpacked package).
+QIcon applicationIcon() {
+    const QString name = QStringLiteral("nimbo-lux");
+    QIcon icon = QIcon::fromTheme(name);
+    if (!icon.isNull()) return icon;
+    const QDir hicolor(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/icons/hicolor"));
+    for (const QString& size : hicolor.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString file =
+            hicolor.filePath(size + QStringLiteral("/apps/") + name + QStringLiteral(".png"));
+        if (QFileInfo::exists(file)) icon.addFile(file);
+    }
+    return icon;
+}
 
 int run(int argc, char** argv) {
     QStringList arguments;
@@ -52,9 +71,15 @@ int run(int argc, char** argv) {
     // them); ours are parsed already, so Qt gets the program name only.
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromLatin1(vexohost::kHostTitle));
+    // The menu entry's id (Wayland's app id) and icon, for every window the host opens;
+    // on X11 the windows' class is the application name, the entry's StartupWMClass.
+    QGuiApplication::setDesktopFileName(QStringLiteral(NIMBO_APP_ID));
+    QApplication::setWindowIcon(applicationIcon());
     // Closing the display window unloads it; only Quit ends the host.
     QApplication::setQuitOnLastWindowClosed(false);
     if (!options.registryPath.isEmpty()) com::registry().setLocation(options.registryPath.toStdString());
+    // A look at the plug-in registers it for this run only.
+    com::registry().setReadOnly(options.info);
 
     int status = vexohost::kExitOk;
     {

@@ -198,6 +198,10 @@ const Registry::Keys& Registry::keys() const {
 }
 
 void Registry::commit(Keys changed) {
+    if (m_readOnly) {
+        m_keys = std::move(changed);
+        return;
+    }
     const std::filesystem::path named = location();
     std::error_code error;
     // Through a symbolic link to the file it names, and with the mode the file had.
@@ -241,6 +245,14 @@ void Registry::commit(Keys changed) {
 void Registry::setValue(std::string_view key, std::string_view name, std::string_view value) {
     const std::string path = normalizeKey(key);
     if (path.empty()) raise(kErrInvalidCall, "a value needs a registry key");
+    // Setting what is there already leaves the file alone: a server that
+    // registers itself at every start writes only the first time.
+    if (const auto found = keys().find(fold(path)); found != keys().end()) {
+        const auto entry = found->second.values.find(fold(name));
+        if (entry != found->second.values.end() && entry->second.first == name &&
+            entry->second.second == value)
+            return;
+    }
     Keys changed = keys();
     addKey(changed, path);
     changed[fold(path)].values[fold(name)] = {std::string(name), std::string(value)};

@@ -24,7 +24,8 @@ namespace com {
 // is a key's default value. Setting a value creates its key and all parents.
 //
 // The store lives in a text file, read on first use and rewritten atomically
-// (temporary file, then rename) after each change; a change that cannot be
+// (temporary file, then rename) after each change, and only then: setting a
+// value to what it is already writes nothing. A change that cannot be
 // written is not kept. Failures are run-time errors: 321 for a corrupt file
 // (naming the file and line; the store then stays unread, so the file is
 // never overwritten), 75 when the file cannot be read or written, 5 for a
@@ -39,6 +40,9 @@ public:
     // next access reads that file.
     void setLocation(std::string path);
     std::string location() const;
+    // Read-only, the file is read but never written: changes last as long as
+    // this store does. For a look at a server that must leave no trace.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // $NIMBO_REGISTRY, else $XDG_DATA_HOME/nimbo-lux/registry.txt, else
     // ~/.local/share/nimbo-lux/registry.txt.
     static std::string defaultLocation();
@@ -70,6 +74,7 @@ private:
 
     std::string m_location;  // empty: defaultLocation()
     mutable std::optional<Keys> m_keys;
+    bool m_readOnly = false;
 };
 
 // The process-wide registry, which class creation reads and servers'

@@ -129,19 +129,35 @@ TEST_F(RegistryTest, WritesReplaceTheFileWholeAndLeaveNoTemporary) {
     EXPECT_EQ(read(), "nimbo-registry 1\nK\tA\nV\tA\t\t1\nK\tB\nV\tB\t\t2\n");
 }
 
-TEST_F(RegistryTest, ChangeThatCannotBeWrittenIsNotKept) {
+TEST_F(RegistryTest, ChangeThatCannotBeWrittenIsNotKeptAndNoChangeIsNotWritten) {
     write("nimbo-registry 1\nV\tA\t\t1\n");
     Registry store(file);
     ASSERT_EQ(store.value("A"), "1");
     // A folder in the place of the temporary file makes the write fail, whatever the rights.
     const std::string temporary = file + ".tmp." + std::to_string(getpid());
     fs::create_directories(temporary);
+    // Setting what is there already writes nothing, so it cannot fail.
+    EXPECT_EQ(errorNumberOf([&] { store.setValue("a", "", "1"); }), 0);
     std::string description;
     EXPECT_EQ(errorNumberOf([&] { store.setValue("A", "", "2"); }, &description), kErrFileAccess);
     EXPECT_NE(description.find(file), std::string::npos);
     EXPECT_TRUE(fs::is_directory(temporary));
     EXPECT_EQ(store.value("A"), "1");
     EXPECT_EQ(Registry(file).value("A"), "1");
+}
+
+TEST_F(RegistryTest, ReadOnlyStoreChangesInMemoryAndNeverWrites) {
+    const std::string text = "nimbo-registry 1\nK\tA\nV\tA\t\t1\n";
+    write(text);
+    Registry store(file);
+    store.setReadOnly(true);
+    store.setValue("A", "", "2");
+    store.setValue("B", "", "3");
+    EXPECT_EQ(store.value("A"), "2");
+    EXPECT_EQ(store.value("B"), "3");
+    EXPECT_EQ(read(), text);
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(file).parent_path()), fs::directory_iterator()),
+              1);
 }
 
 std::string deepKey(int depth) {

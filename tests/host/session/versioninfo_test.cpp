@@ -29,6 +29,16 @@ TEST(VersionInfo, ReadsEveryEntryWithoutLoadingTheLibrary) {
     EXPECT_FALSE(info->value("NoSuchKey"));
 }
 
+// The package and the plug-in carry one version: bumping the project's
+// version without the plug-in's block (or the other way round) fails here.
+TEST(VersionInfo, PluginVersionIsThePackageVersion) {
+    std::string error;
+    const auto info = readVersionInfo(kLibrary, &error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->value("FileVersionBinary"), PACKAGE_VERSION ".0");
+    EXPECT_EQ(info->value("ProductVersionBinary"), PACKAGE_VERSION ".0");
+}
+
 // Files that are not plug-ins, or are damaged, give a reason and never crash.
 TEST(VersionInfo, RejectsFilesThatAreNotPlugins) {
     QTemporaryDir dir;
