@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 
 namespace vexohost {
 namespace {
@@ -23,23 +26,75 @@ AtomicFile::~AtomicFile() {
     if (m_open) discard();
 }
 
+QString AtomicFile::target(const QString& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path file = fs::absolute(fs::path(path.toLocal8Bit().toStdString()), error);
+    // A link to a file not yet there names it too; links of links, up to the
+    // system's own limit.
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(file, error)); ++hops) {
+        const fs::path to = fs::read_symlink(file, error);
+        if (error) break;
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
+    const fs::path real = fs::weakly_canonical(file, error);
+    return QString::fromLocal8Bit(
+        QByteArray::fromStdString((error ? file.lexically_normal() : real).string()));
+}
+
 bool AtomicFile::open(const QString& path) {
     m_path = path;
+    m_temporary.clear();
+    const QByteArray file = target(path).toLocal8Bit();
     struct stat st {};
-    const bool inPlace = ::stat(path.toLocal8Bit().constData(), &st) == 0 && !S_ISREG(st.st_mode);
-    const QFileInfo target(path);
-    m_temporary =
-        inPlace ? QString()
-                : target.dir().filePath(QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(::getpid()));
-    const QString written = inPlace ? path : m_temporary;
-    m_fd = ::open(written.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (m_fd < 0) {
-        m_error = systemError(path);  // the name the user gave, not ours
-        m_temporary.clear();
+    const bool exists = ::stat(file.constData(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) return openInPlace(file, S_ISFIFO(st.st_mode));
+    // An existing file keeps its mode; one the user may not write is refused, as the shell's > refuses it.
+    if (exists && ::access(file.constData(), W_OK) != 0) {
+        m_error = systemError(path);
         return false;
     }
+    const QFileInfo target(QString::fromLocal8Bit(file));
+    removeStaleParts(target);
+    m_temporary = target.dir().filePath(QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(::getpid()));
+    m_fd = ::open(m_temporary.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0 || (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0)) {
+        m_error = systemError(path);  // the name the user gave, not ours
+        discard();
+        return false;
+    }
+    m_final = QString::fromLocal8Bit(file);
     m_open = true;
     return true;
+}
+
+// A device or a FIFO is written as it is. A FIFO is opened without waiting:
+// with no reader, open() would block, and no signal would end the wait.
+bool AtomicFile::openInPlace(const QByteArray& file, bool fifo) {
+    m_fd = ::open(file.constData(), O_WRONLY | O_CLOEXEC | (fifo ? O_NONBLOCK : 0));
+    if (m_fd < 0) {
+        m_error = fifo && errno == ENXIO ? QStringLiteral("%1: a FIFO that no program reads").arg(m_path)
+                                         : systemError(m_path);
+        return false;
+    }
+    if (fifo) ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    m_final.clear();
+    m_open = true;
+    return true;
+}
+
+// Temporary files of runs that were killed before they could remove them:
+// .NAME.PID.part whose process is gone.
+void AtomicFile::removeStaleParts(const QFileInfo& target) {
+    const QString prefix = QStringLiteral(".%1.").arg(target.fileName());
+    const QDir dir = target.dir();
+    const QStringList parts = dir.entryList({prefix + QStringLiteral("*.part")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : parts) {
+        bool number = false;
+        const qint64 pid = name.mid(prefix.size(), name.size() - prefix.size() - 5).toLongLong(&number);
+        if (number && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QFile::remove(dir.filePath(name));
+    }
 }
 
 bool AtomicFile::write(const void* data, size_t size) {
@@ -67,7 +122,7 @@ bool AtomicFile::commit() {
     }
     m_fd = -1;
     if (!m_temporary.isEmpty() &&
-        ::rename(m_temporary.toLocal8Bit().constData(), m_path.toLocal8Bit().constData()) != 0) {
+        ::rename(m_temporary.toLocal8Bit().constData(), m_final.toLocal8Bit().constData()) != 0) {
         m_error = systemError(m_path);
         discard();
         return false;

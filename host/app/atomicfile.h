@@ -2,8 +2,11 @@
 #ifndef HOST_APP_ATOMICFILE_H_
 #define HOST_APP_ATOMICFILE_H_
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
+
+class QFileInfo;
 
 namespace vexohost {
 
@@ -11,14 +14,21 @@ namespace vexohost {
 // is written under a temporary name beside the final one and renamed by
 // commit(); discard() (or destruction without commit) removes it, so a
 // failure never leaves a half-written file and an earlier file of that name
-// stays. A path that is not a regular file (a device, a pipe) is written in
-// place. The file is created with mode 0666 less the umask.
+// stays. A symbolic link is written through to the file it names. A new file
+// gets mode 0666 less the umask, a replaced one keeps its mode, and one the
+// user may not write is refused. A path that is not a regular file (a device,
+// a FIFO) is written in place; a FIFO no program reads is refused rather than
+// waited for. Temporary files left by killed runs are removed on the way.
 class AtomicFile {
 public:
     AtomicFile() = default;
     ~AtomicFile();  // discard() unless committed
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // The file a path names: absolute, with every symbolic link followed, to
+    // a file that may not exist yet.
+    static QString target(const QString& path);
 
     // Opens the file for writing. False with error() set when it cannot be made.
     bool open(const QString& path);
@@ -34,7 +44,11 @@ public:
     const QString& error() const { return m_error; }
 
 private:
-    QString m_path;
+    bool openInPlace(const QByteArray& file, bool fifo);
+    static void removeStaleParts(const QFileInfo& target);
+
+    QString m_path;       // as the user named it
+    QString m_final;      // the file it names, links resolved; empty when written in place
     QString m_temporary;  // empty when written in place
     int m_fd = -1;
     bool m_open = false;

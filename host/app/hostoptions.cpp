@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/app/hostoptions.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 
+#include "host/app/atomicfile.h"
 #include "host/app/recorder.h"
 #include "host/input/olalink.h"
 #include "host/input/universe.h"
@@ -47,7 +49,7 @@ const char kHelp[] =
     "\n"
     "Output:\n"
     "  --headless           run without windows (also when there is no display)\n"
-    "  --snapshot OUT.png   write the display window to OUT.png when the input ends\n"
+    "  --snapshot OUT.png   write the display window to OUT.png (a PNG picture) when the input ends\n"
     "  --record OUT         record the display window while the show plays: OUT.gif (animated\n"
     "                       GIF) or OUT.webp (lossless animated WebP)\n"
     "  --fps N              frames per second (1..100) of --record (default 25)\n"
@@ -106,6 +108,11 @@ QString checkCombinations(const HostOptions& o, int inputs) {
             .arg(formatShowTime(o.fromMs), formatShowTime(*o.toMs));
     if (o.loop && !o.recordPath.isEmpty() && !o.durationSeconds)
         return QStringLiteral("--record of a --loop needs --duration: a recording must end");
+    // One output written over the other would lose it (through a link too).
+    if (!o.snapshotPath.isEmpty() && !o.recordPath.isEmpty() &&
+        AtomicFile::target(o.snapshotPath) == AtomicFile::target(o.recordPath))
+        return QStringLiteral("--snapshot and --record name the same file '%1'; give each its own")
+            .arg(shown(o.recordPath));
     return {};
 }
 
@@ -248,11 +255,20 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             o.headless = true;
         } else if (arg == "--snapshot") {
             ok = value(&o.snapshotPath);
+            // PNG is what is written; a name that promises another type is refused, a name without one is not
+            // (/dev/stdout).
+            const QString suffix = QFileInfo(o.snapshotPath).suffix();
+            if (ok && !suffix.isEmpty() && suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) != 0) {
+                parsed.error =
+                    QStringLiteral("--snapshot: '%1' is not OUT.png (the snapshot is a PNG picture)")
+                        .arg(shown(o.snapshotPath));
+                ok = false;
+            }
         } else if (arg == "--record") {
             ok = value(&o.recordPath);
             if (ok && !Recorder::knowsFormatOf(o.recordPath)) {
-                parsed.error = QStringLiteral("--record: '%1' is neither %2")
-                                   .arg(shown(o.recordPath), Recorder::formats());
+                parsed.error =
+                    QStringLiteral("--record: '%1' is not %2").arg(shown(o.recordPath), Recorder::formats());
                 ok = false;
             }
         } else if (arg == "--fps") {

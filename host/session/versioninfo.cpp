@@ -4,6 +4,7 @@
 #include <elf.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -33,6 +34,10 @@ std::optional<std::string> VersionInfo::value(std::string_view key) const {
 }
 
 std::optional<VersionInfo> readVersionInfo(const std::string& path, std::string* error) {
+    // Opening a FIFO would wait for a writer that may never come.
+    std::error_code statError;
+    if (std::filesystem::exists(path, statError) && !std::filesystem::is_regular_file(path, statError))
+        return fail(error, path + ": not a regular file");
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return fail(error, path + ": cannot open file");
     const std::streamoff size = file.tellg();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,21 @@ constexpr std::string_view kHeader = "nimbo-registry 1";
 constexpr uintmax_t kMaxFileBytes = uintmax_t(1) << 20;
 constexpr size_t kMaxKeyPath = 512;
 constexpr size_t kMaxKeyDepth = 32;
+
+// Temporary files of processes killed while they wrote the store
+// (FILE.tmp.PID whose process is gone) are removed by the next writer.
+void removeStaleTemporaries(const std::filesystem::path& file) {
+    const std::string prefix = file.filename().string() + ".tmp.";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(prefix)) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+        if (*end == '\0' && pid > 0 && pid != getpid() && kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove(entry.path(), error);
+    }
+}
 
 std::string fold(std::string_view text) {
     std::string folded(text);
@@ -210,6 +226,7 @@ void Registry::commit(Keys changed) {
     struct stat existing {};
     const bool exists = ::stat(file.c_str(), &existing) == 0;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
+    removeStaleTemporaries(file.has_parent_path() ? file : std::filesystem::path(".") / file);
     const std::filesystem::path temporary = file.string() + ".tmp." + std::to_string(getpid());
     std::string text = std::string(kHeader) + '\n';
     for (const auto& [folded, key] : changed) {

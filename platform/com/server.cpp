@@ -2,7 +2,10 @@
 #include "platform/com/server.h"
 
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -27,6 +30,42 @@ std::string canonicalPath(const std::string& path) {
     char resolved[PATH_MAX];
     if (!realpath(path.c_str(), resolved)) return path;
     return resolved;
+}
+
+// What dlopen maps must lie within the file: a segment past its end (a
+// truncated or damaged library) would be mapped anyway, and touching it kills
+// the process with SIGBUS. The reason, or empty when the file is sound.
+std::string elfImageFault(const std::string& path, off_t size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::strerror(errno);
+    const auto readAt = [fd](void* into, size_t length, uint64_t offset) {
+        return ::pread(fd, into, length, off_t(offset)) == ssize_t(length);
+    };
+    const auto within = [size](uint64_t offset, uint64_t length) {
+        return offset <= uint64_t(size) && length <= uint64_t(size) - offset;
+    };
+    std::string fault;
+    Elf64_Ehdr header{};
+    if (!readAt(&header, sizeof header, 0) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != ELFCLASS64) {
+        fault = "not a 64-bit ELF library";
+    } else if (header.e_phentsize != sizeof(Elf64_Phdr) ||
+               !within(header.e_phoff, uint64_t(header.e_phnum) * sizeof(Elf64_Phdr))) {
+        fault = "malformed: its program headers lie beyond the end of the file";
+    } else if (header.e_shnum != 0 &&
+               !within(header.e_shoff, uint64_t(header.e_shnum) * header.e_shentsize)) {
+        fault = "malformed: its section headers lie beyond the end of the file (truncated?)";
+    } else {
+        for (unsigned i = 0; i < header.e_phnum && fault.empty(); ++i) {
+            Elf64_Phdr segment{};
+            if (!readAt(&segment, sizeof segment, header.e_phoff + i * sizeof segment))
+                fault = "malformed: its program headers cannot be read";
+            else if (segment.p_type == PT_LOAD && !within(segment.p_offset, segment.p_filesz))
+                fault = "malformed: a segment lies beyond the end of the file (truncated?)";
+        }
+    }
+    ::close(fd);
+    return fault;
 }
 
 }  // namespace
@@ -62,10 +101,12 @@ Server& loadServer(const std::string& path) {
     struct stat info;
     if (path.empty() || stat(path.c_str(), &info) != 0)
         raise(kErrFileNotFound, "in-process server " + path + ": " + std::strerror(errno));
-    if (!S_ISREG(info.st_mode)) raise(kErrDllLoad, "in-process server " + path + ": not a file");
+    if (!S_ISREG(info.st_mode)) raise(kErrDllLoad, "in-process server " + path + ": not a regular file");
     const std::string canonical = canonicalPath(path);
     auto& loaded = servers();
     if (const auto found = loaded.find(canonical); found != loaded.end()) return *found->second;
+    if (const std::string fault = elfImageFault(canonical, info.st_size); !fault.empty())
+        raise(kErrDllLoad, "in-process server " + canonical + ": " + fault);
 
     void* handle = dlopen(canonical.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

@@ -4,6 +4,7 @@
 
 #include "host/app/atomicfile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <thread>
 
 namespace vexohost {
@@ -88,6 +90,90 @@ TEST(AtomicFile, SaysWhyItCannotWrite) {
     EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/full")));
 }
 
+// What the name given stands for: the file written is the one it names,
+// with the mode it had, and what may not or cannot be written is refused
+// before anything is.
+struct Target {
+    const char* name;
+    std::function<QString(const QDir&)> prepare;  // returns the path given
+    const char* refusal;                          // nullptr: written
+    std::function<void(const QDir&)> check;
+};
+
+class AtomicFileTarget : public testing::TestWithParam<Target> {};
+
+TEST_P(AtomicFileTarget, WritesWhatTheNameStandsForOrRefuses) {
+    const Target& t = GetParam();
+    if (t.refusal && QByteArray(t.refusal) == "Permission denied" && ::geteuid() == 0)
+        GTEST_SKIP() << "root may write any file";
+    QTemporaryDir temporary;
+    const QDir dir(temporary.path());
+    const QString path = t.prepare(dir);
+    AtomicFile file;
+    if (t.refusal) {
+        EXPECT_FALSE(file.open(path));
+        EXPECT_TRUE(file.error().startsWith(path + ": ")) << file.error().toStdString();
+        EXPECT_TRUE(file.error().contains(t.refusal)) << file.error().toStdString();
+    } else {
+        ASSERT_TRUE(file.open(path)) << file.error().toStdString();
+        ASSERT_TRUE(file.write("new", 3));
+        ASSERT_TRUE(file.commit()) << file.error().toStdString();
+    }
+    t.check(dir);
+}
+
+QString writeOld(const QDir& dir, const char* name, QFile::Permissions permissions) {
+    QFile old(dir.filePath(name));
+    EXPECT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.setPermissions(permissions);
+    return old.fileName();
+}
+
+const QFile::Permissions kReadOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+const QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, AtomicFileTarget,
+    testing::Values(
+        Target{"linkIsWrittenThrough",
+               [](const QDir& d) {
+                   writeOld(d, "real.png", kOwnerOnly);
+                   QFile::link(d.filePath("real.png"), d.filePath("link.png"));
+                   return d.filePath("link.png");
+               },
+               nullptr,
+               [](const QDir& d) {
+                   EXPECT_TRUE(QFileInfo(d.filePath("link.png")).isSymLink());
+                   EXPECT_EQ(contents(d.filePath("real.png")), "new");
+               }},
+        Target{"replacedFileKeepsItsMode", [](const QDir& d) { return writeOld(d, "out.png", kOwnerOnly); },
+               nullptr,
+               [](const QDir& d) {
+                   EXPECT_EQ(QFile::permissions(d.filePath("out.png")) & 0xF0FF, kOwnerOnly);
+                   EXPECT_EQ(contents(d.filePath("out.png")), "new");
+               }},
+        Target{"readOnlyFileIsRefused", [](const QDir& d) { return writeOld(d, "out.png", kReadOnly); },
+               "Permission denied", [](const QDir& d) { EXPECT_EQ(contents(d.filePath("out.png")), "old"); }},
+        Target{"fifoNobodyReadsIsRefusedAtOnce",
+               [](const QDir& d) {
+                   ::mkfifo(d.filePath("fifo").toLocal8Bit().constData(), 0600);
+                   return d.filePath("fifo");
+               },
+               "a FIFO that no program reads", [](const QDir&) {}},
+        Target{"partsOfKilledRunsAreRemoved",
+               [](const QDir& d) {
+                   writeOld(d, ".out.png.2147483646.part", kOwnerOnly);  // no such process
+                   writeOld(d, QStringLiteral(".out.png.%1.part").arg(::getppid()).toLocal8Bit(), kOwnerOnly);
+                   return d.filePath("out.png");
+               },
+               nullptr,
+               [](const QDir& d) {
+                   EXPECT_EQ(d.entryList(QDir::Files | QDir::Hidden),
+                             QStringList({QStringLiteral(".out.png.%1.part").arg(::getppid()), "out.png"}));
+               }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 void onAlarm(int) {}
 
 // A FIFO read slowly while a timer interrupts every write: every byte
@@ -99,17 +185,22 @@ TEST(AtomicFile, WritesEverythingThroughInterruptions) {
     QByteArray data(1 << 20, '\0');
     for (qsizetype i = 0; i < data.size(); ++i) data[i] = char(i * 7 + i / 251);
     QByteArray received;
-    std::thread reader([&] {
-        QFile in(fifo);
-        if (!in.open(QIODevice::ReadOnly)) return;
-        char chunk[4096];
-        for (qint64 n; (n = in.read(chunk, sizeof chunk)) > 0;) {
-            received.append(chunk, n);
-            ::usleep(50);
-        }
-    });
+    // The reader is there before the writer comes (a FIFO nobody reads is
+    // refused), and reads once the writer is.
+    const int in = ::open(fifo.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(in, 0);
     AtomicFile file;
     ASSERT_TRUE(file.open(fifo)) << file.error().toStdString();
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    std::thread reader([&] {
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(in, chunk, sizeof chunk)) != 0;) {
+            if (n < 0 && errno != EINTR) break;
+            if (n > 0) received.append(chunk, n);
+            ::usleep(50);
+        }
+        ::close(in);
+    });
     struct sigaction action {};
     action.sa_handler = onAlarm;  // no SA_RESTART: a write in progress returns early
     struct sigaction before {};

@@ -197,6 +197,22 @@ TEST_P(HostProgramCommandLines, ExitWithOneLineThatSaysWhy) {
         writeFile("images/rot100.gif", QByteArray("GIF89a\x30\x75\x30\x75\x80\x00\x00", 13));
     if (arguments.contains("CUTREG"))
         arguments.replace(arguments.indexOf("CUTREG"), writeFile("cut-registry.txt", "nimbo-regi"));
+    if (arguments.contains("TRUNCSO")) {  // a plug-in file cut short, as by a failed copy
+        QFile plugin(path("Nimbolux.so"));
+        ASSERT_TRUE(plugin.open(QIODevice::ReadOnly));
+        arguments.replace(arguments.indexOf("TRUNCSO"), writeFile("trunc.so", plugin.read(100000)));
+    }
+    for (const char* fifo : {"FIFO", "FIFO.gif"}) {
+        if (!arguments.contains(fifo)) continue;
+        const QString name = QString::fromLatin1(fifo).toLower();
+        ASSERT_EQ(::mkfifo(path(name).toLocal8Bit().constData(), 0600), 0);
+        arguments.replace(arguments.indexOf(fifo), path(name));
+    }
+    if (arguments.contains("LINKTOSAME")) {  // another name of the recording, not yet written
+        ASSERT_TRUE(QFile::link(path("same.gif"), path("link.png")));
+        arguments.replace(arguments.indexOf("LINKTOSAME"), path("link.png"));
+        arguments.replace(arguments.indexOf("same.gif"), path("same.gif"));
+    }
     for (const char* full : {"FULL.gif", "FULL.png"}) {  // a full disk
         if (!arguments.contains(full)) continue;
         const QString name = QString::fromLatin1(full).toLower();
@@ -232,7 +248,14 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "cannot write the snapshot: /nonexistent/x.png: No such file or directory"},
         CommandLine{{"--play", "TEXT", "--snapshot", "FULL.png"}, 1, "full.png: No space left on device"},
-        CommandLine{{"--demo", "--record", "out.png"}, 2, "OUT.gif (animated GIF) or OUT.webp"},
+        CommandLine{
+            {"--demo", "--record", "out.png"}, 2, "'out.png' is not OUT.gif (animated GIF) or OUT.webp"},
+        CommandLine{
+            {"--demo", "--snapshot", "out.jpg"}, 2, "'out.jpg' is not OUT.png (the snapshot is a PNG"},
+        CommandLine{{"--record", "same.gif", "--snapshot", "LINKTOSAME"}, 2, "name the same file '"},
+        // A FIFO nobody reads is refused, not waited for (no signal would end the wait).
+        CommandLine{{"--demo", "--snapshot", "FIFO"}, 1, "fifo: a FIFO that no program reads"},
+        CommandLine{{"--demo", "--record", "FIFO.gif"}, 1, "fifo.gif: a FIFO that no program reads"},
         // Parts of a show and loops.
         CommandLine{{"--from", "-5"}, 2, "--from: '-5' is not a time"},
         CommandLine{{"--to", "1:75"}, 2, "--to: '1:75' is not a time"},
@@ -251,6 +274,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--registry", "CUTREG"}, 4, "cut-registry.txt line 1: not a registry file"},
         // A plug-in file that is no library, and a picture too large to be one of ours.
         CommandLine{{"--plugin", "FAKESO"}, 4, "Error in loading DLL: in-process server"},
+        CommandLine{
+            {"--plugin", "TRUNCSO"}, 4, "trunc.so: malformed: its section headers lie beyond the end"},
+        CommandLine{{"--plugin", "FIFO"}, 4, "fifo: not a regular file"},
         CommandLine{{"HUGEGIF"}, 5, "run-time error 481: Invalid picture: "}));
 
 TEST_F(HostProgram, VersionNamesTheProgramAndThePlugin) {
