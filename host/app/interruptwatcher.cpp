@@ -12,8 +12,18 @@ namespace vexohost {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+volatile sig_atomic_t g_pending = 0;
 
+// A second signal before the event loop took the first means the loop is
+// stuck (a write to a reader that stopped reading, say): it ends the
+// process at once, as if no handler were installed.
 extern "C" void onSignal(int number) {
+    if (g_pending) {
+        ::signal(number, SIG_DFL);
+        ::raise(number);
+        return;
+    }
+    g_pending = 1;
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(number);
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
@@ -46,7 +56,10 @@ InterruptWatcher::~InterruptWatcher() {
 
 void InterruptWatcher::readPipe() {
     unsigned char byte = 0;
-    while (::read(g_pipe[0], &byte, 1) == 1) Q_EMIT interrupted(byte);
+    while (::read(g_pipe[0], &byte, 1) == 1) {
+        g_pending = 0;
+        Q_EMIT interrupted(byte);
+    }
 }
 
 }  // namespace vexohost

@@ -11,6 +11,8 @@ namespace vexohost {
 
 // Turns SIGINT and SIGTERM into a Qt signal on the GUI thread: the handler
 // only writes the signal's number into a pipe, which the event loop reads.
+// A second signal that arrives before the loop took the first ends the
+// process at once, so a stuck run always yields to a second Ctrl-C.
 // One per process; the handlers stay installed until it is destroyed.
 class InterruptWatcher : public QObject {
     Q_OBJECT

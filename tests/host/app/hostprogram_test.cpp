@@ -2,6 +2,7 @@
 // vexo-host as a user runs it: a real process, a copy of the plug-in and its
 // pictures in a folder of the test's own, and the files it writes.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -508,6 +509,27 @@ TEST_F(HostProgram, InterruptedRecordingKeepsTheEarlierFile) {
     EXPECT_EQ(kept.readAll(), "earlier");
     EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral(".*.part")}, QDir::Hidden | QDir::Files),
               QStringList());
+}
+
+// A recording into a FIFO whose reader stopped reading blocks in write();
+// the first Ctrl-C cannot be taken, the second ends the run.
+TEST_F(HostProgram, SecondInterruptEndsAStuckRun) {
+    const QString fifo = path("stuck.gif");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const int reader = ::open(fifo.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    QProcess process;
+    process.start(kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless",
+                          "--demo", "--record", fifo});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(process.waitForReadyRead(30000));
+    QThread::msleep(1500);  // long past the pipe's 64 KB
+    for (int i = 0; i < 2 && process.state() != QProcess::NotRunning; ++i) {
+        ::kill(pid_t(process.processId()), SIGINT);
+        process.waitForFinished(500);
+    }
+    EXPECT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(10000));
+    ::close(reader);
 }
 
 }  // namespace
