@@ -93,6 +93,7 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
     : QObject(parent),
       m_options(options),
       m_remembered(remembered(options)),
+      m_settingsIgnored(!options.headless && HostSettings::tooLarge()),
       m_feed(m_session),
       m_outputs(m_session, snapshotPath(options), recordPath(options)),
       m_input(m_feed, m_outputs, inputChoice(options, m_remembered), playRules(options)) {
@@ -117,6 +118,12 @@ HostApp::~HostApp() {
 }
 
 int HostApp::start() {
+    if (m_settingsIgnored)
+        printError(
+            QStringLiteral("%1 is larger than %2 KB, so it is no settings file of ours: it is ignored and "
+                           "left as it is (--reset-settings removes it)")
+                .arg(HostSettings::fileName())
+                .arg(HostSettings::kMaxFileBytes / 1024));
     if (headlessDemo(m_options))
         printLine(stdout, QStringLiteral("no --snapshot or --record named: the demo writes nimbos.png and "
                                          "nimbos.gif in %1, replacing files of those names")
@@ -273,11 +280,15 @@ int HostApp::finish() {
 // What the user changed in a window, and where its windows stand; what
 // another run changed meanwhile stays.
 void HostApp::saveSettings() {
-    if (!m_mainWindow) return;
-    m_changed.mainWindowGeometry = m_mainWindow->saveGeometry();
-    if (m_faders) m_changed.fadersGeometry = m_faders->saveGeometry();
+    if (!m_mainWindow || m_settingsIgnored) return;
+    if (const QByteArray where = m_mainWindow->saveGeometry(); where != m_remembered.mainWindowGeometry)
+        m_changed.mainWindowGeometry = where;
+    if (const QByteArray where = m_faders ? m_faders->saveGeometry() : QByteArray();
+        !where.isEmpty() && where != m_remembered.fadersGeometry)
+        m_changed.fadersGeometry = where;
     if (!m_changed.save())
-        printError(QStringLiteral("cannot save the settings in %1").arg(HostSettings::fileName()));
+        printError(QStringLiteral("cannot save the settings in %1; what this run changed is not remembered")
+                       .arg(HostSettings::fileName()));
 }
 
 }  // namespace vexohost

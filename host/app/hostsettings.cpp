@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/app/hostsettings.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include "host/input/universe.h"
@@ -15,7 +17,17 @@ QSettings store() {
 
 }  // namespace
 
+bool HostSettings::isEmpty() const {
+    return mainWindowGeometry.isEmpty() && fadersGeometry.isEmpty() && lastShowFile.isEmpty() && !universe &&
+           olaServer.isEmpty() && !base && !loop;
+}
+
+bool HostSettings::tooLarge() {
+    return QFileInfo(fileName()).size() > kMaxFileBytes;
+}
+
 HostSettings HostSettings::load() {
+    if (tooLarge()) return {};
     const QSettings s = store();
     HostSettings out;
     out.mainWindowGeometry = s.value("window/main").toByteArray();
@@ -32,6 +44,8 @@ HostSettings HostSettings::load() {
 }
 
 bool HostSettings::save() const {
+    if (isEmpty()) return true;
+    if (tooLarge()) return false;
     QSettings s = store();
     if (!mainWindowGeometry.isEmpty()) s.setValue("window/main", mainWindowGeometry);
     if (!fadersGeometry.isEmpty()) s.setValue("window/faders", fadersGeometry);
@@ -41,10 +55,15 @@ bool HostSettings::save() const {
     if (base) s.setValue("channels/base", *base);
     if (loop) s.setValue("show/loop", *loop);
     s.sync();
-    return s.status() == QSettings::NoError;
+    // A file that was not ours to read (FormatError) has been written all the same.
+    return s.status() != QSettings::AccessError;
 }
 
 void HostSettings::reset() {
+    if (tooLarge()) {  // not worth reading to empty it
+        QFile::remove(fileName());
+        return;
+    }
     QSettings s = store();
     s.clear();
     s.sync();

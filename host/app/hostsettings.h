@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 
 namespace vexohost {
@@ -22,11 +23,19 @@ struct HostSettings {
     std::optional<int> base;
     std::optional<bool> loop;
 
+    // Nothing set.
+    bool isEmpty() const;
+
     // What is stored; a value that is not valid is left out, as never stored.
+    // A file larger than kMaxFileBytes is no file of ours: it is neither read
+    // nor ever written (see tooLarge()).
     static HostSettings load();
-    // Writes every value that is set and leaves the others as stored. False
-    // when the file cannot be written.
+    // Writes every value that is set into the file as it is now (what another
+    // run stored meanwhile stays) and leaves the others as stored. Nothing set,
+    // nothing written. False when the file cannot be written.
     bool save() const;
+    static constexpr qint64 kMaxFileBytes = 64 * 1024;
+    static bool tooLarge();
     // Forgets everything stored.
     static void reset();
     // The file the settings live in.

@@ -411,6 +411,39 @@ TEST_F(MainWindowTest, SettingsRoundTrip) {
     EXPECT_FALSE(m_window->findChild<QCheckBox*>()->isChecked());
 }
 
+// A run stores only what it changed, into the file as it is at its end: what
+// another run stored meanwhile stays. A file far larger than ours is neither
+// read nor rewritten; --reset-settings removes it.
+TEST_F(MainWindowTest, SettingsKeepWhatOthersStoredAndLeaveForeignFilesAlone) {
+    start();
+    HostSettings other;
+    other.base = 9;
+    other.lastShowFile = QStringLiteral("/other.show");
+    ASSERT_TRUE(other.save());
+    m_app->finish();
+    m_app.reset();
+    EXPECT_EQ(HostSettings::load().base, 9);
+    EXPECT_EQ(HostSettings::load().lastShowFile, QStringLiteral("/other.show"));
+
+    const QByteArray foreign =
+        QByteArray("[channels]\nbase=4\n") + QByteArray(HostSettings::kMaxFileBytes, '#');
+    {
+        QFile file(HostSettings::fileName());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(foreign);
+    }
+    start();
+    EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 1);
+    widget<QSpinBox>(QStringLiteral("Base address"))->setValue(12);
+    m_app->finish();
+    m_app.reset();
+    QFile file(HostSettings::fileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == foreign);
+    HostSettings::reset();
+    EXPECT_FALSE(QFile::exists(HostSettings::fileName()));
+}
+
 // What a window remembers reaches only a plain start: a run whose command
 // line names its input uses exactly that, and the demo plays at base 1.
 struct RememberedRule {
