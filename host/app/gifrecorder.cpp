@@ -15,29 +15,37 @@ int writeToFile(GifFileType* gif, const GifByteType* bytes, int size) {
     return static_cast<AtomicFile*>(gif->UserData)->write(bytes, size_t(size)) ? size : 0;
 }
 
-// A pixel that shows a colour this close to the window's is left as it is:
-// squared distance in RGB of at most 48 (about 4 steps a channel, a colour
-// difference no one sees). Dithered pixels of a reduced frame are mostly
-// that close, so they are not sent again with every later change.
+// While the window changes, a pixel that shows a colour this close to the
+// window's is left as it is: squared distance in RGB of at most 48 (about 4
+// steps a channel, a colour difference no one sees). Dithered pixels of a
+// reduced frame are mostly that close, so they are not sent again with every
+// later change. While the window stands still, the frames pay that back:
+// nothing but the exact colour shows right.
 constexpr int kCloseEnough = 48;
 
-bool showsRight(QRgb shown, QRgb window) {
+bool showsRight(QRgb shown, QRgb window, int tolerance) {
     if (shown == window) return true;
     const int dr = qRed(shown) - qRed(window), dg = qGreen(shown) - qGreen(window),
               db = qBlue(shown) - qBlue(window);
-    return dr * dr + dg * dg + db * db <= kCloseEnough;
+    return dr * dr + dg * dg + db * db <= tolerance;
 }
 
 // The smallest rectangle holding every pixel of the window that the viewer
-// does not show right; empty when there is none.
-QRect changedRect(const QImage& window, const QImage& shown) {
+// does not show right; empty when there is none. *tolerated: some pixel
+// shows right only within the tolerance.
+QRect changedRect(const QImage& window, const QImage& shown, int tolerance, bool* tolerated) {
     int left = window.width(), right = -1, top = window.height(), bottom = -1;
+    *tolerated = false;
     for (int y = 0; y < window.height(); ++y) {
         const auto* w = reinterpret_cast<const QRgb*>(window.constScanLine(y));
         const auto* s = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
         if (std::memcmp(w, s, size_t(window.width()) * sizeof(QRgb)) == 0) continue;
         for (int x = 0; x < window.width(); ++x) {
-            if (showsRight(s[x], w[x])) continue;
+            if (s[x] == w[x]) continue;
+            if (showsRight(s[x], w[x], tolerance)) {
+                *tolerated = true;
+                continue;
+            }
             top = std::min(top, y);
             bottom = y;
             left = std::min(left, x);
@@ -94,14 +102,33 @@ bool GifRecorder::open(const QString& path, int width, int height) {
     return true;
 }
 
+// A frame of a single 10-ms step is shown for 100 ms by browsers and Qt
+// alike: every frame written lasts two steps at least.
+constexpr int64_t kMinSteps = 2;
+// A GIF frame shows for at most 655.35 s; a longer one is held by frames of
+// one unchanged pixel.
+constexpr int64_t kMaxSteps = 65535;
+// While a still window is not yet shown exactly, its time goes to frames
+// that put it right, this long each.
+constexpr int64_t kRefiningMs = 20;
+// A window that stands still this long is put right exactly; shorter pauses
+// between changes keep the tolerance, which halves the file.
+constexpr int64_t kQuietMs = 400;
+
+int64_t GifRecorder::stepsUntil(int64_t delayMs) const {
+    return (m_givenMs + delayMs + 5) / 10 - m_writtenSteps;
+}
+
 bool GifRecorder::addFrame(const QImage& frame, int64_t delayMs) {
     if (!m_gif) return fail("not open");
     QImage image = frame.size() == QSize(m_width, m_height) ? frame : frame.scaled(m_width, m_height);
     image = image.convertToFormat(QImage::Format_RGB32);
     // A still window the viewer already shows exactly: the frame waiting to
     // be written is shown longer, so the file grows with the changes, not
-    // with the length.
-    if (!m_pending.isNull() && m_exact && image == m_pending && m_pending == m_previous) {
+    // with the length. A frame too short for a GIF gives way to the next.
+    const bool stillAndExact = m_exact && image == m_pending && m_pending == m_previous;
+    if (!m_pending.isNull() && (stillAndExact || stepsUntil(m_pendingDelayMs) < kMinSteps)) {
+        if (!stillAndExact) m_pending = std::move(image);
         m_pendingDelayMs += delayMs;
         return true;
     }
@@ -111,25 +138,24 @@ bool GifRecorder::addFrame(const QImage& frame, int64_t delayMs) {
     return true;
 }
 
-// A GIF frame shows for at most 655.35 s; a longer one is held by frames of
-// one unchanged pixel.
-constexpr int64_t kMaxDelayMs = 655350;
-
 bool GifRecorder::writePending() {
     while (true) {
-        const int64_t longer = m_pendingDelayMs - kMaxDelayMs;
-        if (!writeFrame(std::min(m_pendingDelayMs, kMaxDelayMs))) return false;
-        if (longer <= 0) return true;
+        int64_t used = 0;
+        if (!writeFrame(m_pendingDelayMs, &used)) return false;
+        m_pendingDelayMs -= used;
+        if (m_pendingDelayMs <= 0) return true;
         m_pending = m_previous;
-        m_pendingDelayMs = longer;
     }
 }
 
-bool GifRecorder::writeFrame(int64_t delayMs) {
+bool GifRecorder::writeFrame(int64_t availableMs, int64_t* usedMs) {
     // Compared with what a viewer shows now, which after a reduced frame is
     // not yet the window: a still scene is then refined frame by frame.
-    QRect rect = m_haveWritten ? changedRect(m_pending, m_shown) : m_pending.rect();
     const bool still = m_haveWritten && m_pending == m_previous;
+    const bool quiet = still && m_sameForMs + availableMs >= kQuietMs;
+    const int tolerance = quiet ? 0 : kCloseEnough;
+    bool tolerated = false;
+    QRect rect = m_haveWritten ? changedRect(m_pending, m_shown, tolerance, &tolerated) : m_pending.rect();
     if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // one kept pixel keeps the frame's timing
 
     // The rectangle's pixels; those that already show right are transparent.
@@ -142,12 +168,17 @@ bool GifRecorder::writeFrame(int64_t delayMs) {
         const auto* now = reinterpret_cast<const QRgb*>(m_pending.constScanLine(y));
         const auto* seen = m_haveWritten ? reinterpret_cast<const QRgb*>(m_shown.constScanLine(y)) : nullptr;
         for (int x = rect.left(); x <= rect.right(); ++x) {
-            *out++ = seen && showsRight(seen[x], now[x]) ? 0u : (now[x] | 0xff000000u);
+            *out++ = seen && showsRight(seen[x], now[x], tolerance) ? 0u : (now[x] | 0xff000000u);
             *shownOut++ = seen ? seen[x] : 0u;
         }
     }
     if (!m_palette.build(m_rect.data(), rect.width(), rect.height(), still ? m_shownRect.data() : nullptr))
         return fail(QStringLiteral("%1: cannot reduce the colours of a frame").arg(m_path));
+    // A picture this frame will not show exactly has its time cut short, so
+    // that the frames after it put it right while the window stands still.
+    const bool exactAfter = !m_palette.reduced() && !tolerated;
+    *usedMs =
+        exactAfter || availableMs <= 2 * kRefiningMs ? std::min(availableMs, kMaxSteps * 10) : kRefiningMs;
 
     const std::vector<QRgb>& colours = m_palette.colours();
     std::vector<GifColorType> table(colours.size());
@@ -159,7 +190,12 @@ bool GifRecorder::writeFrame(int64_t delayMs) {
 
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
-    control.DelayTime = int(std::clamp<int64_t>((delayMs + 5) / 10, 1, 65535));
+    // In the GIF's 10-ms steps, each frame ending at the step nearest to its
+    // time, so rounding never adds up over a long recording.
+    const int64_t steps = std::clamp(stepsUntil(*usedMs), kMinSteps, kMaxSteps);
+    m_givenMs += *usedMs;
+    m_writtenSteps += steps;
+    control.DelayTime = int(steps);
     control.TransparentColor =
         m_palette.transparentIndex() >= 0 ? m_palette.transparentIndex() : NO_TRANSPARENT_COLOR;
     GifByteType extension[4];
@@ -182,6 +218,7 @@ bool GifRecorder::writeFrame(int64_t delayMs) {
             if (*index != m_palette.transparentIndex()) shownLine[x] = colours[*index] | 0xff000000u;
     }
     m_exact = m_shown == m_pending;
+    m_sameForMs = still ? m_sameForMs + *usedMs : *usedMs;
     m_previous = m_pending;
     m_haveWritten = true;
     m_pending = QImage();

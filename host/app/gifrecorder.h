@@ -21,11 +21,15 @@ namespace vexohost {
 // colours is stored exactly, and most changes of the display are; a larger
 // one is reduced with dithering, and while the window then stays still the
 // following frames put the remaining colours right until the picture is
-// exact (FramePalette). A frame that has nothing to add costs a single
-// transparent pixel, which keeps its timing.
+// exact (FramePalette); pixels left within a tolerance while the window
+// changes are put right too once it stands still for 400 ms, in frames of
+// 20 ms cut from that time. A frame that has nothing to add costs a single transparent
+// pixel, which keeps its timing. Frames shorter than 20 ms (a GIF viewer
+// shows 10 ms as 100) give way to the frame after them.
 //
-// The file appears under its name only when complete (AtomicFile). Delays
-// are rounded to the GIF's 10-ms steps. GUI thread.
+// The file appears under its name only when complete (AtomicFile). Each
+// frame ends at the GIF's 10-ms step nearest to its time, so the file lasts
+// as long as the frames given, within 5 ms. GUI thread.
 class GifRecorder : public Recorder {
 public:
     GifRecorder() = default;
@@ -41,9 +45,13 @@ public:
     const QString& error() const override { return m_error; }
 
 private:
-    // Writes m_pending for m_pendingDelayMs, in frames of at most 655.35 s.
+    // Writes m_pending for m_pendingDelayMs, in frames of at most 655.35 s,
+    // and while it is not shown exactly in short ones that put it right.
     bool writePending();
-    bool writeFrame(int64_t delayMs);
+    // Writes m_pending for availableMs or, when it will not show exactly, less; *usedMs says how long.
+    bool writeFrame(int64_t availableMs, int64_t* usedMs);
+    // The 10-ms steps a frame of delayMs would last, written next.
+    int64_t stepsUntil(int64_t delayMs) const;
     bool fail(const QString& what);
     bool gifFailed(const QString& what, int giflibError);
     bool finishFile();
@@ -56,8 +64,11 @@ private:
     QImage m_shown;     // what a viewer of the file shows after the frames written
     QImage m_pending;   // the frame not yet written
     int64_t m_pendingDelayMs = 0;
+    int64_t m_givenMs = 0;       // the delays of the frames written, added up
+    int64_t m_writtenSteps = 0;  // what the file says they add up to, in 10 ms
     bool m_haveWritten = false;
-    bool m_exact = false;  // the viewer shows m_previous exactly
+    bool m_exact = false;     // the viewer shows m_previous exactly
+    int64_t m_sameForMs = 0;  // how long the frames written have shown m_previous
     int m_frames = 0;
     FramePalette m_palette;
     std::vector<QRgb> m_rect;       // the changed rectangle, reused

@@ -56,7 +56,7 @@ void ShowPlayer::start() {
     m_started = true;
     m_running = true;
     m_paused = false;
-    m_played = m_nextFrame = m_clockBase = 0;
+    m_played = m_nextFrame = m_frameIndex = m_clockBase = 0;
     m_awaitingFirst = m_options.clockFromFirstMoment;
     startPass(0);
     m_clock.start();
@@ -228,8 +228,19 @@ bool ShowPlayer::fetch() {
     return m_running;
 }
 
+// Frame k falls at k * 1000 / fps ms of played time (rounded down): frames of
+// 33 and 34 ms at 30 fps, which add up to the played time however long it is.
+int64_t ShowPlayer::frameTime(int64_t index) const {
+    return index * 1000 / m_options.framesPerSecond;
+}
+
+// The first frame at or after playedMs.
+int64_t ShowPlayer::frameAtOrAfter(int64_t playedMs) const {
+    return (playedMs * m_options.framesPerSecond + 999) / 1000;
+}
+
 void ShowPlayer::advanceTo(int64_t target) {
-    const int64_t frameStep = m_options.framesPerSecond > 0 ? 1000 / m_options.framesPerSecond : 0;
+    const bool frames = m_options.framesPerSecond > 0;
     const int64_t limit = m_options.durationMs.value_or(kNever);
     QElapsedTimer slice;
     if (m_options.fast) slice.start();
@@ -253,7 +264,7 @@ void ShowPlayer::advanceTo(int64_t target) {
         const int64_t end = std::min(loop ? kNever : passEnd, limit);
         const int64_t nextMessage = m_haveBatch ? m_passStart + (m_batch.timeMs - m_options.fromMs) : kNever;
         // Messages first, so a frame shows every message up to and including its time.
-        if (nextMessage <= target && nextMessage < limit && (frameStep == 0 || nextMessage <= m_nextFrame)) {
+        if (nextMessage <= target && nextMessage < limit && (!frames || nextMessage <= m_nextFrame)) {
             m_played = nextMessage;
             m_quietFrames = 0;
             const HostMessage& message = m_batch.messages[m_index];
@@ -263,17 +274,21 @@ void ShowPlayer::advanceTo(int64_t target) {
                 untilClock = kMessagesBetweenClockReads;
                 if (slice.elapsed() >= kSliceMs) return;  // the timer (interval 0) goes on
             }
-        } else if (frameStep > 0 && m_nextFrame <= target && m_nextFrame < end) {
+        } else if (frames && m_nextFrame <= target && m_nextFrame < end &&
+                   !(loop && m_passOver && m_nextFrame >= passEnd)) {
             // Nothing changes before the next message, the end, or the next
             // pass; unknown while a stream has not said what comes next.
             const int64_t quietUntil = std::min({nextMessage, end, m_passOver ? passEnd : kNever});
-            int64_t length = frameStep;
+            int64_t next = m_frameIndex + 1;
             if (++m_quietFrames > kQuietFramesBeforeMerging && (m_haveBatch || m_passOver) &&
-                quietUntil != kNever && quietUntil > m_nextFrame + frameStep)
-                length = (quietUntil - m_nextFrame + frameStep - 1) / frameStep * frameStep;
+                quietUntil != kNever && quietUntil > frameTime(next))
+                next = frameAtOrAfter(quietUntil);
+            // The last frame ends with the run.
+            const int64_t length = std::min(frameTime(next), end) - m_nextFrame;
             m_played = m_nextFrame;
             Q_EMIT frameDue(m_nextFrame, length);
-            m_nextFrame += length;
+            m_frameIndex = next;
+            m_nextFrame = frameTime(next);
         } else if (loop && m_passOver && passEnd <= target && passEnd < end) {
             if (!startPass(passEnd)) return;
         } else if (target >= end) {

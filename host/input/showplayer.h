@@ -103,6 +103,8 @@ private:
     void tick();
     int64_t clockNow() const;
     void advanceTo(int64_t target);
+    int64_t frameTime(int64_t index) const;
+    int64_t frameAtOrAfter(int64_t playedMs) const;
     bool fetch();
     bool startPass(int64_t playedAt);
     void applyState();
@@ -124,7 +126,8 @@ private:
     int64_t m_passEnd = 0;     // show time the pass ends at, once m_passOver
     int64_t m_passStart = 0;   // played time at which this pass started
     int64_t m_played = 0;
-    int64_t m_nextFrame = 0;
+    int64_t m_frameIndex = 0;      // of the next frame
+    int64_t m_nextFrame = 0;       // its played time
     int m_quietFrames = 0;         // frames since the last message
     int64_t m_clockBase = 0;       // show time at which the wall clock started
     bool m_awaitingFirst = false;  // clockFromFirstMoment, before the first moment

@@ -69,5 +69,44 @@ TEST(ShowPlayer, DurationEndsAnyShowAndALoopedOne) {
     EXPECT_EQ(again.entries.back(), (std::pair<char, int64_t>{'e', 2500}));
 }
 
+// The frames' lengths add up to the time played, at any frame rate, played
+// fast or timed, once or looped.
+struct FrameCase {
+    const char* name;
+    PlayerOptions options;
+    int64_t playedMs;
+};
+
+class ShowPlayerFrames : public testing::TestWithParam<FrameCase> {};
+
+TEST_P(ShowPlayerFrames, AddUpToThePlayedTime) {
+    const Log log = run(threeEvents(), GetParam().options);
+    EXPECT_EQ(log.framedMs, GetParam().playedMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShowPlayerFrames,
+    testing::Values(FrameCase{"fps30", {.fast = true, .framesPerSecond = 30}, 1250},
+                    FrameCase{"fps40", {.fast = true, .framesPerSecond = 40}, 1250},
+                    FrameCase{"fps60", {.fast = true, .framesPerSecond = 60}, 1250},
+                    FrameCase{"fps7", {.fast = true, .framesPerSecond = 7}, 1250},
+                    FrameCase{"timedFps30", {.speed = 20.0, .framesPerSecond = 30}, 1250},
+                    FrameCase{"loopedFps30",
+                              {.fast = true, .loop = true, .framesPerSecond = 30, .durationMs = 3001},
+                              3001}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A looped show recorded at full speed: each pass is framed as the first.
+TEST(ShowPlayer, EveryPassOfALoopIsFramed) {
+    const Log log =
+        run(threeEvents(), {.fast = true, .loop = true, .framesPerSecond = 20, .durationMs = 3750});
+    std::vector<std::pair<char, int64_t>> passes[3];
+    for (const auto& [kind, t] : log.entries)
+        passes[std::min<int64_t>(t / 1250, 2)].push_back({kind, t % 1250});
+    EXPECT_EQ(passes[1], passes[0]);
+    EXPECT_EQ(passes[2], passes[0]);
+    EXPECT_EQ(log.framedMs, 3750);
+}
+
 }  // namespace
 }  // namespace vexohost
