@@ -88,6 +88,13 @@ void InputControl::finish() {
                               .arg(m_ola->framesArrived())
                               .arg(m_ola->framesTaken()));
     if (m_ola) m_ola->stop();
+    // Lines a stream skipped are lost moments: the run says so, and its status too.
+    if (m_skippedLines > 0) {
+        printError(QStringLiteral("%1 malformed line%2 skipped")
+                       .arg(m_skippedLines)
+                       .arg(m_skippedLines == 1 ? " was" : "s were"));
+        if (m_status == kExitOk) m_status = kExitShowFile;
+    }
 }
 
 std::unique_ptr<ShowFile> InputControl::openShowFile(const QString& path, int* status, QString* why) {
@@ -161,8 +168,10 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
     if (m_outputs.isRecording()) options.framesPerSecond = m_rules.framesPerSecond;
     m_player = std::make_unique<ShowPlayer>(std::move(source), options);
     connect(m_player.get(), &ShowPlayer::messageDue, this, &InputControl::deliver);
-    connect(m_player.get(), &ShowPlayer::lineError, this,
-            [](const QString& text) { printLine(stderr, text); });
+    connect(m_player.get(), &ShowPlayer::lineError, this, [this](const QString& text) {
+        printLine(stderr, text);
+        ++m_skippedLines;
+    });
     connect(m_player.get(), &ShowPlayer::failed, this, [this](const QString& text) {
         printError(text);
         m_inputError = text;

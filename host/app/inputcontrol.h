@@ -141,6 +141,7 @@ private:
     QElapsedTimer m_clock;
     FrameRate m_frameRate;
     int m_status = 0;
+    int m_skippedLines = 0;  // malformed lines a stream skipped, over the run
 };
 
 }  // namespace vexohost
