@@ -183,10 +183,10 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
             bool ok = false;
             const double v = text.toDouble(&ok);
             if (!ok || !std::isfinite(v) || v < min || v > max) {
-                parsed.error = QStringLiteral("%1: '%2' is not a number from %3 to %4")
-                                   .arg(arg, shown(text))
-                                   .arg(min)
-                                   .arg(max);
+                // In plain digits: 4294967295, not 4.29497e+09.
+                parsed.error =
+                    QStringLiteral("%1: '%2' is not a number from %3 to %4")
+                        .arg(arg, shown(text), QString::number(min, 'g', 15), QString::number(max, 'g', 15));
                 return false;
             }
             *out = v;

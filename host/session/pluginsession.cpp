@@ -80,7 +80,15 @@ bool PluginSession::open(const QString& path) {
         if (!progId) com::raise(429, "the plug-in registered no class");
         m_progId = QString::fromStdString(*progId);
     });
-    if (com::FAILED(status)) return fail(QStringLiteral("registering %1 failed").arg(m_path), status);
+    if (com::FAILED(status)) {
+        fail(QStringLiteral("registering %1 failed").arg(m_path), status);
+        // The registry is the host's own file: what to do with a damaged one.
+        if (com::runtimeErrorNumber(status) == com::kErrInvalidFileFormat)
+            m_error += QStringLiteral(
+                " (move that file away and the plug-in is registered afresh, "
+                "or give another with --registry PATH)");
+        return false;
+    }
 
     status = com::createInstanceByProgId(m_progId.toStdString(), vexo::IVexoPlugin::iid, m_plugin.putVoid());
     if (com::FAILED(status)) return fail(QStringLiteral("creating %1 failed").arg(m_progId), status);

@@ -168,9 +168,11 @@ const Registry::Keys& Registry::keys() const {
         m_keys = std::move(keys);
         return *m_keys;
     }
+    // Checked before it is opened: opening a FIFO would wait for a writer.
+    if (status.type() != std::filesystem::file_type::regular)
+        raise(kErrFileAccess, "registry file " + file + ": not a regular file");
     std::ifstream in(file);
-    if (status.type() != std::filesystem::file_type::regular || !in)
-        raise(kErrFileAccess, "registry file " + file + ": cannot be read");
+    if (!in) raise(kErrFileAccess, "registry file " + file + ": cannot be read: " + std::strerror(errno));
     if (std::filesystem::file_size(file, error) > kMaxFileBytes)
         corrupt(file, 1, "larger than 1 MB, which no registry of this host is");
     std::string line;

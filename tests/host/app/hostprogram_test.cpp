@@ -273,6 +273,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A registry file of another format, or cut short, is refused and left as it is.
         CommandLine{{"--registry", "PNGREG"}, 4, "png-registry.txt line 1: not a registry file"},
         CommandLine{{"--registry", "CUTREG"}, 4, "cut-registry.txt line 1: not a registry file"},
+        CommandLine{{"--registry", "PNGREG"}, 4, "(move that file away and the plug-in is registered afresh"},
+        CommandLine{{"--registry", "/dev/null"}, 4, "registry file /dev/null: not a regular file"},
+        // Limits in plain digits.
+        CommandLine{{"--universe", "5000000000"}, 2, "is not a number from 0 to 4294967295"},
+        CommandLine{{"--speed", "2000"}, 2, "is not a number from 0.001 to 1000"},
         // A plug-in file that is no library, and a picture too large to be one of ours.
         CommandLine{{"--plugin", "FAKESO"}, 4, "Error in loading DLL: in-process server"},
         CommandLine{
