@@ -6,6 +6,14 @@
 // snapshot PNG of the window costs in this process, and the bytes per frame.
 //
 //   record_bench [--runs N]        (default 3; the median run is printed)
+//   record_bench --minutes M       memory instead: the demo looped for M minutes
+//                                  and recorded in each format, the peak resident
+//                                  memory of each run beside the floor's
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,12 +57,56 @@ Run runHost(const QString& dir, const QStringList& outputs, int runs) {
     return all[all.size() / 2];
 }
 
+// Runs vexo-host with arguments in dir; its peak resident memory in MB, and
+// how long it ran.
+std::pair<double, double> peakMegabytes(const QString& dir, const QStringList& arguments) {
+    std::vector<QByteArray> texts = {QByteArray(VEXO_HOST)};
+    for (const QString& a : arguments) texts.push_back(a.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& t : texts) argv.push_back(t.data());
+    argv.push_back(nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(dir.toLocal8Bit().constData()) != 0) ::_exit(127);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "vexo-host failed\n");
+    return {double(usage.ru_maxrss) / 1024.0, double(clock.nsecsElapsed()) / 1e9};
+}
+
+int memoryOfLongRecordings(int minutes) {
+    QTemporaryDir dir;
+    const QStringList looped = {"--headless", "--demo", "--loop", "--duration",
+                                QString::number(minutes * 60)};
+    const auto [floorMb, floorS] = peakMegabytes(dir.path(), looped + QStringList{"--snapshot", "floor.png"});
+    std::printf("the demo looped for %d min, peak resident memory\n", minutes);
+    std::printf("%-8s %10s %10s %12s\n", "output", "MB", "run s", "file MB");
+    std::printf("%-8s %10.1f %10.1f %12s   (the floor: a snapshot only)\n", "png", floorMb, floorS, "-");
+    for (const char* file : {"long.gif", "long.webp"}) {
+        const auto [mb, seconds] = peakMegabytes(dir.path(), looped + QStringList{"--record", file});
+        std::printf("%-8s %10.1f %10.1f %12.1f   (%+.1f MB over the floor)\n",
+                    QFileInfo(file).suffix().toLatin1().constData(), mb, seconds,
+                    double(QFileInfo(dir.filePath(file)).size()) / 1e6, mb - floorMb);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int runs = 3;
     const QStringList args = app.arguments();
+    if (const qsizetype at = args.indexOf("--minutes"); at > 0 && at + 1 < args.size())
+        return memoryOfLongRecordings(std::max(1, args[at + 1].toInt()));
     if (const qsizetype at = args.indexOf("--runs"); at > 0 && at + 1 < args.size())
         runs = std::max(1, args[at + 1].toInt());
     QTemporaryDir dir;

@@ -112,6 +112,22 @@ bool AtomicFile::write(const void* data, size_t size) {
     return true;
 }
 
+bool AtomicFile::writeAt(int64_t offset, const void* data, size_t size) {
+    if (!canGoBack()) return false;
+    const auto* bytes = static_cast<const char*>(data);
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::pwrite(m_fd, bytes + done, size - done, off_t(offset) + off_t(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            m_error = systemError(m_path);
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
 bool AtomicFile::commit() {
     if (!m_open) return false;
     if (m_fd >= 0 && ::close(m_fd) != 0) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 
 class QFileInfo;
 
@@ -35,6 +36,10 @@ public:
     // Writes all of data, going on after a signal interrupts the write. False
     // with error() set ("PATH: No space left on device") when it cannot.
     bool write(const void* data, size_t size);
+    // Writes data over what was written at offset; false for a file written
+    // in place (a device or a FIFO), which cannot go back.
+    bool writeAt(int64_t offset, const void* data, size_t size);
+    bool canGoBack() const { return m_open && !m_temporary.isEmpty(); }
     // Closes the file and gives it its final name.
     bool commit();
     // Closes the file and removes the temporary one.

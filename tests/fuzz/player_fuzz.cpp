@@ -33,10 +33,12 @@ struct Played {
 Played play(std::vector<vexohost::ShowEvent> events, const vexohost::PlayerOptions& options) {
     vexohost::ShowPlayer player(std::move(events), options);
     Played out;
-    QObject::connect(&player, &vexohost::ShowPlayer::messageDue,
-                     [&](const vexohost::HostMessage& m) { out.messages.push_back({player.playedMs(), m}); });
-    QObject::connect(&player, &vexohost::ShowPlayer::frameDue,
-                     [&](qint64 t, qint64 length) { out.frames.push_back({t, length}); });
+    QObject::connect(&player, &vexohost::ShowPlayer::messageDue, [&](const vexohost::HostMessage& m) {
+        out.messages.push_back({player.playedMs(), m});
+    });
+    QObject::connect(&player, &vexohost::ShowPlayer::frameDue, [&](qint64 t, qint64 length) {
+        out.frames.push_back({t, length});
+    });
     QEventLoop loop;
     QObject::connect(&player, &vexohost::ShowPlayer::finished, &loop, &QEventLoop::quit);
     player.start();
