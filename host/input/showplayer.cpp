@@ -262,6 +262,10 @@ void ShowPlayer::advanceTo(int64_t target) {
         // A pass of no length is not looped: it would never move on.
         const bool loop = m_options.loop && (!m_passOver || passEnd > m_passStart);
         const int64_t end = std::min(loop ? kNever : passEnd, limit);
+        // A part of a show that plays once ends at --to at the latest, which
+        // bounds its frames before it is known where it ends.
+        const int64_t latestEnd =
+            !loop && m_options.toMs ? std::min(end, m_passStart + (*m_options.toMs - m_options.fromMs)) : end;
         const int64_t nextMessage = m_haveBatch ? m_passStart + (m_batch.timeMs - m_options.fromMs) : kNever;
         // Messages first, so a frame shows every message up to and including its time.
         if (nextMessage <= target && nextMessage < limit && (!frames || nextMessage <= m_nextFrame)) {
@@ -274,7 +278,7 @@ void ShowPlayer::advanceTo(int64_t target) {
                 untilClock = kMessagesBetweenClockReads;
                 if (slice.elapsed() >= kSliceMs) return;  // the timer (interval 0) goes on
             }
-        } else if (frames && m_nextFrame <= target && m_nextFrame < end &&
+        } else if (frames && m_nextFrame <= target && m_nextFrame < latestEnd &&
                    !(loop && m_passOver && m_nextFrame >= passEnd)) {
             // Nothing changes before the next message, the end, or the next
             // pass; unknown while a stream has not said what comes next.
@@ -284,7 +288,7 @@ void ShowPlayer::advanceTo(int64_t target) {
                 quietUntil != kNever && quietUntil > frameTime(next))
                 next = frameAtOrAfter(quietUntil);
             // The last frame ends with the run.
-            const int64_t length = std::min(frameTime(next), end) - m_nextFrame;
+            const int64_t length = std::min(frameTime(next), latestEnd) - m_nextFrame;
             m_played = m_nextFrame;
             Q_EMIT frameDue(m_nextFrame, length);
             m_frameIndex = next;

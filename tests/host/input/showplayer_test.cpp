@@ -91,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FrameCase{"fps60", {.fast = true, .framesPerSecond = 60}, 1250},
                     FrameCase{"fps7", {.fast = true, .framesPerSecond = 7}, 1250},
                     FrameCase{"timedFps30", {.speed = 20.0, .framesPerSecond = 30}, 1250},
+                    // The frame before --to ends there, though the show says so only after it.
+                    FrameCase{"toBetweenFrames", {.fast = true, .framesPerSecond = 36, .toMs = 235}, 235},
                     FrameCase{"loopedFps30",
                               {.fast = true, .loop = true, .framesPerSecond = 30, .durationMs = 3001},
                               3001}),
