@@ -235,7 +235,11 @@ bool GifRecorder::finishFile() {
 
 bool GifRecorder::close() {
     if (!m_gif) return m_error.isEmpty();
-    const bool written = m_pending.isNull() || writePending();
+    // A last moment too short for a frame of its own, of the picture shown
+    // already, is left out rather than made 20 ms long.
+    const bool nothingToAdd = m_pending.isNull() || (m_pending == m_previous && m_exact &&
+                                                     stepsUntil(m_pendingDelayMs) < kMinSteps);
+    const bool written = nothingToAdd || writePending();
     const bool finished = finishFile();
     if (!written || !finished) {
         m_file.discard();

@@ -29,7 +29,8 @@ namespace vexohost {
 //
 // The file appears under its name only when complete (AtomicFile). Each
 // frame ends at the GIF's 10-ms step nearest to its time, so the file lasts
-// as long as the frames given, within 5 ms. GUI thread.
+// as long as the frames given, within 5 ms (25 when the last picture is
+// given for less than 20 ms: it shows for 20 all the same). GUI thread.
 class GifRecorder : public Recorder {
 public:
     GifRecorder() = default;
