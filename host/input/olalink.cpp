@@ -254,6 +254,10 @@ OlaLink::Ending OlaLink::runClient(
     client.SetDMXCallback(ola::NewCallback(this, &OlaLink::onDmx));
     m_refused = m_registered = false;
     client.RegisterUniverse(m_universe, ola::client::REGISTER, registeredNotice);
+    // Something that takes connections on olad's port but never answers is
+    // not olad: say so, and try again later as after a refusal.
+    loop.RegisterSingleTimeout(unsigned(std::max(1, m_options.connectTimeoutMs)),
+                               ola::NewSingleCallback(this, &OlaLink::onNoAnswer));
     // A request that cannot even be sent (olad went away as we connected)
     // fails at once, before there is a loop to end: it must not run then,
     // for nothing would ever end it.
@@ -299,6 +303,13 @@ void OlaLink::onRegistered(const ola::client::Result& result) {
     m_refused = true;
     report(false, "universe " + std::to_string(m_universe) + ": olad refused the registration (" +
                       result.Error() + ")");
+    terminateLoop();
+}
+
+void OlaLink::onNoAnswer() {
+    if (m_registered || m_refused) return;
+    m_refused = true;
+    report(false, "no olad answers on " + where() + " (something else listens there), retrying");
     terminateLoop();
 }
 

@@ -34,7 +34,7 @@ struct OlaLinkOptions {
     uint16_t port = 9010;
     int firstRetryMs = 250;  // wait after the first failed attempt, doubled after each further one
     int maxRetryMs = 4000;
-    int connectTimeoutMs = 2000;
+    int connectTimeoutMs = 2000;  // for a connection, and then for the answer to the registration
 };
 
 // One DMX frame as olad delivered it: the first `size` values are valid.
@@ -100,6 +100,7 @@ private:
     // Called by the OLA client inside serve().
     void onDmx(const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data);
     void onRegistered(const ola::client::Result& result);
+    void onNoAnswer();
     void onClosed();
     void terminateLoop();
 

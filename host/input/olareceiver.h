@@ -44,6 +44,8 @@ public:
     quint16 serverPort() const { return m_options.port; }
     // Pause after the first failed connection, doubled up to maxMs.
     void setRetry(int firstMs, int maxMs);
+    // How long a connection, and olad's answer on it, may take.
+    void setTimeout(int ms) { m_options.connectTimeoutMs = ms; }
 
     // Starts receiving `universe` (stopping a running one first). Every
     // channel of the first frame counts as changed. Returns false, with a

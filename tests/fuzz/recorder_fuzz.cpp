@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const unsigned seed = in.byte() | in.byte() << 8;
             for (int y = y0; y < height; ++y)
                 for (int x = x0; x < width; ++x) {
-                    const unsigned v = (kind & 2) ? (x * 7919u + y * 104729u + seed) * 2654435761u : seed + kind;
+                    const unsigned v =
+                        (kind & 2) ? (x * 7919u + y * 104729u + seed) * 2654435761u : seed + kind;
                     picture.setPixel(x, y, qRgb(int(v >> 8 & 0xff), int(v >> 16 & 0xff), int(v >> 24)));
                 }
         }

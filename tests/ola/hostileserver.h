@@ -12,15 +12,17 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 namespace olatest {
 
 // A server on olad's port that is not olad: it takes each connection and
-// closes it at once, resets it (as an olad that dies while we connect), or
-// first sends bytes of no protocol, as a broken olad or another program might.
+// closes it at once, resets it (as an olad that dies while we connect),
+// first sends bytes of no protocol, as a broken olad or another program
+// might, or keeps it open and says nothing (a service of another kind).
 class HostileServer {
 public:
-    enum class Kind { Slams, Resets, SendsGarbage };
+    enum class Kind { Slams, Resets, SendsGarbage, Silent };
 
     explicit HostileServer(Kind kind) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -45,6 +47,10 @@ public:
                     for (char& c : junk) c = char((random = random * 1664525u + 1013904223u) >> 24);
                     (void)!::send(client, junk, sizeof junk, MSG_NOSIGNAL);
                 }
+                if (kind == Kind::Silent) {
+                    m_held.push_back(client);
+                    continue;
+                }
                 if (kind == Kind::Resets) {
                     const linger reset{1, 0};
                     ::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
@@ -56,6 +62,7 @@ public:
     ~HostileServer() {
         m_stop = true;
         m_thread.join();
+        for (int client : m_held) ::close(client);
         ::close(m_fd);
     }
     quint16 port() const { return m_port; }
@@ -66,6 +73,7 @@ private:
     quint16 m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_accepted{0};
+    std::vector<int> m_held;  // the silent server's connections, closed at the end
     std::thread m_thread;
 };
 
