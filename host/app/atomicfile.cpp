@@ -98,25 +98,22 @@ void AtomicFile::removeStaleParts(const QFileInfo& target) {
 }
 
 bool AtomicFile::write(const void* data, size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = m_fd >= 0 ? ::write(m_fd, bytes + done, size - done) : (errno = EBADF, -1);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = EIO;
-            m_error = systemError(m_path);
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
+    return writeAll(data, size, -1);
 }
 
 bool AtomicFile::writeAt(int64_t offset, const void* data, size_t size) {
-    if (!canGoBack()) return false;
+    return canGoBack() && writeAll(data, size, offset);
+}
+
+// All of data, at offset or (-1) where the file stands; a write a signal
+// interrupts goes on.
+bool AtomicFile::writeAll(const void* data, size_t size, int64_t offset) {
     const auto* bytes = static_cast<const char*>(data);
     for (size_t done = 0; done < size;) {
-        const ssize_t n = ::pwrite(m_fd, bytes + done, size - done, off_t(offset) + off_t(done));
+        const ssize_t n = m_fd < 0 ? (errno = EBADF, -1)
+                          : offset < 0
+                              ? ::write(m_fd, bytes + done, size - done)
+                              : ::pwrite(m_fd, bytes + done, size - done, off_t(offset) + off_t(done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = EIO;

@@ -50,6 +50,7 @@ public:
 
 private:
     bool openInPlace(const QByteArray& file, bool fifo);
+    bool writeAll(const void* data, size_t size, int64_t offset);
     static void removeStaleParts(const QFileInfo& target);
 
     QString m_path;       // as the user named it

@@ -2,6 +2,8 @@
 #ifndef TESTS_FUZZ_FUZZCHECK_H_
 #define TESTS_FUZZ_FUZZCHECK_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,5 +16,14 @@
             std::abort();                                                                           \
         }                                                                                           \
     } while (0)
+
+// The input read as a sequence of values; zeros once it is used up.
+struct FuzzInput {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+    unsigned byte() { return at < size ? data[at++] : 0; }
+    unsigned word() { return byte() | byte() << 8; }
+};
 
 #endif  // TESTS_FUZZ_FUZZCHECK_H_

@@ -15,14 +15,6 @@
 
 namespace {
 
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    unsigned byte() { return at < size ? data[at++] : 0; }
-    unsigned word() { return byte() | byte() << 8; }
-};
-
 struct Played {
     std::vector<std::pair<int64_t, vexohost::HostMessage>> messages;
     std::vector<std::pair<int64_t, int64_t>> frames;  // time, length
@@ -56,7 +48,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Reader in{data, size};
+    FuzzInput in{data, size};
     vexohost::PlayerOptions options;
     options.fast = true;
     options.framesPerSecond = int(in.byte() % 101);

@@ -19,13 +19,6 @@
 
 namespace {
 
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    unsigned byte() { return at < size ? data[at++] : 0; }
-};
-
 struct Given {
     QImage image;
     int ms;
@@ -40,7 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Reader in{data, size};
+    FuzzInput in{data, size};
     const int width = int(in.byte() % 24 + 1), height = int(in.byte() % 24 + 1);
     std::vector<Given> given;
     QImage picture(width, height, QImage::Format_RGB32);
