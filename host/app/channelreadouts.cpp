@@ -2,35 +2,41 @@
 #include "host/app/channelreadouts.h"
 
 #include <QEvent>
+#include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QToolTip>
 
 namespace vexohost {
 namespace {
 
-// Ten times a second: numbers faster than that cannot be read, and each
-// repaint of a window costs its flush to the screen.
-constexpr int kFollowMs = 100;
 constexpr int kSteps = 6;
 
-}  // namespace
-
-int glowLevel(int32_t value) {
-    if (value == 0) return 0;
-    // The first bound the value is below gives its level; 210 and over is full glow.
-    constexpr int32_t kBelow[] = {10, 60, 110, 160, 210};
-    int level = 1;
-    for (const int32_t bound : kBelow) {
-        if (value < bound) return level;
-        ++level;
-    }
-    return level;
+bool outOfRange(std::optional<int32_t> value) {
+    return value && (*value < 0 || *value > 255);
 }
+
+// A frame of whole device pixels, filled: a line one pixel wide at a scale
+// of 1.5 would come out one or two pixels thick by turns.
+void drawFrame(QPainter& painter, const QRect& rect, qreal ratio, const QColor& line, const QBrush& fill) {
+    painter.save();
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    const QRect device(
+        QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
+        QPoint(qRound((rect.right() + 1) * ratio) - 1, qRound((rect.bottom() + 1) * ratio) - 1));
+    const int width = std::max(1, int(ratio));
+    painter.fillRect(device, line);
+    painter.fillRect(device.adjusted(width, width, -width, -width), fill);
+    painter.restore();
+}
+
+}  // namespace
 
 ChannelReadouts::ChannelReadouts(const SentValues& values, int base, QWidget* parent)
     : QWidget(parent), m_sent(values), m_base(base) {
     setAccessibleName(tr("Channel values"));
-    m_follow.setInterval(kFollowMs);
+    m_follow.setTimerType(Qt::PreciseTimer);
     connect(&m_follow, &QTimer::timeout, this, &ChannelReadouts::follow);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Every pixel is painted from the background picture: nothing behind needs painting first.
@@ -76,7 +82,9 @@ QRect ChannelReadouts::readoutRect(int k) const {
 void ChannelReadouts::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     follow();
-    m_follow.start();
+    // A frame of the screen the window is on: faster cannot be seen.
+    const qreal hz = screen() ? screen()->refreshRate() : 60;
+    m_follow.start(std::clamp(int(1000 / std::max<qreal>(hz, 1)), 8, 40));
 }
 
 void ChannelReadouts::hideEvent(QHideEvent* event) {
@@ -88,9 +96,9 @@ void ChannelReadouts::follow() {
     if (m_sent.changes() == m_seenChanges) return;
     m_seenChanges = m_sent.changes();
     for (int k = 0; k < SentValues::kChannels; ++k) {
-        const std::optional<int32_t> value = m_sent.value(k + 1);
-        if (value == m_shown[size_t(k)]) continue;
-        m_shown[size_t(k)] = value;
+        const Shown now{m_sent.value(k + 1), m_sent.level(k + 1)};
+        if (now == m_shown[size_t(k)]) continue;
+        m_shown[size_t(k)] = now;
         // The number and the bar; the frame and label stay.
         update(numberRect(k) | barRect(k));
     }
@@ -118,9 +126,7 @@ void ChannelReadouts::drawBackground() {
     const QPalette& colours = palette();
     for (int k = 0; k < SentValues::kChannels; ++k) {
         const QRect cell = readoutRect(k).adjusted(2, 2, -2, -2);
-        painter.setPen(colours.color(QPalette::Mid));
-        painter.setBrush(colours.base());
-        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        drawFrame(painter, cell, ratio, colours.color(QPalette::Mid), colours.base());
         painter.setPen(colours.color(QPalette::PlaceholderText));
         painter.drawText(QRect(cell.left(), cell.top() + 2, cell.width(), fontMetrics().height()),
                          Qt::AlignCenter, tr("ch %1").arg(m_base + k));
@@ -134,12 +140,12 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
                        QRectF(event->rect().topLeft() * m_background.devicePixelRatio(),
                               event->rect().size() * m_background.devicePixelRatio()));
     const QPalette& colours = palette();
-    painter.setPen(colours.color(QPalette::Text));
     for (int k = 0; k < SentValues::kChannels; ++k) {
         if (!event->rect().intersects(readoutRect(k))) continue;
-        const std::optional<int32_t> value = m_shown[size_t(k)];
+        const std::optional<int32_t> value = m_shown[size_t(k)].value;
         const QRect number = numberRect(k);
-        if (value && *value >= 0 && *value <= 255) {
+        if (value && !outOfRange(value)) {
+            painter.setPen(colours.color(QPalette::Text));
             QStaticText& text = m_numbers[size_t(*value)];
             if (text.text().isEmpty()) {
                 text.setText(QString::number(*value));
@@ -150,17 +156,54 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
             painter.drawStaticText(QPointF(number.left() + (number.width() - size.width()) / 2,
                                            number.top() + (number.height() - size.height()) / 2),
                                    text);
+        } else if (value) {
+            // Out of range: in the colour of a warning, with a mark.
+            painter.setPen(QColor(0xd0, 0x20, 0x20));
+            painter.drawText(number, Qt::AlignCenter, QString::number(*value) + QStringLiteral(" ⚠"));
         } else {
-            painter.drawText(number, Qt::AlignCenter, value ? QString::number(*value) : QStringLiteral("–"));
+            painter.setPen(colours.color(QPalette::Text));
+            painter.drawText(number, Qt::AlignCenter, QStringLiteral("–"));
         }
         // The glow level: six steps side by side under the number.
-        const int level = value ? glowLevel(*value) : 0;
+        const int level = m_shown[size_t(k)].level;
         const QRect bar = barRect(k);
         const int step = bar.width() / kSteps, left = bar.left() + (bar.width() - step * kSteps) / 2;
         for (int s = 0; s < kSteps; ++s)
             painter.fillRect(QRect(left + s * step, bar.top(), step - 1, bar.height()),
                              s < level ? colours.highlight() : colours.window());
     }
+}
+
+bool ChannelReadouts::markedOutOfRange(int k) const {
+    return outOfRange(m_shown[size_t(k)].value);
+}
+
+bool ChannelReadouts::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    for (int k = 0; k < SentValues::kChannels; ++k) {
+        if (!readoutRect(k).contains(help->pos())) continue;
+        const Shown& shown = m_shown[size_t(k)];
+        QString text;
+        if (!shown.value)
+            text = tr("channel %1: nothing sent yet").arg(m_base + k);
+        else if (glowLevel(*shown.value) < 0)
+            text = tr("channel %1: %2 is out of range (0 to 255); the nimbo stays at glow %3")
+                       .arg(m_base + k)
+                       .arg(*shown.value)
+                       .arg(shown.level);
+        else
+            text = tr("channel %1: %2, glow %3%4")
+                       .arg(m_base + k)
+                       .arg(*shown.value)
+                       .arg(shown.level)
+                       .arg(outOfRange(shown.value) ? tr(" (out of range, shown as 1..9)") : QString());
+        QToolTip::showText(help->globalPos(), text, this, readoutRect(k));
+        return true;
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }
 
 }  // namespace vexohost

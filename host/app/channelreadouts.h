@@ -14,21 +14,20 @@
 
 namespace vexohost {
 
-// The glow level 0..6 the display shows for a channel value: 0 unlit, 1 for
-// 1..9 (and any negative value), then a level for every 50 up to 6 from 210.
-int glowLevel(int32_t value);
-
 // Nine read-only readouts in a row, one for each nimbo: the input channel
 // that drives it (from the base address on), the value the host last sent
-// it, and that value's glow level as a bar of six steps, so a user can check
-// the balloons against the console.
+// it, and beside it the glow level the display shows, a bar of six steps, so
+// a user can check the balloons against the console. A value out of 0..255
+// is marked; one the display ignores leaves the bar where it was, as the
+// balloon stays.
 //
-// They follow the values ten times a second, below the display's frame rate, and only while
-// shown: a timer compares the count of messages taken and repaints the
-// readouts whose value changed, so the message path does nothing more than it
-// does without them. What does not change (frames, channel labels) is drawn
-// once into a picture, and the numbers 0..255 are laid out once, so a repaint
-// draws a picture, a number and a bar per readout. GUI thread.
+// They follow the values at the screen's frame rate, and only while shown: a
+// timer compares the count of messages taken and repaints the readouts whose
+// value changed, so the message path does nothing more than it does without
+// them, and Qt's paint pass joins the repaints of a frame. What does not
+// change (frames, channel labels) is drawn once into a picture, and the
+// numbers 0..255 are laid out once, so a repaint draws a picture, a number
+// and a bar per readout. GUI thread.
 class ChannelReadouts : public QWidget {
     Q_OBJECT
 
@@ -39,7 +38,10 @@ public:
 
     void setBase(int base);
     // What readout k (0..8) shows now: nothing until its channel was sent.
-    std::optional<int32_t> shownValue(int k) const { return m_shown[size_t(k)]; }
+    std::optional<int32_t> shownValue(int k) const { return m_shown[size_t(k)].value; }
+    // The glow level its bar shows, and whether its value is marked out of range.
+    int shownLevel(int k) const { return m_shown[size_t(k)].level; }
+    bool markedOutOfRange(int k) const;
     // The rectangle of readout k, for tests and for accessibility.
     QRect readoutRect(int k) const;
 
@@ -52,6 +54,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void follow();
@@ -64,7 +67,12 @@ private:
     int m_base;
     QTimer m_follow;
     uint64_t m_seenChanges = ~uint64_t(0);
-    std::array<std::optional<int32_t>, SentValues::kChannels> m_shown{};
+    struct Shown {
+        std::optional<int32_t> value;
+        int level = 0;
+        bool operator==(const Shown&) const = default;
+    };
+    std::array<Shown, SentValues::kChannels> m_shown{};
     QPixmap m_background;                    // empty until drawn for the current look
     std::array<QStaticText, 256> m_numbers;  // laid out on first use
 };

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -22,8 +23,8 @@ FaderWindow::FaderWindow(const SentValues& values, int base, std::function<QImag
     setWindowTitle(tr("Faders"));
     auto* grid = new QGridLayout(this);
     for (int k = 0; k < SentValues::kChannels; ++k) {
-        const int channel = k + 1;  // as the plug-in gets it
-        auto* value = new QLabel(QStringLiteral("0"), this);
+        const int channel = k + 1;                            // as the plug-in gets it
+        auto* value = new QLabel(QStringLiteral("–"), this);  // as the readouts, until the channel is sent
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("255")) + 4);
         auto* slider = new QSlider(Qt::Vertical, this);
@@ -49,6 +50,9 @@ FaderWindow::FaderWindow(const SentValues& values, int base, std::function<QImag
         m_names[size_t(k)] = name;
     }
     setBase(base);
+    // Escape closes the window, as it closes a dialog.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     m_follow.setInterval(kFollowMs);
     connect(&m_follow, &QTimer::timeout, this, &FaderWindow::follow);
 }
@@ -92,6 +96,16 @@ void FaderWindow::sampleColours() {
     for (int k = 0; k < SentValues::kChannels; ++k) {
         const QColor colour = nimboColour(display, k);
         if (!colour.isValid()) continue;
+        // An unlit or dim envelope is darker and of another hue than the
+        // nimbo's colour (an unlit yellow looks brown, and a full one
+        // yellow): the brightest glow seen is kept, unless the colour was
+        // changed meanwhile.
+        Swatch& swatch = m_swatchColours[size_t(k)];
+        const int level = m_sent.level(k + 1);
+        const int hueApart = std::abs(colour.hsvHue() - swatch.colour.hsvHue()) % 360;
+        const bool otherColour = swatch.colour.isValid() && std::min(hueApart, 360 - hueApart) > 45;
+        if (level < swatch.level && !otherColour) continue;
+        swatch = {colour, level};
         m_swatches[size_t(k)]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
     }
 }

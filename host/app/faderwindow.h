@@ -22,7 +22,7 @@ namespace vexohost {
 // stands at the value its channel last had from any input, so the faders
 // never disagree with the display. Moving a fader sends its value to the
 // nimbo's channel as the plug-in numbers it; an input that sends the channel
-// again takes it back. GUI thread.
+// again takes it back. Escape closes the window. GUI thread.
 class FaderWindow : public QWidget {
     Q_OBJECT
 
@@ -54,6 +54,11 @@ private:
     std::array<QLabel*, SentValues::kChannels> m_values{};
     std::array<QLabel*, SentValues::kChannels> m_swatches{};
     std::array<QLabel*, SentValues::kChannels> m_names{};
+    struct Swatch {
+        QColor colour;   // as last shown
+        int level = -1;  // the glow it was sampled at
+    };
+    std::array<Swatch, SentValues::kChannels> m_swatchColours{};
     QTimer m_follow;  // while shown
     uint64_t m_seenChanges = ~uint64_t(0);
     int m_ticks = 0;

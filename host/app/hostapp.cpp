@@ -4,11 +4,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 
 #include "host/app/console.h"
 #include "host/app/faderwindow.h"
 #include "host/app/mainwindow.h"
 #include "host/app/snapshot.h"
+#include "host/app/windowplacement.h"
 #include "host/session/moduleinfotext.h"
 #include "host/session/versioninfo.h"
 #include "platform/forms/formwindow.h"
@@ -96,7 +98,8 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
       m_settingsIgnored(!options.headless && HostSettings::tooLarge()),
       m_feed(m_session),
       m_outputs(m_session, snapshotPath(options), recordPath(options)),
-      m_input(m_feed, m_outputs, inputChoice(options, m_remembered), playRules(options)) {
+      m_input(m_feed, m_outputs, inputChoice(options, m_remembered), playRules(options)),
+      m_instance(options.headless ? nullptr : std::make_unique<InstanceSlot>()) {
     connect(&m_input, &InputControl::ended, this, &HostApp::inputEnded);
     connect(&m_input, &InputControl::showOpened, this, [this](const QString& path) {
         m_changed.lastShowFile = path;
@@ -184,43 +187,11 @@ void HostApp::configure() {
 }
 
 void HostApp::showWindows() {
-    m_feed.watch(m_session.toolWidget());
+    QWidget* display = m_session.toolWidget();
+    m_feed.watch(display);
     if (!m_options.headless) {
-        m_mainWindow = std::make_unique<MainWindow>(m_feed.sent());
-        MainWindow* window = m_mainWindow.get();
-        const ModuleDescription& m = m_session.module();
-        window->setPluginName(QString::fromStdString(m.displayName), QString::fromStdString(m.description));
-        const InputChoice& choice = m_input.choice();
-        const bool restores = restoresInput(m_options);
-        window->setLastShowFile(restores ? m_remembered.lastShowFile : QString());
-        const bool live = choice.kind == InputKind::Ola;
-        const QString server = QStringLiteral("%1:%2").arg(choice.olaHost).arg(choice.olaPort);
-        window->setLive(
-            live || !restores ? choice.universe.value_or(1) : m_remembered.universe.value_or(1),
-            live || !restores || m_remembered.olaServer.isEmpty() ? server : m_remembered.olaServer, false);
-        if (!m_remembered.mainWindowGeometry.isEmpty())
-            window->restoreGeometry(m_remembered.mainWindowGeometry);
-        connect(window, &MainWindow::openRequested, &m_input, &InputControl::openShow);
-        connect(window, &MainWindow::playPauseRequested, &m_input, &InputControl::playPause);
-        connect(window, &MainWindow::seekRequested, &m_input, &InputControl::seek);
-        connect(window, &MainWindow::stepRequested, &m_input, &InputControl::step);
-        connect(window, &MainWindow::loopChanged, &m_input, &InputControl::setLoop);
-        connect(window, &MainWindow::speedChanged, &m_input, &InputControl::setSpeed);
-        connect(window, &MainWindow::connectRequested, &m_input, &InputControl::connectLive);
-        connect(window, &MainWindow::disconnectRequested, &m_input, &InputControl::disconnectLive);
-        connect(window, &MainWindow::baseChanged, &m_input, &InputControl::setBase);
-        connect(window, &MainWindow::configureRequested, this, &HostApp::configure);
-        connect(window, &MainWindow::showDisplayRequested, this, [this] {
-            if (auto* display = m_session.toolWindow()) display->Show();
-        });
-        connect(window, &MainWindow::fadersRequested, this, [this] {
-            FaderWindow& faders = faderWindow();
-            faders.show();
-            faders.raise();
-        });
-        connect(window, &MainWindow::quitRequested, this, &HostApp::done);
-        m_input.setView(window);
-        window->show();
+        createMainWindow();
+        placeWindows(display);
     }
     // The module asks for its tool window at start; headless it is shown offscreen.
     if (m_session.module().showToolWindowAtStart && m_session.toolWindow()) {
@@ -228,11 +199,76 @@ void HostApp::showWindows() {
         if (com::FAILED(status))
             m_feed.reportFailure(QStringLiteral("showing the tool window: ") + describeFailure(status));
     }
+    // The main window last, so that it has the keys.
+    if (m_mainWindow) activateMainWindow();
     if (m_options.configure) configure();
     if (m_options.input == InputKind::Faders) {
         FaderWindow& faders = faderWindow();
         if (!m_options.headless) faders.show();
     }
+}
+
+void HostApp::createMainWindow() {
+    m_mainWindow = std::make_unique<MainWindow>(m_feed.sent());
+    MainWindow* window = m_mainWindow.get();
+    const ModuleDescription& m = m_session.module();
+    window->setPluginName(QString::fromStdString(m.displayName), QString::fromStdString(m.description));
+    const InputChoice& choice = m_input.choice();
+    const bool restores = restoresInput(m_options);
+    window->setLastShowFile(restores ? m_remembered.lastShowFile : QString());
+    const bool live = choice.kind == InputKind::Ola;
+    const QString server = QStringLiteral("%1:%2").arg(choice.olaHost).arg(choice.olaPort);
+    window->setLive(live || !restores ? choice.universe.value_or(1) : m_remembered.universe.value_or(1),
+                    live || !restores || m_remembered.olaServer.isEmpty() ? server : m_remembered.olaServer,
+                    false);
+    connect(window, &MainWindow::openRequested, &m_input, &InputControl::openShow);
+    connect(window, &MainWindow::playPauseRequested, &m_input, &InputControl::playPause);
+    connect(window, &MainWindow::seekRequested, &m_input, &InputControl::seek);
+    connect(window, &MainWindow::stepRequested, &m_input, &InputControl::step);
+    connect(window, &MainWindow::loopChanged, &m_input, &InputControl::setLoop);
+    connect(window, &MainWindow::speedChanged, &m_input, &InputControl::setSpeed);
+    connect(window, &MainWindow::connectRequested, &m_input, &InputControl::connectLive);
+    connect(window, &MainWindow::disconnectRequested, &m_input, &InputControl::disconnectLive);
+    connect(window, &MainWindow::baseChanged, &m_input, &InputControl::setBase);
+    connect(window, &MainWindow::configureRequested, this, &HostApp::configure);
+    connect(window, &MainWindow::showDisplayRequested, this, [this] {
+        if (auto* display = m_session.toolWindow()) display->Show();
+        activateMainWindow();
+    });
+    connect(window, &MainWindow::fadersRequested, this, [this] {
+        FaderWindow& faders = faderWindow();
+        faders.show();
+        faders.raise();
+    });
+    connect(window, &MainWindow::quitRequested, this, &HostApp::done);
+    m_input.setView(window);
+}
+
+// As remembered, else together on the screen; a second instance running at
+// once cascades from there.
+void HostApp::placeWindows(QWidget* display) {
+    MainWindow& main = *m_mainWindow;
+    const QRect screen = main.screen()->availableGeometry();
+    // A window manager's frame, until there is one to ask.
+    const QMargins frame(4, 28, 4, 4);
+    const QSize mainFrame = main.sizeHint().grownBy(frame);
+    const QSize displayFrame = display ? display->size().grownBy(frame) : QSize(0, 0);
+    const WindowPlaces places = vexohost::placeWindows(screen, mainFrame, displayFrame);
+    if (m_remembered.mainWindowGeometry.isEmpty() || !main.restoreGeometry(m_remembered.mainWindowGeometry))
+        main.move(places.main);
+    if (display &&
+        (m_remembered.displayGeometry.isEmpty() || !display->restoreGeometry(m_remembered.displayGeometry)))
+        display->move(places.display);
+    if (const int n = m_instance ? m_instance->number() : 0; n > 0) {
+        main.move(cascaded(main.pos(), n, screen, mainFrame));
+        if (display) display->move(cascaded(display->pos(), n, screen, displayFrame));
+    }
+}
+
+void HostApp::activateMainWindow() {
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
 }
 
 FaderWindow& HostApp::faderWindow() {
@@ -286,6 +322,9 @@ void HostApp::saveSettings() {
     if (const QByteArray where = m_faders ? m_faders->saveGeometry() : QByteArray();
         !where.isEmpty() && where != m_remembered.fadersGeometry)
         m_changed.fadersGeometry = where;
+    if (const QWidget* display = m_session.toolWidget())
+        if (const QByteArray where = display->saveGeometry(); where != m_remembered.displayGeometry)
+            m_changed.displayGeometry = where;
     if (!m_changed.save())
         printError(QStringLiteral("cannot save the settings in %1; what this run changed is not remembered")
                        .arg(HostSettings::fileName()));

@@ -17,6 +17,7 @@
 namespace vexohost {
 
 class FaderWindow;
+class InstanceSlot;
 class MainWindow;
 
 // The host program: loads the plug-in and joins it to the rooms of a run,
@@ -24,8 +25,8 @@ class MainWindow;
 // them (InputControl) and what the run writes (RunOutputs); shows the
 // windows, and reads and writes what a window remembers.
 //
-// Owns the options as given, the plug-in session, those three, the windows
-// and the settings. main() creates it, starts it, runs the event loop and
+// Owns the options as given, the plug-in session, those three, the windows,
+// where they stand, and the settings. main() creates it, starts it, runs the event loop and
 // finishes it. GUI thread.
 class HostApp : public QObject {
     Q_OBJECT
@@ -61,6 +62,9 @@ Q_SIGNALS:
 private:
     int loadPlugin();
     void showWindows();
+    void createMainWindow();
+    void placeWindows(QWidget* display);
+    void activateMainWindow();
     void configure();
     FaderWindow& faderWindow();
     void inputEnded();
@@ -76,6 +80,7 @@ private:
     InputControl m_input;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
+    const std::unique_ptr<InstanceSlot> m_instance;  // windowed runs: which of those running at once
     bool m_ended = false;
     bool m_interrupted = false;
     int m_status = kExitOk;

@@ -18,8 +18,8 @@ QSettings store() {
 }  // namespace
 
 bool HostSettings::isEmpty() const {
-    return mainWindowGeometry.isEmpty() && fadersGeometry.isEmpty() && lastShowFile.isEmpty() && !universe &&
-           olaServer.isEmpty() && !base && !loop;
+    return mainWindowGeometry.isEmpty() && fadersGeometry.isEmpty() && displayGeometry.isEmpty() &&
+           lastShowFile.isEmpty() && !universe && olaServer.isEmpty() && !base && !loop;
 }
 
 bool HostSettings::tooLarge() {
@@ -32,6 +32,7 @@ HostSettings HostSettings::load() {
     HostSettings out;
     out.mainWindowGeometry = s.value("window/main").toByteArray();
     out.fadersGeometry = s.value("window/faders").toByteArray();
+    out.displayGeometry = s.value("window/display").toByteArray();
     out.lastShowFile = s.value("show/last").toString();
     bool ok = false;
     if (const qulonglong universe = s.value("live/universe").toULongLong(&ok); ok && universe <= 0xffffffffu)
@@ -49,6 +50,7 @@ bool HostSettings::save() const {
     QSettings s = store();
     if (!mainWindowGeometry.isEmpty()) s.setValue("window/main", mainWindowGeometry);
     if (!fadersGeometry.isEmpty()) s.setValue("window/faders", fadersGeometry);
+    if (!displayGeometry.isEmpty()) s.setValue("window/display", displayGeometry);
     if (!lastShowFile.isEmpty()) s.setValue("show/last", lastShowFile);
     if (universe) s.setValue("live/universe", qulonglong(*universe));
     if (!olaServer.isEmpty()) s.setValue("live/server", olaServer);

@@ -17,6 +17,7 @@ namespace vexohost {
 struct HostSettings {
     QByteArray mainWindowGeometry;  // QWidget::saveGeometry()
     QByteArray fadersGeometry;
+    QByteArray displayGeometry;  // the plug-in's display window, where the host put it
     QString lastShowFile;
     std::optional<unsigned> universe;
     QString olaServer;  // "HOST:PORT"

@@ -48,6 +48,7 @@ void InputControl::setView(MainWindow* view) {
     if (!m_view) return m_viewTimer.stop();
     m_view->setBase(m_choice.base);
     m_view->setSpeed(m_choice.speed);
+    m_view->setInputName(inputName());
     m_viewTimer.start();
 }
 
@@ -168,8 +169,9 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
     if (m_outputs.isRecording()) options.framesPerSecond = m_rules.framesPerSecond;
     m_player = std::make_unique<ShowPlayer>(std::move(source), options);
     connect(m_player.get(), &ShowPlayer::messageDue, this, &InputControl::deliver);
+    // A skipped line is a failure of the run, said and counted as the others.
     connect(m_player.get(), &ShowPlayer::lineError, this, [this](const QString& text) {
-        printLine(stderr, text);
+        m_feed.reportFailure(text);
         ++m_skippedLines;
     });
     connect(m_player.get(), &ShowPlayer::failed, this, [this](const QString& text) {
@@ -281,9 +283,25 @@ QString InputControl::statusText() const {
     return {};
 }
 
+QString InputControl::inputName() const {
+    switch (m_choice.kind) {
+        case InputKind::Demo:
+        case InputKind::Play:
+            return m_showName;
+        case InputKind::Stdin:
+            return tr("standard input");
+        case InputKind::Faders:
+            return tr("faders");
+        case InputKind::Ola:
+            return tr("universe %1").arg(m_ola ? m_ola->universe() : m_choice.universe.value_or(1));
+    }
+    return {};
+}
+
 void InputControl::updateView() {
     if (m_ola && m_ola->isRunning()) m_frameRate.sample(m_clock.elapsed(), m_ola->framesArrived());
     if (!m_view) return;
+    m_view->setInputName(inputName());
     m_view->setStatus(statusText());
     m_view->setFailures(failureStatus(m_feed.failuresReported(), m_feed.lastFailure()));
     if (!playsShow()) return;

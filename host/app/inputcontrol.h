@@ -83,6 +83,8 @@ public:
     int base() const;
     // What the status line says now.
     QString statusText() const;
+    // What the input is, for window titles: "demo", "show.txt", "universe 1".
+    QString inputName() const;
     // kExitShowFile when a show could not go on; kExitOk otherwise.
     int status() const { return m_status; }
 

@@ -7,14 +7,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QKeyEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -32,6 +34,18 @@ constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 2.0, 4.0};
 QString speedText(double speed) {
     return QString::number(speed) + QStringLiteral("×");
 }
+
+// A click on the slider's groove moves the handle there, as in a media
+// player, instead of a page towards it.
+class JumpingSliderStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 }  // namespace
 
@@ -72,7 +86,11 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     m_position->setSingleStep(kStepMs);
     m_position->setPageStep(6 * kStepMs);
     m_position->setMinimumWidth(160);
+    auto* jumping = new JumpingSliderStyle;  // on the application's style
+    jumping->setParent(m_position);
+    m_position->setStyle(jumping);
     m_time = new QLabel(clockTime(0), this);
+    m_time->setToolTip(tr("Where the show stands, and its length: its last moment, held for a second"));
     m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")));
     m_loop = new QCheckBox(tr("Loop"), this);
     m_speed = new QComboBox(this);
@@ -122,6 +140,7 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     auto* buttons = new QHBoxLayout;
     auto add = [&](const QString& text, void (MainWindow::*signal)()) {
         auto* button = new QPushButton(text, this);
+        button->setAutoDefault(true);  // Return clicks the button that has focus
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, signal);
     };
@@ -130,19 +149,24 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     add(tr("Faders"), &MainWindow::fadersRequested);
     buttons->addStretch(1);
     add(tr("Quit"), &MainWindow::quitRequested);
+    // Room the window is given beyond its contents goes below them.
+    column->addStretch(1);
     column->addLayout(buttons);
 
     connect(m_open, &QPushButton::clicked, this, &MainWindow::chooseShowFile);
     connect(m_play, &QPushButton::clicked, this, &MainWindow::playPauseRequested);
-    // Keys and clicks on the slider seek at once; a drag seeks where it is let go.
+    // Keys on the slider seek at once; a click or a drag seeks where the
+    // handle is let go, and the time follows the handle meanwhile.
     connect(m_position, &QSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove) Q_EMIT seekRequested(m_position->sliderPosition());
     });
+    connect(m_position, &QSlider::sliderMoved, this, &MainWindow::showTime);
     connect(m_position, &QSlider::sliderReleased, this,
             [this] { Q_EMIT seekRequested(m_position->sliderPosition()); });
     connect(m_loop, &QCheckBox::toggled, this, &MainWindow::loopChanged);
     connect(m_speed, &QComboBox::activated, this,
             [this](int index) { Q_EMIT speedChanged(m_speed->itemData(index).toDouble()); });
+    connect(m_server, &QLineEdit::returnPressed, m_connect, &QPushButton::click);
     connect(m_connect, &QPushButton::clicked, this, [this] {
         if (m_connected)
             Q_EMIT disconnectRequested();
@@ -153,16 +177,36 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
         m_readouts->setBase(base);
         Q_EMIT baseChanged(base);
     });
-    auto* open = new QShortcut(QKeySequence::Open, this);
-    connect(open, &QShortcut::activated, this, &MainWindow::chooseShowFile);
-    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
-    connect(quit, &QShortcut::activated, this, &MainWindow::quitRequested);
+    for (QPushButton* button : {m_open, m_play, m_connect}) button->setAutoDefault(true);
+
+    // The player's keys act in every window of the program that is not
+    // blocked by a dialog, whatever has focus, except that a text field
+    // keeps the keys it edits with.
+    auto key = [this](const QKeySequence& keys, auto slot) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    key(QKeySequence(Qt::Key_Space), [this] {
+        if (m_play->isEnabled()) Q_EMIT playPauseRequested();
+    });
+    key(QKeySequence(Qt::Key_Left), [this] {
+        if (m_position->isEnabled()) Q_EMIT stepRequested(-kStepMs);
+    });
+    key(QKeySequence(Qt::Key_Right), [this] {
+        if (m_position->isEnabled()) Q_EMIT stepRequested(kStepMs);
+    });
+    key(QKeySequence::Open, &MainWindow::chooseShowFile);
+    key(QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::quitRequested);
 
     setShowControls(false, false, 0);
-    // The slider has the keys first: Left and Right seek, and Space, which it
-    // does not take, plays or pauses.
-    setFocusProxy(m_position);
-    m_position->setFocus();
+    m_open->setFocus();
+}
+
+void MainWindow::setInputName(const QString& name) {
+    const QString title = name.isEmpty() ? QString::fromLatin1(kHostTitle)
+                                         : QString::fromLatin1(kHostTitle) + QStringLiteral(" – ") + name;
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 MainWindow::~MainWindow() = default;
@@ -203,6 +247,11 @@ void MainWindow::setPosition(int64_t ms) {
         const QSignalBlocker block(m_position);
         m_position->setValue(int(std::clamp<int64_t>(ms, 0, std::numeric_limits<int>::max())));
     }
+    if (!m_position->isSliderDown())
+        showTime(int(std::clamp<int64_t>(ms, 0, std::numeric_limits<int>::max())));
+}
+
+void MainWindow::showTime(int ms) {
     QString text = clockTime(ms);
     if (m_position->maximum() > 0) text += QStringLiteral(" / ") + clockTime(m_position->maximum());
     if (m_time->text() != text) m_time->setText(text);
@@ -248,29 +297,15 @@ void MainWindow::setLastShowFile(const QString& path) {
 void MainWindow::chooseShowFile() {
     QFileDialog dialog(this, tr("Open a show"));
     dialog.setFileMode(QFileDialog::ExistingFile);
+    // Qt's own dialog: wide enough for its columns, which fit their contents.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     dialog.setNameFilters({tr("All files (*)"), tr("Text shows (*.show *.txt)")});
     // It starts in the folder of the last show opened.
     if (!m_lastShowFile.isEmpty()) dialog.setDirectory(QFileInfo(m_lastShowFile).absolutePath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     Q_EMIT openRequested(dialog.selectedFiles().constFirst());
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() == Qt::NoModifier) {
-        switch (event->key()) {
-            case Qt::Key_Space:
-                if (m_play->isEnabled()) Q_EMIT playPauseRequested();
-                return;
-            case Qt::Key_Left:
-            case Qt::Key_Right:
-                if (m_position->isEnabled())
-                    Q_EMIT stepRequested(event->key() == Qt::Key_Left ? -kStepMs : kStepMs);
-                return;
-            default:
-                break;
-        }
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -23,8 +23,9 @@ class ChannelReadouts;
 // numbers, a small player for shows and a chooser for a live universe.
 //
 // It is a view: it says what the user asked for through its signals and
-// shows what it is told; the host does the work. Keys: Space play/pause,
-// Left/Right seek 5 s, Ctrl+O open, Ctrl+Q quit. GUI thread.
+// shows what it is told; the host does the work. Keys, in every window of
+// the program: Space play/pause, Left/Right seek 5 s, Ctrl+O open, Ctrl+Q
+// quit. GUI thread.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -34,6 +35,8 @@ public:
     ~MainWindow() override;
 
     void setPluginName(const QString& name, const QString& description);
+    // What the input is ("demo", "show.txt", "universe 1"), in the title.
+    void setInputName(const QString& name);
     void setStatus(const QString& status);
     QString status() const;
     // The failures the host reported; hidden while there are none.
@@ -72,10 +75,10 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void chooseShowFile();
+    void showTime(int ms);
 
     QLabel* m_name = nullptr;  // this and the rest: owned through Qt parents
     QLabel* m_status = nullptr;

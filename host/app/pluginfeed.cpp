@@ -39,9 +39,13 @@ void PluginFeed::pass(const HostMessage& message) {
 
 void PluginFeed::sendLastValues() {
     m_displayWatch.refreshed();
-    for (int channel = 1; channel <= SentValues::kChannels; ++channel)
-        if (const std::optional<int32_t> value = m_sent.value(channel))
-            pass(HostMessage::channelValue(channel, *value));
+    for (int channel = 1; channel <= SentValues::kChannels; ++channel) {
+        const std::optional<int32_t> value = m_sent.value(channel);
+        if (!value) continue;
+        // The display ignores a value out of its range and shows the one before.
+        if (glowLevel(*value) < 0) pass(HostMessage::channelValue(channel, m_sent.shownValue(channel)));
+        pass(HostMessage::channelValue(channel, *value));
+    }
 }
 
 void PluginFeed::clearChannels() {

@@ -32,9 +32,11 @@ void wait(int ms) {
     loop.exec();
 }
 
+// A window by its title, which the host may follow with " – " and its input.
 QWidget* topLevel(const QString& title) {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->windowTitle() == title) return widget;
+        if (widget->windowTitle() == title || widget->windowTitle().startsWith(title + QStringLiteral(" – ")))
+            return widget;
     return nullptr;
 }
 
@@ -148,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, HostWindows,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // At the end of standard input a window stays open, like a finished show,
-// and says that the input ended.
+// and says that the input ended, and the line it skipped as a failure.
 TEST(HostWindowsStdin, EndedInputLeavesTheWindowOpenAndSaysSo) {
     QTemporaryDir dir;
     HostOptions options;
@@ -160,21 +162,23 @@ TEST(HostWindowsStdin, EndedInputLeavesTheWindowOpenAndSaysSo) {
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_EQ(::dup2(fds[0], STDIN_FILENO), STDIN_FILENO);
     ::close(fds[0]);
-    ASSERT_EQ(::write(fds[1], "0 1=235\n", 8), 8);
+    ASSERT_EQ(::write(fds[1], "0 1=235\ngarbage line\n", 21), 21);
     ::close(fds[1]);
     HostApp app(options);
     bool done = false;
     QObject::connect(&app, &HostApp::done, [&] { done = true; });
     ASSERT_EQ(app.start(), kExitOk);
-    auto said = [] {
+    auto said = [](const QString& text) {
         for (QLabel* label : topLevel(QStringLiteral("vexo-host"))->findChildren<QLabel*>())
-            if (label->text() == QStringLiteral("standard input ended after 1 line")) return true;
+            if (label->isVisible() && label->text().startsWith(text)) return true;
         return false;
     };
-    for (int n = 0; n < 50 && !said(); ++n) wait(50);
-    EXPECT_TRUE(said());
+    const QString ended = QStringLiteral("standard input ended after 2 lines");
+    for (int n = 0; n < 50 && !said(ended); ++n) wait(50);
+    EXPECT_TRUE(said(ended));
+    EXPECT_TRUE(said(QStringLiteral("1 failure: <stdin>:2:")));
     EXPECT_FALSE(done);
-    EXPECT_EQ(app.finish(), kExitOk);
+    EXPECT_EQ(app.finish(), kExitShowFile);
 }
 
 }  // namespace

@@ -34,6 +34,7 @@
 #include "host/app/hostsettings.h"
 #include "host/app/snapshot.h"
 #include "host/app/statustext.h"
+#include "tests/host/app/hostwindowtest.h"
 #include "tests/ola/dmxsender.h"
 #include "tests/ola/hostileserver.h"
 #include "tests/ola/oladsandbox.h"
@@ -41,19 +42,6 @@
 
 namespace vexohost {
 namespace {
-
-const QString kPlugin = QStringLiteral(NIMBO_PLUGIN);
-const QString kImages = QStringLiteral(NIMBO_IMAGES);
-
-bool waitUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 // ---- The texts, on a clock of the test's own ----
 
@@ -128,8 +116,9 @@ INSTANTIATE_TEST_SUITE_P(
         Said{"rateOfAStoppedSource", [] { return rateText(rateAfter(44, 5000, 0, 2500)); }, "0.0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// -1: a value the display ignores.
 TEST(ChannelReadouts, GlowLevelsAtEveryBandEdge) {
-    const std::array<std::pair<int32_t, int>, 16> edges = {{{-1, 1},
+    const std::array<std::pair<int32_t, int>, 17> edges = {{{-1, 1},
                                                             {0, 0},
                                                             {1, 1},
                                                             {9, 1},
@@ -143,113 +132,15 @@ TEST(ChannelReadouts, GlowLevelsAtEveryBandEdge) {
                                                             {209, 5},
                                                             {210, 6},
                                                             {255, 6},
-                                                            {256, 6},
+                                                            {256, -1},
+                                                            {INT32_MAX, -1},
                                                             {INT32_MIN, 1}}};
     for (const auto& [value, level] : edges) EXPECT_EQ(glowLevel(value), level) << value;
 }
 
 // ---- The window, through its widgets ----
 
-class MainWindowTest : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        // Settings of this test alone.
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        // A copy of the plug-in beside its pictures for each test: a plug-in
-        // stays loaded in a process, and each test wants its own first load.
-        ASSERT_TRUE(QFile::copy(kPlugin, m_dir.filePath("Nimbolux.so")));
-        QDir().mkpath(m_dir.filePath("images"));
-        for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
-            ASSERT_TRUE(QFile::copy(kImages + '/' + name, m_dir.filePath("images/" + name)));
-        m_options.pluginPath = m_dir.filePath("Nimbolux.so");
-        m_options.registryPath = m_dir.filePath("registry.txt");
-        m_options.headless = false;
-        m_options.input = InputKind::Faders;
-    }
-    void TearDown() override {
-        if (m_app) m_app->finish();
-    }
-
-    void start() {
-        // The windows of this run: those of a run before may still be there.
-        const QWidgetList before = QApplication::topLevelWidgets();
-        m_app = std::make_unique<HostApp>(m_options);
-        ASSERT_EQ(m_app->start(), kExitOk);
-        // A plug-in loaded again in the same process keeps its display.
-        m_window = m_display = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (!widget->isVisible()) continue;
-            const bool fresh = !before.contains(widget);
-            if (widget->windowTitle() == QStringLiteral("vexo-host") && fresh) m_window = widget;
-            if (widget->windowTitle() == QStringLiteral("Nimbo Lux") && (fresh || !m_display))
-                m_display = widget;
-        }
-        ASSERT_TRUE(m_window && m_display);
-    }
-    QString write(const char* name, const char* text) {
-        QFile file(m_dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return file.fileName();
-    }
-    QString status() const { return m_window->findChildren<QLabel*>().at(1)->text(); }
-    template <class T>
-    T* widget(const QString& accessibleName) const {
-        for (T* w : m_window->findChildren<T*>())
-            if (w->accessibleName() == accessibleName) return w;
-        ADD_FAILURE() << "no widget " << accessibleName.toStdString();
-        return nullptr;
-    }
-    QPushButton* findButton(const QString& text) const {
-        for (QPushButton* b : m_window->findChildren<QPushButton*>())
-            if (b->text() == text) return b;
-        return nullptr;
-    }
-    QPushButton* button(const QString& text) const {
-        QPushButton* found = findButton(text);
-        if (!found) ADD_FAILURE() << "no button " << text.toStdString();
-        return found;
-    }
-    // Open… and the file chosen in its dialog; a message box that follows is
-    // answered, its text kept in *said.
-    void open(const QString& path, QString* said = nullptr) {
-        whenModal<QFileDialog>([path](QFileDialog* dialog) {
-            // As typed into its file name field.
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            ASSERT_TRUE(name);
-            name->setText(path);
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
-        if (said)
-            whenModal<QMessageBox>([said](QMessageBox* box) {
-                *said = box->text();
-                box->buttons().constFirst()->click();
-            });
-        button(QStringLiteral("Open…"))->click();
-    }
-    // Runs `answer` on the next modal window of type T once it is up.
-    template <class T>
-    static void whenModal(std::function<void(T*)> answer) {
-        QTimer::singleShot(10, [answer] {
-            if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) return answer(window);
-            whenModal<T>(answer);
-        });
-    }
-    int differences(const std::array<int, 9>& levels) const {
-        return testsupport::envelopeDifferences(renderWindow(m_display), kImages, levels);
-    }
-    bool shows(const std::array<int, 9>& levels) const {
-        const bool ok = waitUntil([&] { return differences(levels) == 0; }, 2000);
-        return ok;
-    }
-
-    QTemporaryDir m_dir;
-    HostOptions m_options;
-    std::unique_ptr<HostApp> m_app;
-    QWidget* m_window = nullptr;
-    QWidget* m_display = nullptr;
-};
+class MainWindowTest : public HostWindowTest {};
 
 // Open, pause, seek with the keys and the slider, loop: the display shows the
 // state the show has at each moment, and the status line and readouts say it.
@@ -257,7 +148,7 @@ TEST_F(MainWindowTest, ShowPlayerDrivesTheDisplayToTheShowsState) {
     start();
     // 0: nimbo 0 at 235 (level 6), nimbo 4 at 135 (4); 5 s: nimbo 0 at 60 (3); 8 s: nimbo 1 at 10 (2).
     open(write("a.show", "0 1=235 5=135\n5000 1=60\n8000 2=10\n"));
-    QTest::keyClick(m_window, Qt::Key_Space);
+    press(m_window, Qt::Key_Space);
     EXPECT_TRUE(shows({6, 0, 0, 0, 4, 0, 0, 0, 0}));
     EXPECT_EQ(status(), QStringLiteral("a.show 0:00 / 0:09 (paused)"));
     ChannelReadouts* readouts = m_window->findChild<ChannelReadouts*>();
@@ -265,7 +156,7 @@ TEST_F(MainWindowTest, ShowPlayerDrivesTheDisplayToTheShowsState) {
     EXPECT_EQ(readouts->shownValue(4), 135);
     EXPECT_EQ(readouts->shownValue(1), std::nullopt);
 
-    QTest::keyClick(m_window, Qt::Key_Right);  // to 0:05
+    press(m_window, Qt::Key_Right);  // to 0:05
     EXPECT_TRUE(shows({3, 0, 0, 0, 4, 0, 0, 0, 0}));
     EXPECT_EQ(status(), QStringLiteral("a.show 0:05 / 0:09 (paused)"));
     QSlider* position = widget<QSlider>(QStringLiteral("Position"));
@@ -277,7 +168,7 @@ TEST_F(MainWindowTest, ShowPlayerDrivesTheDisplayToTheShowsState) {
     ASSERT_TRUE(waitUntil([&] { return readouts->shownValue(1) == 0; }, 1000));
 
     m_window->findChild<QCheckBox*>()->click();
-    QTest::keyClick(m_window, Qt::Key_Space);
+    press(m_window, Qt::Key_Space);
     EXPECT_TRUE(status().endsWith(QStringLiteral(" / 0:09 (looping)"))) << "said: " << status().toStdString();
 }
 

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "host/app/windowplacement.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <algorithm>
+
+namespace vexohost {
+namespace {
+
+constexpr int kGap = 8;       // between two windows placed together
+constexpr int kCascade = 32;  // each instance's step down and right
+constexpr int kSlots = 16;
+
+// The top left corner of a group of `size` centred in `screen`, kept inside it.
+QPoint centred(const QRect& screen, const QSize& size) {
+    return {screen.left() + std::max(0, (screen.width() - size.width()) / 2),
+            screen.top() + std::max(0, (screen.height() - size.height()) / 2)};
+}
+
+}  // namespace
+
+WindowPlaces placeWindows(const QRect& screen, const QSize& mainFrame, const QSize& displayFrame) {
+    const QSize beside(mainFrame.width() + kGap + displayFrame.width(),
+                       std::max(mainFrame.height(), displayFrame.height()));
+    if (beside.width() <= screen.width() && beside.height() <= screen.height()) {
+        const QPoint at = centred(screen, beside);
+        return {at, at + QPoint(mainFrame.width() + kGap, 0)};
+    }
+    const QSize above(std::max(mainFrame.width(), displayFrame.width()),
+                      mainFrame.height() + kGap + displayFrame.height());
+    if (above.width() <= screen.width() && above.height() <= screen.height()) {
+        // The display above, where the eye goes first; the controls below it.
+        const QPoint at = centred(screen, above);
+        return {at + QPoint((above.width() - mainFrame.width()) / 2, displayFrame.height() + kGap),
+                at + QPoint((above.width() - displayFrame.width()) / 2, 0)};
+    }
+    return {screen.topLeft() + QPoint(kCascade, kCascade), screen.topLeft()};
+}
+
+QPoint cascaded(const QPoint& at, int instance, const QRect& screen, const QSize& frame) {
+    const QPoint step(kCascade, kCascade);
+    // How many steps from `from` keep the window on the screen, `from` itself counted.
+    auto places = [&](const QPoint& from) {
+        const int room = std::min(screen.right() + 1 - frame.width() - from.x(),
+                                  screen.bottom() + 1 - frame.height() - from.y());
+        return room < 0 ? 0 : room / kCascade + 1;
+    };
+    if (const int fromHere = places(at); fromHere > 1) return at + step * (instance % fromHere);
+    // No room to step from where it stands: the steps start from the screen's corner.
+    return screen.topLeft() + step * (instance % std::max(1, places(screen.topLeft())));
+}
+
+InstanceSlot::InstanceSlot() {
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::tempPath();
+    for (int n = 0; n < kSlots; ++n) {
+        auto lock = std::make_unique<QLockFile>(
+            QStringLiteral("%1/vexo-host-%2-window-%3.lock").arg(folder).arg(getuid()).arg(n));
+        lock->setStaleLockTime(0);  // held for as long as the process lives
+        if (!lock->tryLock(0)) continue;
+        m_lock = std::move(lock);
+        m_number = n;
+        return;
+    }
+}
+
+InstanceSlot::~InstanceSlot() = default;
+
+}  // namespace vexohost
