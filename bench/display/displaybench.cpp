@@ -10,7 +10,9 @@
 //              a picture of the window's size;
 //   update     the region one channel message paints (counted from the paint
 //              events, not timed), and the heap allocations of the message
-//              and of the coalesced repaint that follows it.
+//              and of the coalesced repaint that follows it;
+//   feed       what the host's feed adds to the plug-in's call, with the
+//              channel readouts shown.
 //
 // Each creation needs a plug-in loaded for the first time: a plug-in stays
 // loaded in a process, so every load is of a copy of its own.
@@ -34,6 +36,8 @@
 #include <memory>
 #include <vector>
 
+#include "host/app/channelreadouts.h"
+#include "host/app/pluginfeed.h"
 #include "host/session/hostclasses.h"
 #include "host/session/pluginsession.h"
 #include "platform/com/registry.h"
@@ -238,6 +242,35 @@ int main(int argc, char** argv) {
                  perRepaint = double(repaintAllocations) / kRepaints;
     settle(20);
 
+    // ---- The host's feed, its readouts shown ----
+    // What the host adds to a message on its way to the plug-in: the last
+    // values and levels the readouts and faders follow. Turn about with the
+    // plug-in's call alone, median of 9 rounds; the readouts repaint between
+    // rounds, as they would between frames.
+    vexohost::PluginFeed feed(session);
+    vexohost::ChannelReadouts readouts(feed.sent(), 1);
+    readouts.show();
+    settle(50);
+    std::vector<double> fed, alone;
+    for (int round = 0; round < 9; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kCalls; ++i) session.deliver(15, 1 + i % 9, (i * 37) % 300, &status);
+        alone.push_back(double(clock.nsecsElapsed()) / kCalls);
+        clock.restart();
+        for (int i = 0; i < kCalls; ++i)
+            feed.send(vexohost::HostMessage::channelValue(1 + i % 9, (i * 37) % 300));
+        fed.push_back(double(clock.nsecsElapsed()) / kCalls);
+        settle(20);
+    }
+    feed.send(vexohost::HostMessage::channelValue(1, 0));  // the window's update request, as above
+    const long beforeFeed = testsupport::heapAllocations();
+    for (int i = 0; i < kCalls; ++i)
+        feed.send(vexohost::HostMessage::channelValue(1 + i % 9, (i * 37) % 300));
+    const double perFed = double(testsupport::heapAllocations() - beforeFeed) / kCalls;
+    const double fedNs = median(fed), aloneNs = median(alone);
+    readouts.hide();
+
     std::printf("%-34s %10s %10s %7s   %s\n", "", "ours", "floor", "ratio", "goal");
     std::printf("%-34s %8.2f ms %8.2f ms %6.2fx   <= 1.2x of Qt's reader alone: %s\n",
                 "creation (63 pictures, median)", create, decode, create / decode,
@@ -262,6 +295,9 @@ int main(int argc, char** argv) {
                 "  the first after a repaint", perFirst, "", "");
     std::printf("%-34s %10.1f %10s %7s   (reported, no goal)\n", "allocations per coalesced repaint",
                 perRepaint, "", "");
+    std::printf("%-34s %8.1f ns %8.1f ns %6.2fx   <= plug-in + 5 ns, no allocation: %s (%.4f allocations)\n",
+                "host feed per message, readouts", fedNs, aloneNs, fedNs / aloneNs,
+                verdict(fedNs <= aloneNs + 5.0 && perFed == 0.0), perFed);
 
     for (auto& s : sessions) s->close();
     sessions.clear();

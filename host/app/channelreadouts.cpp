@@ -5,13 +5,14 @@
 #include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QToolTip>
 
 namespace vexohost {
 namespace {
 
 constexpr int kSteps = 6;
+// Without a display that paints, the readouts look again this often.
+constexpr int kFollowMs = 100;
 
 bool outOfRange(std::optional<int32_t> value) {
     return value && (*value < 0 || *value > 255);
@@ -36,7 +37,6 @@ void drawFrame(QPainter& painter, const QRect& rect, qreal ratio, const QColor& 
 ChannelReadouts::ChannelReadouts(const SentValues& values, int base, QWidget* parent)
     : QWidget(parent), m_sent(values), m_base(base) {
     setAccessibleName(tr("Channel values"));
-    m_follow.setTimerType(Qt::PreciseTimer);
     connect(&m_follow, &QTimer::timeout, this, &ChannelReadouts::follow);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Every pixel is painted from the background picture: nothing behind needs painting first.
@@ -82,9 +82,7 @@ QRect ChannelReadouts::readoutRect(int k) const {
 void ChannelReadouts::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     follow();
-    // A frame of the screen the window is on: faster cannot be seen.
-    const qreal hz = screen() ? screen()->refreshRate() : 60;
-    m_follow.start(std::clamp(int(1000 / std::max<qreal>(hz, 1)), 8, 40));
+    m_follow.start(kFollowMs);
 }
 
 void ChannelReadouts::hideEvent(QHideEvent* event) {

@@ -21,10 +21,11 @@ namespace vexohost {
 // is marked; one the display ignores leaves the bar where it was, as the
 // balloon stays.
 //
-// They follow the values at the screen's frame rate, and only while shown: a
-// timer compares the count of messages taken and repaints the readouts whose
-// value changed, so the message path does nothing more than it does without
-// them, and Qt's paint pass joins the repaints of a frame. What does not
+// They follow the values when the display paints them (follow()), so that
+// they change with the balloons and at most once a frame, and otherwise ten
+// times a second; only while shown. Following compares the count of messages
+// taken and repaints the readouts whose value or level changed, so the
+// message path does nothing more than it does without them. What does not
 // change (frames, channel labels) is drawn once into a picture, and the
 // numbers 0..255 are laid out once, so a repaint draws a picture, a number
 // and a bar per readout. GUI thread.
@@ -37,6 +38,8 @@ public:
     explicit ChannelReadouts(const SentValues& values, int base, QWidget* parent = nullptr);
 
     void setBase(int base);
+    // Shows the values and levels as they are now, where they changed.
+    void follow();
     // What readout k (0..8) shows now: nothing until its channel was sent.
     std::optional<int32_t> shownValue(int k) const { return m_shown[size_t(k)].value; }
     // The glow level its bar shows, and whether its value is marked out of range.
@@ -57,7 +60,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void follow();
     // The frames and labels, for the widget's size, font, palette and base.
     void drawBackground();
     QRect numberRect(int k) const;

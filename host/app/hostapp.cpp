@@ -189,18 +189,19 @@ void HostApp::configure() {
 void HostApp::showWindows() {
     QWidget* display = m_session.toolWidget();
     m_feed.watch(display);
-    if (!m_options.headless) {
-        createMainWindow();
-        placeWindows(display);
-    }
+    if (!m_options.headless) createMainWindow();
     // The module asks for its tool window at start; headless it is shown offscreen.
     if (m_session.module().showToolWindowAtStart && m_session.toolWindow()) {
         const com::HRESULT status = m_session.toolWindow()->Show();
         if (com::FAILED(status))
             m_feed.reportFailure(QStringLiteral("showing the tool window: ") + describeFailure(status));
     }
-    // The main window last, so that it has the keys.
-    if (m_mainWindow) activateMainWindow();
+    // The display has its size once it is loaded; the main window comes
+    // last, so that it has the keys.
+    if (m_mainWindow) {
+        placeWindows(display);
+        activateMainWindow();
+    }
     if (m_options.configure) configure();
     if (m_options.input == InputKind::Faders) {
         FaderWindow& faders = faderWindow();
@@ -241,6 +242,7 @@ void HostApp::createMainWindow() {
         faders.raise();
     });
     connect(window, &MainWindow::quitRequested, this, &HostApp::done);
+    connect(&m_feed, &PluginFeed::displayPainted, window, &MainWindow::followValues);
     m_input.setView(window);
 }
 
@@ -251,7 +253,10 @@ void HostApp::placeWindows(QWidget* display) {
     const QRect screen = main.screen()->availableGeometry();
     // A window manager's frame, until there is one to ask.
     const QMargins frame(4, 28, 4, 4);
-    const QSize mainFrame = main.sizeHint().grownBy(frame);
+    // Its size as it will be shown: laid out for its fonts and style.
+    main.ensurePolished();
+    main.adjustSize();
+    const QSize mainFrame = main.size().grownBy(frame);
     const QSize displayFrame = display ? display->size().grownBy(frame) : QSize(0, 0);
     const WindowPlaces places = vexohost::placeWindows(screen, mainFrame, displayFrame);
     if (m_remembered.mainWindowGeometry.isEmpty() || !main.restoreGeometry(m_remembered.mainWindowGeometry))
@@ -263,6 +268,8 @@ void HostApp::placeWindows(QWidget* display) {
         main.move(cascaded(main.pos(), n, screen, mainFrame));
         if (display) display->move(cascaded(display->pos(), n, screen, displayFrame));
     }
+    m_placedMain = QRect(main.pos(), main.size());
+    if (display) m_placedDisplay = QRect(display->pos(), display->size());
 }
 
 void HostApp::activateMainWindow() {
@@ -317,13 +324,19 @@ int HostApp::finish() {
 // another run changed meanwhile stays.
 void HostApp::saveSettings() {
     if (!m_mainWindow || m_settingsIgnored) return;
-    if (const QByteArray where = m_mainWindow->saveGeometry(); where != m_remembered.mainWindowGeometry)
+    // A window is remembered where the user put it, not where this run did.
+    auto moved = [](const QWidget& window, const QRect& placed) {
+        return QRect(window.pos(), window.size()) != placed;
+    };
+    if (const QByteArray where = m_mainWindow->saveGeometry();
+        moved(*m_mainWindow, m_placedMain) && where != m_remembered.mainWindowGeometry)
         m_changed.mainWindowGeometry = where;
     if (const QByteArray where = m_faders ? m_faders->saveGeometry() : QByteArray();
         !where.isEmpty() && where != m_remembered.fadersGeometry)
         m_changed.fadersGeometry = where;
     if (const QWidget* display = m_session.toolWidget())
-        if (const QByteArray where = display->saveGeometry(); where != m_remembered.displayGeometry)
+        if (const QByteArray where = display->saveGeometry();
+            moved(*display, m_placedDisplay) && where != m_remembered.displayGeometry)
             m_changed.displayGeometry = where;
     if (!m_changed.save())
         printError(QStringLiteral("cannot save the settings in %1; what this run changed is not remembered")

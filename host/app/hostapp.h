@@ -3,6 +3,7 @@
 #define HOST_APP_HOSTAPP_H_
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <memory>
 
@@ -81,6 +82,8 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
     const std::unique_ptr<InstanceSlot> m_instance;  // windowed runs: which of those running at once
+    QRect m_placedMain;                              // where this run put its windows
+    QRect m_placedDisplay;
     bool m_ended = false;
     bool m_interrupted = false;
     int m_status = kExitOk;

@@ -13,9 +13,8 @@
 #include "host/app/mainwindow.h"
 #include "host/app/pluginfeed.h"
 #include "host/app/runoutputs.h"
+#include "host/app/showopening.h"
 #include "host/app/statustext.h"
-#include "host/input/demoshow.h"
-#include "host/input/memoryshow.h"
 #include "host/input/olareceiver.h"
 #include "host/input/showfile.h"
 #include "host/input/showplayer.h"
@@ -98,46 +97,10 @@ void InputControl::finish() {
     }
 }
 
-std::unique_ptr<ShowFile> InputControl::openShowFile(const QString& path, int* status, QString* why) {
-    ShowOptions showOptions;
-    showOptions.universe = m_choice.universe;
-    ShowError error;
-    std::unique_ptr<ShowFile> file = ShowFile::open(path.toStdString(), showOptions, &error);
-    if (!file) {
-        *why = QString::fromStdString(error.toString());
-        printError(*why);
-        *status = kExitShowFile;
-    } else if (file->format() == ShowFormat::Recording) {
-        printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
-    }
-    return file;
-}
-
 int InputControl::startShow() {
-    std::unique_ptr<ShowSource> source;
-    if (m_choice.kind == InputKind::Demo) {
-        source = std::make_unique<MemoryShow>(demoShow());
-    } else {
-        int status = kExitOk;
-        QString why;
-        std::unique_ptr<ShowFile> file = openShowFile(m_choice.showFile, &status, &why);
-        if (!file) return status;
-        if (file->isStream() && m_choice.loop) {
-            printError(QStringLiteral("--loop: %1 is a pipe, which plays only once").arg(m_choice.showFile));
-            return kExitUsage;
-        }
-        if (file->format() == ShowFormat::Text && m_choice.universe) {
-            printError(QStringLiteral("--universe: %1 is a text show, and a text show has no universes")
-                           .arg(m_choice.showFile));
-            return kExitUsage;
-        }
-        source = std::move(file);
-    }
-    if (const std::optional<int64_t> last = source->lastMomentMs(); last && m_choice.fromMs > *last) {
-        printError(QStringLiteral("--from %1 is past the end of the show (its last moment is at %2)")
-                       .arg(formatShowTime(m_choice.fromMs), formatShowTime(*last)));
-        return kExitUsage;
-    }
+    int status = kExitOk;
+    std::unique_ptr<ShowSource> source = openFirstShow(m_choice, &status);
+    if (!source) return status;
     // A recording is made of the show the run started with, as it was asked for.
     if (m_outputs.wantsRecording() && !m_outputs.startRecording()) return kExitFailure;
     return play(std::move(source));
@@ -334,7 +297,7 @@ void InputControl::openShow(const QString& path) {
     }
     int status = kExitOk;
     QString why;
-    std::unique_ptr<ShowFile> file = openShowFile(path, &status, &why);
+    std::unique_ptr<ShowFile> file = openShowFile(path, m_choice.universe, &status, &why);
     if (!file) {
         QMessageBox box(QMessageBox::Warning, tr("Cannot play the show"), why, QMessageBox::Ok, m_view);
         box.exec();

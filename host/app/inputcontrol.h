@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "host/app/framerate.h"
-#include "host/app/hostoptions.h"
+#include "host/app/inputchoice.h"
 #include "host/input/hostmessage.h"
 
 namespace vexohost {
@@ -23,32 +23,6 @@ class RunOutputs;
 class ShowFile;
 class ShowPlayer;
 class ShowSource;
-
-// The input as the user chose it: set from the command line and, on a
-// plain start in a window, from what was remembered; changed by the main
-// window while the program runs.
-struct InputChoice {
-    InputKind kind = InputKind::Demo;
-    QString showFile;
-    std::optional<unsigned> universe;  // of a recording, or the live one
-    QString olaHost = QStringLiteral("127.0.0.1");
-    quint16 olaPort = 9010;
-    int base = 1;                 // input channel `base` arrives as channel 1
-    bool baseRemembered = false;  // from the settings, which the demo does not take
-    bool loop = false;
-    bool loopGiven = false;  // --loop or --no-loop: the demo follows it too
-    double speed = 1.0;
-    int64_t fromMs = 0;  // the part of the show played
-    std::optional<int64_t> toMs;
-};
-
-// How the run plays whatever input it has; fixed for the run.
-struct PlayRules {
-    bool fast = false;                      // no waiting between events
-    bool demoLoops = true;                  // the demo loops unless told or recorded
-    std::optional<double> durationSeconds;  // any input ends after this
-    int framesPerSecond = 25;               // of a recording
-};
 
 // Starts, stops and switches the input (the demo, a show, standard input,
 // the faders, a live universe of olad), plays it (pause, seek, loop,
@@ -112,9 +86,6 @@ Q_SIGNALS:
     void loopChanged(bool loop);
 
 private:
-    // A show file as --play and Open… open it; null, said on standard error
-    // with *status set, when it cannot play.
-    std::unique_ptr<ShowFile> openShowFile(const QString& path, int* status, QString* why);
     int startShow();
     int startStdin();
     int startOla();

@@ -290,6 +290,10 @@ void MainWindow::setBase(int base) {
     m_readouts->setBase(base);
 }
 
+void MainWindow::followValues() {
+    if (m_readouts->isVisible()) m_readouts->follow();
+}
+
 void MainWindow::setLastShowFile(const QString& path) {
     m_lastShowFile = path;
 }

@@ -54,6 +54,8 @@ public:
     // The live chooser: what it shows, and whether a universe is connected.
     void setLive(unsigned universe, const QString& server, bool connected);
     void setBase(int base);
+    // The readouts show the values as they are now (the display has painted them).
+    void followValues();
     // The Open dialog starts in this file's folder.
     void setLastShowFile(const QString& path);
 

@@ -14,7 +14,7 @@ namespace vexohost {
 // 1..9 (and any negative value), then a level for every 50 up to 6 from 210
 // to 255. -1 for 256 and over, which the display ignores: its nimbo stays as
 // it was.
-constexpr int glowLevel(int32_t value) {
+constexpr int glowLevelOf(int32_t value) {
     if (value == 0) return 0;
     // The first bound the value is below gives its level.
     constexpr int32_t kBelow[] = {10, 60, 110, 160, 210, 256};
@@ -24,6 +24,17 @@ constexpr int glowLevel(int32_t value) {
         ++level;
     }
     return -1;
+}
+
+// The same, looked up for the values of a channel: one load on the message path.
+inline constexpr auto kGlowLevels = [] {
+    std::array<int8_t, 256> levels{};
+    for (int value = 0; value < 256; ++value) levels[size_t(value)] = int8_t(glowLevelOf(value));
+    return levels;
+}();
+constexpr int glowLevel(int32_t value) {
+    if (uint32_t(value) < kGlowLevels.size()) return kGlowLevels[size_t(value)];
+    return value < 0 ? 1 : -1;
 }
 
 // The last value the host sent each of the plug-in's nine channels 1..9

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kGap = 8;       // between two windows placed together
 constexpr int kCascade = 32;  // each instance's step down and right
-constexpr int kSlots = 16;
+constexpr int kSlots = 16;    // instances placed apart; more stand as the first
 
 // The top left corner of a group of `size` centred in `screen`, kept inside it.
 QPoint centred(const QRect& screen, const QSize& size) {
@@ -40,16 +40,26 @@ WindowPlaces placeWindows(const QRect& screen, const QSize& mainFrame, const QSi
 }
 
 QPoint cascaded(const QPoint& at, int instance, const QRect& screen, const QSize& frame) {
-    const QPoint step(kCascade, kCascade);
-    // How many steps from `from` keep the window on the screen, `from` itself counted.
-    auto places = [&](const QPoint& from) {
-        const int room = std::min(screen.right() + 1 - frame.width() - from.x(),
-                                  screen.bottom() + 1 - frame.height() - from.y());
-        return room < 0 ? 0 : room / kCascade + 1;
-    };
-    if (const int fromHere = places(at); fromHere > 1) return at + step * (instance % fromHere);
-    // No room to step from where it stands: the steps start from the screen's corner.
-    return screen.topLeft() + step * (instance % std::max(1, places(screen.topLeft())));
+    // Down and right, or where there is no room for that, down and left or up.
+    const QPoint directions[] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+    for (const QPoint& direction : directions) {
+        const QPoint moved = at + direction * (kCascade * instance);
+        if (screen.contains(QRect(moved, frame))) return moved;
+    }
+    // Too many to fit: round again in the direction with the most room.
+    int most = 0;
+    QPoint towards(1, 1);
+    for (const QPoint& direction : directions) {
+        const int across =
+            direction.x() > 0 ? screen.right() + 1 - frame.width() - at.x() : at.x() - screen.left();
+        const int down =
+            direction.y() > 0 ? screen.bottom() + 1 - frame.height() - at.y() : at.y() - screen.top();
+        if (const int steps = std::min(across, down) / kCascade; steps > most) {
+            most = steps;
+            towards = direction;
+        }
+    }
+    return at + towards * (kCascade * (instance % (most + 1)));
 }
 
 InstanceSlot::InstanceSlot() {

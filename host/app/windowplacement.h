@@ -21,9 +21,10 @@ struct WindowPlaces {
 };
 WindowPlaces placeWindows(const QRect& screen, const QSize& mainFrame, const QSize& displayFrame);
 
-// A window of the n-th instance running at once, moved down and right by n
-// steps from `at` so that no two stand on top of each other, and kept on the
-// screen (the steps start again from its top left when they would leave it).
+// A window of the n-th instance running at once, moved by n steps from `at`
+// so that no two stand on top of each other: down and right, or where the
+// screen has no room for that, down and left, up and right or up and left;
+// with more instances than there is room for, they go round again.
 QPoint cascaded(const QPoint& at, int instance, const QRect& screen, const QSize& frame);
 
 // This process's number among the host's instances with windows that run at

@@ -19,7 +19,7 @@ namespace {
 
 // ---- Keys ----
 
-enum class After { Paused, AtFiveSeconds, Typed, Quit, OpenDialog, FadersClosed };
+enum class After { Paused, AtFiveSeconds, Typed, Connected, Quit, OpenDialog, FadersClosed };
 
 struct KeyCase {
     const char* name;
@@ -79,6 +79,9 @@ TEST_P(WindowKeys, ActWhateverHasFocus) {
         case After::Typed:
             EXPECT_EQ(widget<QLineEdit>(focus)->text(), QStringLiteral("127.0.0.1:9010 "));
             EXPECT_FALSE(status().endsWith(QStringLiteral("(paused)")));
+            break;
+        case After::Connected:
+            EXPECT_TRUE(findButton(QStringLiteral("Disconnect")));
             break;
         case After::Quit:
             EXPECT_TRUE(waitUntil([&] { return quit; }, 1000));
@@ -219,7 +222,7 @@ TEST_P(Placement, WindowsStandApartOnTheScreen) {
         EXPECT_NE(places.main, places.display);  // cascaded
     }
     // Two more instances at once: each window stands elsewhere, on the screen.
-    for (int n = 1; n <= 40; ++n) {
+    for (int n = 1; n < 16; ++n) {  // as many as run at once
         const QPoint moved = cascaded(places.main, n, s.screen, main);
         EXPECT_NE(moved, cascaded(places.main, n - 1, s.screen, main)) << n;
         EXPECT_TRUE(s.screen.contains(QRect(moved, main))) << n;
@@ -232,6 +235,22 @@ INSTANTIATE_TEST_SUITE_P(Screens, Placement,
                                          Screen{"secondScreen", {1920, 0, 1600, 900}, true},
                                          Screen{"small", {0, 0, 1024, 600}, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Instances running at once take the lowest free number, and give it back when they end.
+TEST(InstanceSlots, TakeTheLowestFreeNumber) {
+    QTemporaryDir runtime;
+    const QByteArray was = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    {
+        auto first = std::make_unique<InstanceSlot>();
+        const InstanceSlot second;
+        EXPECT_EQ(first->number(), 0);
+        EXPECT_EQ(second.number(), 1);
+        first.reset();
+        EXPECT_EQ(InstanceSlot().number(), 0);
+    }
+    qputenv("XDG_RUNTIME_DIR", was);
+}
 
 }  // namespace
 }  // namespace vexohost

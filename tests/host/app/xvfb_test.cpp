@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One run of vexo-host in a real X server: the display window must be on the
-// screen, not just in an offscreen rendering.
+// vexo-host in a real X server of the test's own: the display window must be
+// on the screen, not just in an offscreen rendering, and under a window
+// manager a keyboard alone starts, pauses, seeks and quits.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdint>
+
+#include "tests/support/displaypictures.h"
 
 namespace {
 
@@ -48,75 +54,170 @@ int countLitPixels(const QByteArray& xwd, uint32_t firstRow) {
     return count;
 }
 
-TEST(HostInXServer, DisplayWindowIsOnTheScreen) {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    const QString xwd = QStandardPaths::findExecutable(QStringLiteral("xwd"));
-    if (xvfb.isEmpty() || xwd.isEmpty()) GTEST_SKIP() << "Xvfb or xwd is not installed";
-
-    QTemporaryDir dir;
-    ASSERT_TRUE(QFile::copy(kPlugin, dir.filePath("Nimbolux.so")));
-    QDir().mkpath(dir.filePath("images"));
-    for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
-        ASSERT_TRUE(QFile::copy(kImages + '/' + name, dir.filePath("images/" + name)));
-
-    // A display number of our own; -displayfd tells which one the server took.
-    QProcess server;
-    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("1024x600x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-    ASSERT_TRUE(server.waitForStarted());
-    QByteArray number;
-    for (int i = 0; i < 100 && !number.contains('\n'); ++i) {
-        server.waitForReadyRead(100);
-        number += server.readAllStandardOutput();
+// An Xvfb of its own (-displayfd says which display number it took), a
+// folder with a copy of the plug-in beside its pictures, and the
+// environment of a run on that display.
+class HostInXServer : public testing::Test {
+protected:
+    void SetUp() override {
+        m_xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (m_xvfb.isEmpty()) GTEST_SKIP() << "Xvfb is not installed";
+        ASSERT_TRUE(QFile::copy(kPlugin, m_dir.filePath("Nimbolux.so")));
+        QDir().mkpath(m_dir.filePath("images"));
+        for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
+            ASSERT_TRUE(QFile::copy(kImages + '/' + name, m_dir.filePath("images/" + name)));
     }
-    ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start";
-    const QString display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    void TearDown() override {
+        for (QProcess* p : {&m_host, &m_windowManager, &m_server}) {
+            p->terminate();
+            p->waitForFinished(5000);
+        }
+    }
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display);
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    void startServer(const QString& size) {
+        m_server.start(m_xvfb,
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), size, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        ASSERT_TRUE(m_server.waitForStarted());
+        QByteArray number;
+        for (int i = 0; i < 100 && !number.contains('\n'); ++i) {
+            m_server.waitForReadyRead(100);
+            number += m_server.readAllStandardOutput();
+        }
+        ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start";
+        m_display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("DISPLAY"), m_display);
+        m_environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        m_environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config"));
+    }
+    QString write(const char* name, const char* text) {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    }
+    void startHost(QStringList arguments) {
+        m_host.setProcessEnvironment(m_environment);
+        m_host.setWorkingDirectory(m_dir.path());
+        arguments << QStringLiteral("--plugin") << m_dir.filePath("Nimbolux.so")
+                  << QStringLiteral("--registry") << m_dir.filePath("registry.txt");
+        m_host.start(kHost, arguments);
+        ASSERT_TRUE(m_host.waitForStarted());
+    }
+    // A tool run on the test's display; its standard output.
+    QString run(const QString& program, const QStringList& arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(m_environment);
+        tool.start(program, arguments);
+        tool.waitForFinished(10000);
+        return QString::fromLocal8Bit(tool.readAllStandardOutput());
+    }
 
-    QFile show(dir.filePath("s.show"));
-    ASSERT_TRUE(show.open(QIODevice::WriteOnly));
-    show.write("0 1=255 2=200 3=150 4=100\n5000 5=50\n");
-    show.close();
+    QTemporaryDir m_dir;
+    QString m_xvfb;
+    QProcess m_server;
+    QProcess m_windowManager;
+    QProcess m_host;
+    QString m_display;
+    QProcessEnvironment m_environment;
+};
 
-    QProcess host;
-    host.setProcessEnvironment(environment);
-    host.setWorkingDirectory(dir.path());
-    host.start(kHost, {QStringLiteral("--plugin"), dir.filePath("Nimbolux.so"), QStringLiteral("--registry"),
-                       dir.filePath("registry.txt"), QStringLiteral("--play"), show.fileName(),
-                       QStringLiteral("--duration"), QStringLiteral("6")});
-    ASSERT_TRUE(host.waitForStarted());
+TEST_F(HostInXServer, DisplayWindowIsOnTheScreen) {
+    const QString xwd = QStandardPaths::findExecutable(QStringLiteral("xwd"));
+    if (xwd.isEmpty()) GTEST_SKIP() << "xwd is not installed";
+    startServer(QStringLiteral("1024x600x24"));
+    if (HasFatalFailure()) return;
+    startHost({QStringLiteral("--play"), write("s.show", "0 1=255 2=200 3=150 4=100\n5000 5=50\n"),
+               QStringLiteral("--duration"), QStringLiteral("6")});
 
-    // The screen starts black. Without a window manager both windows stand
-    // at the top left; the host's main window is less than 230 pixels high,
-    // and the display window's ground strip (867 x 50 from row 230) lies below it.
-    constexpr uint32_t kBelowTheMainWindow = 230;
+    // The display window as the screen shows it, which starts black: its
+    // ground strip (867 x 50 from row 230) lights more than 30,000 pixels
+    // when it is there and nothing stands over it.
+    constexpr uint32_t kGroundStrip = 230;
     constexpr int kDisplayShown = 30000;
     int lit = 0;
     for (int attempt = 0; attempt < 40 && lit < kDisplayShown; ++attempt) {
         QThread::msleep(100);
         QProcess dump;
-        dump.setProcessEnvironment(environment);
-        dump.start(xwd,
-                   {QStringLiteral("-root"), QStringLiteral("-silent"), QStringLiteral("-display"), display});
+        dump.setProcessEnvironment(m_environment);
+        dump.start(xwd, {QStringLiteral("-name"), QStringLiteral("Nimbo Lux"), QStringLiteral("-silent"),
+                         QStringLiteral("-display"), m_display});
         dump.waitForFinished(10000);
         const QByteArray screen = dump.readAllStandardOutput();
-        lit = countLitPixels(screen, kBelowTheMainWindow);
-        if (lit < 0)
+        lit = countLitPixels(screen, kGroundStrip);
+        if (lit < 0 && !screen.isEmpty())
             ADD_FAILURE() << "xwd gave " << screen.size()
                           << " bytes: " << dump.readAllStandardError().toStdString();
     }
     EXPECT_GE(lit, kDisplayShown) << "the display window is not on the screen";
 
-    host.waitForFinished(20000);
-    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
-    server.terminate();
-    server.waitForFinished(5000);
+    m_host.waitForFinished(20000);
+    EXPECT_EQ(m_host.exitCode(), 0) << m_host.readAllStandardError().toStdString();
+}
+
+// A keyboard-only user under a window manager: the main window has the keys
+// from the start and stands beside the display; Space pauses at once, Right
+// goes 5 s on, and Ctrl+Q quits and writes the snapshot of that moment.
+TEST_F(HostInXServer, KeyboardAloneStartsPausesSeeksAndQuits) {
+    const QString windowManager = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    const QString xwininfo = QStandardPaths::findExecutable(QStringLiteral("xwininfo"));
+    if (windowManager.isEmpty() || xdotool.isEmpty() || xwininfo.isEmpty())
+        GTEST_SKIP() << "openbox, xdotool or xwininfo is not installed";
+    startServer(QStringLiteral("1600x1000x24"));
+    if (HasFatalFailure()) return;
+    m_windowManager.setProcessEnvironment(m_environment);
+    m_windowManager.start(windowManager, {QStringLiteral("--sm-disable")});
+    ASSERT_TRUE(m_windowManager.waitForStarted());
+    // Up when it names itself on the root window.
+    for (int i = 0; i < 50 && !run(xdotool, {QStringLiteral("getactivewindow")}).isEmpty(); ++i)
+        QThread::msleep(50);
+    QThread::msleep(300);
+
+    // Nimbo 1 lights at 0:05 and nimbo 2 at 0:07: a show that was not paused
+    // before the seek has passed 0:07 by the time it is quit.
+    const QString snapshot = m_dir.filePath("quit.png");
+    startHost({QStringLiteral("--play"), write("s.show", "0 1=235\n5000 2=235\n7000 3=235\n30000 1=0\n"),
+               QStringLiteral("--snapshot"), snapshot});
+    auto active = [&] {
+        return run(xdotool, {QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}).trimmed();
+    };
+    for (int i = 0; i < 100 && active() != QStringLiteral("vexo-host – s.show"); ++i) QThread::msleep(50);
+    ASSERT_EQ(active(), QStringLiteral("vexo-host – s.show"));
+
+    // Where the two windows stand: apart, both on the screen.
+    const QString tree = run(xwininfo, {QStringLiteral("-root"), QStringLiteral("-tree")});
+    auto placeOf = [&](const QString& name) {
+        const QRegularExpression line(
+            QRegularExpression::escape(QStringLiteral("\"") + name + QStringLiteral("\"")) +
+            QStringLiteral(".* (\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+ +\\+(-?\\d+)\\+(-?\\d+)"));
+        const QRegularExpressionMatch m = line.match(tree);
+        return m.hasMatch() ? QRect(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(),
+                                    m.captured(2).toInt())
+                            : QRect();
+    };
+    const QRect main = placeOf(QStringLiteral("vexo-host – s.show")),
+                display = placeOf(QStringLiteral("Nimbo Lux"));
+    ASSERT_TRUE(main.isValid() && display.isValid()) << tree.toStdString();
+    EXPECT_FALSE(main.intersects(display)) << tree.toStdString();
+    EXPECT_TRUE(QRect(0, 0, 1600, 1000).contains(main | display)) << tree.toStdString();
+
+    auto key = [&](const char* keys) {
+        run(xdotool, {QStringLiteral("key"), QString::fromLatin1(keys)});
+        QThread::msleep(300);
+    };
+    key("space");
+    key("Right");
+    QThread::msleep(2500);
+    key("ctrl+q");
+    ASSERT_TRUE(m_host.waitForFinished(10000));
+    EXPECT_EQ(m_host.exitCode(), 0) << m_host.readAllStandardError().toStdString();
+    const QImage shot(snapshot);
+    ASSERT_FALSE(shot.isNull()) << "no snapshot";
+    EXPECT_EQ(testsupport::envelopeDifferences(shot, kImages, {6, 6, 0, 0, 0, 0, 0, 0, 0}), 0);
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "host/app/showopening.h"
+
+#include "host/app/console.h"
+#include "host/app/exitstatus.h"
+#include "host/input/demoshow.h"
+#include "host/input/memoryshow.h"
+#include "host/input/showfile.h"
+
+namespace vexohost {
+
+std::unique_ptr<ShowFile> openShowFile(const QString& path, std::optional<unsigned> universe, int* status,
+                                       QString* why) {
+    ShowOptions showOptions;
+    showOptions.universe = universe;
+    ShowError error;
+    std::unique_ptr<ShowFile> file = ShowFile::open(path.toStdString(), showOptions, &error);
+    if (!file) {
+        *why = QString::fromStdString(error.toString());
+        printError(*why);
+        *status = kExitShowFile;
+    } else if (file->format() == ShowFormat::Recording) {
+        printLine(stdout, QStringLiteral("playing universe %1 of a recording").arg(*file->universe()));
+    }
+    return file;
+}
+
+std::unique_ptr<ShowSource> openFirstShow(const InputChoice& choice, int* status) {
+    std::unique_ptr<ShowSource> source;
+    if (choice.kind == InputKind::Demo) {
+        source = std::make_unique<MemoryShow>(demoShow());
+    } else {
+        QString why;
+        std::unique_ptr<ShowFile> file = openShowFile(choice.showFile, choice.universe, status, &why);
+        if (!file) return nullptr;
+        if (file->isStream() && choice.loop) {
+            printError(QStringLiteral("--loop: %1 is a pipe, which plays only once").arg(choice.showFile));
+            *status = kExitUsage;
+            return nullptr;
+        }
+        if (file->format() == ShowFormat::Text && choice.universe) {
+            printError(QStringLiteral("--universe: %1 is a text show, and a text show has no universes")
+                           .arg(choice.showFile));
+            *status = kExitUsage;
+            return nullptr;
+        }
+        source = std::move(file);
+    }
+    if (const std::optional<int64_t> last = source->lastMomentMs(); last && choice.fromMs > *last) {
+        printError(QStringLiteral("--from %1 is past the end of the show (its last moment is at %2)")
+                       .arg(formatShowTime(choice.fromMs), formatShowTime(*last)));
+        *status = kExitUsage;
+        return nullptr;
+    }
+    return source;
+}
+
+}  // namespace vexohost

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef HOST_APP_SHOWOPENING_H_
+#define HOST_APP_SHOWOPENING_H_
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "host/app/inputchoice.h"
+
+namespace vexohost {
+
+class ShowFile;
+class ShowSource;
+
+// A show file as --play and Open… open it, checked whole (a text show, or
+// the universe of a recording: `universe`, or its first). Null when it
+// cannot play, said on standard error with *why and *status set.
+std::unique_ptr<ShowFile> openShowFile(const QString& path, std::optional<unsigned> universe, int* status,
+                                       QString* why);
+
+// The show a run starts with, the demo or --play's file, as the choice asks
+// for it. Null when it cannot (a pipe looped, a universe of a text show,
+// --from past its end), said on standard error with *status set.
+std::unique_ptr<ShowSource> openFirstShow(const InputChoice& choice, int* status);
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_SHOWOPENING_H_
