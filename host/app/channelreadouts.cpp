@@ -49,6 +49,12 @@ void ChannelReadouts::setBase(int base) {
     update();
 }
 
+void ChannelReadouts::setStale(bool stale) {
+    if (stale == m_stale) return;
+    m_stale = stale;
+    update();
+}
+
 void ChannelReadouts::resizeEvent(QResizeEvent* event) {
     m_background = QPixmap();
     QWidget::resizeEvent(event);
@@ -142,8 +148,9 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
         if (!event->rect().intersects(readoutRect(k))) continue;
         const std::optional<int32_t> value = m_shown[size_t(k)].value;
         const QRect number = numberRect(k);
+        const QColor text = colours.color(m_stale ? QPalette::PlaceholderText : QPalette::Text);
         if (value && !outOfRange(value)) {
-            painter.setPen(colours.color(QPalette::Text));
+            painter.setPen(text);
             QStaticText& text = m_numbers[size_t(*value)];
             if (text.text().isEmpty()) {
                 text.setText(QString::number(*value));
@@ -159,7 +166,7 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
             painter.setPen(QColor(0xd0, 0x20, 0x20));
             painter.drawText(number, Qt::AlignCenter, QString::number(*value) + QStringLiteral(" ⚠"));
         } else {
-            painter.setPen(colours.color(QPalette::Text));
+            painter.setPen(text);
             painter.drawText(number, Qt::AlignCenter, QStringLiteral("–"));
         }
         // The glow level: six steps side by side under the number.
@@ -168,7 +175,7 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
         const int step = bar.width() / kSteps, left = bar.left() + (bar.width() - step * kSteps) / 2;
         for (int s = 0; s < kSteps; ++s)
             painter.fillRect(QRect(left + s * step, bar.top(), step - 1, bar.height()),
-                             s < level ? colours.highlight() : colours.window());
+                             s < level ? (m_stale ? colours.mid() : colours.highlight()) : colours.window());
     }
 }
 

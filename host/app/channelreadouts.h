@@ -40,6 +40,10 @@ public:
     void setBase(int base);
     // Shows the values and levels as they are now, where they changed.
     void follow();
+    // The values are the last a live universe sent before it went quiet:
+    // drawn greyed until it sends again.
+    void setStale(bool stale);
+    bool isStale() const { return m_stale; }
     // What readout k (0..8) shows now: nothing until its channel was sent.
     std::optional<int32_t> shownValue(int k) const { return m_shown[size_t(k)].value; }
     // The glow level its bar shows, and whether its value is marked out of range.
@@ -67,6 +71,7 @@ private:
 
     const SentValues& m_sent;
     int m_base;
+    bool m_stale = false;
     QTimer m_follow;
     uint64_t m_seenChanges = ~uint64_t(0);
     struct Shown {

@@ -65,6 +65,10 @@ void FaderWindow::setBase(int base) {
     }
 }
 
+void FaderWindow::setStale(bool stale) {
+    for (QLabel* value : m_values) value->setEnabled(!stale);
+}
+
 void FaderWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     m_ticks = 0;

@@ -35,6 +35,9 @@ public:
 
     // Labels the faders from another base address on.
     void setBase(int base);
+    // The values are a live universe's last before it went quiet: the
+    // labels are greyed until it sends again.
+    void setStale(bool stale);
 
 Q_SIGNALS:
     // A fader moved: message 15 for its nimbo's channel 1..9 with its new value.

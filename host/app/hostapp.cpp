@@ -81,6 +81,7 @@ PlayRules playRules(const HostOptions& o) {
     r.demoLoops = !o.headless;
     r.durationSeconds = o.durationSeconds;
     r.framesPerSecond = o.fps;
+    r.noDataAfterMs = o.noDataAfterMs;
     // Nobody watches a headless show: what it writes is the same at full
     // speed (frames fall on show time), so nobody waits for it.
     const bool show = o.input == InputKind::Demo || o.input == InputKind::Play;
@@ -110,6 +111,10 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
         m_changed.olaServer = server;
     });
     connect(&m_input, &InputControl::loopChanged, this, [this](bool loop) { m_changed.loop = loop; });
+    connect(&m_input, &InputControl::staleChanged, this, [this](bool stale) {
+        if (m_mainWindow) m_mainWindow->setStale(stale);
+        if (m_faders) m_faders->setStale(stale);
+    });
     connect(&m_input, &InputControl::baseChanged, this, [this](int base) {
         m_changed.base = base;
         if (m_faders) m_faders->setBase(m_input.base());
@@ -283,6 +288,7 @@ FaderWindow& HostApp::faderWindow() {
         m_faders = std::make_unique<FaderWindow>(m_feed.sent(), m_input.base(),
                                                  [this] { return renderWindow(m_session.toolWidget()); });
         connect(m_faders.get(), &FaderWindow::messageDue, &m_feed, &PluginFeed::send);
+        m_faders->setStale(m_input.isStale());
         if (!m_options.headless && !m_remembered.fadersGeometry.isEmpty())
             m_faders->restoreGeometry(m_remembered.fadersGeometry);
     }

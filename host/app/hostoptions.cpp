@@ -33,6 +33,9 @@ const char kHelp[] =
     "                       a show plays holds its channel until the show sends it again\n"
     "  --ola UNIVERSE       receive a live universe (0..4294967295) from olad\n"
     "  --ola-server H:P     where olad listens (default 127.0.0.1:9010)\n"
+    "  --no-data-after S    say \"no data\" when no frame has come for S (0.1..3600) seconds\n"
+    "                       (default 3, past sACN's 2.5 s source timeout, so that a backup\n"
+    "                       console taking over is no false alarm)\n"
     "  --universe U         the universe (0..4294967295) to play from a recording (default:\n"
     "                       its first one); a text show has none\n"
     "  --base N             input channel N (1..512) arrives as channel 1 (default 1)\n"
@@ -226,6 +229,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--ola-server") {
             QString server;
             if ((ok = value(&server))) ok = parseServer(server, &o, &parsed.error);
+        } else if (arg == "--no-data-after") {
+            if ((ok = number(&v, 0.1, 3600))) o.noDataAfterMs = int(v * 1000);
         } else if (arg == "--universe") {
             if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
         } else if (arg == "--base") {

@@ -35,6 +35,7 @@ struct PlayRules {
     bool demoLoops = true;                  // the demo loops unless told or recorded
     std::optional<double> durationSeconds;  // any input ends after this
     int framesPerSecond = 25;               // of a recording
+    int noDataAfterMs = 3000;               // a live universe's silence that is "no data"
 };
 
 }  // namespace vexohost

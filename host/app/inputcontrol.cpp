@@ -160,9 +160,12 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
 int InputControl::startOla() {
     m_ola = std::make_unique<OlaReceiver>();
     m_ola->setServer(m_choice.olaHost, m_choice.olaPort);
+    m_ola->setNoDataAfter(m_rules.noDataAfterMs);
     connect(m_ola.get(), &OlaReceiver::messageDue, this, &InputControl::deliver);
     connect(m_ola.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
         printLine(stdout, QStringLiteral("olad: ") + text);
+        if (m_ola->isReceiving()) reportRate();
+        setStale(m_ola->hasNoData());
         updateView();
     });
     m_frameRate.reset();
@@ -172,6 +175,25 @@ int InputControl::startOla() {
     }
     updateControls();
     return kExitOk;
+}
+
+// A second after frames begin to come (again), the rate they come at.
+void InputControl::reportRate() {
+    const OlaReceiver* receiver = m_ola.get();
+    const uint64_t before = receiver->framesArrived();
+    QTimer::singleShot(1000, this, [this, receiver, before] {
+        if (m_ola.get() != receiver || !m_ola->isReceiving()) return;
+        if (const uint64_t frames = m_ola->framesArrived() - before; frames > 0)
+            printLine(stdout, QStringLiteral("olad: universe %1: %2 frames/s")
+                                  .arg(m_ola->universe())
+                                  .arg(double(frames), 0, 'f', 1));
+    });
+}
+
+void InputControl::setStale(bool stale) {
+    if (stale == m_stale) return;
+    m_stale = stale;
+    Q_EMIT staleChanged(stale);
 }
 
 void InputControl::deliver(const HostMessage& message) {
@@ -202,6 +224,7 @@ void InputControl::stop() {
         m_ola.reset();
     }
     m_inputError.clear();
+    setStale(false);
     m_feed.clearChannels();
 }
 
@@ -238,7 +261,9 @@ QString InputControl::statusText() const {
             if (!m_ola) return {};
             const unsigned universe = m_ola->universe();
             if (!m_ola->isRunning()) return tr("universe %1: disconnected").arg(universe);
-            if (m_ola->isReceiving()) return liveStatus(universe, m_frameRate.perSecond());
+            if (m_ola->isReceiving())
+                return liveStatus(universe, m_frameRate.perSecond(),
+                                  m_ola->framesArrived() > 0 ? m_ola->msSinceFrame() : 0);
             if (m_ola->hasNoData()) return noDataStatus(universe, m_ola->msSinceFrame());
             return m_ola->status();
         }

@@ -61,6 +61,8 @@ public:
     QString inputName() const;
     // kExitShowFile when a show could not go on; kExitOk otherwise.
     int status() const { return m_status; }
+    // The values shown are a live universe's last before it went quiet.
+    bool isStale() const { return m_stale; }
 
     // What the main window asks for. A show that cannot be opened is said in a
     // message box, with its file, line and column, and nothing changes.
@@ -84,6 +86,9 @@ Q_SIGNALS:
     void liveConnected(unsigned universe, const QString& server);
     void baseChanged(int base);
     void loopChanged(bool loop);
+    // The values shown are a live universe's last before it went quiet (no
+    // data), or live again.
+    void staleChanged(bool stale);
 
 private:
     int startShow();
@@ -91,6 +96,8 @@ private:
     int startOla();
     int play(std::unique_ptr<ShowSource> source);
     void startDurationTimer();
+    void reportRate();
+    void setStale(bool stale);
     // An input channel, shifted by the base address.
     void deliver(const HostMessage& message);
     void captureFrame(qint64 playedMs, qint64 lengthMs);
@@ -115,6 +122,7 @@ private:
     FrameRate m_frameRate;
     int m_status = 0;
     int m_skippedLines = 0;  // malformed lines a stream skipped, over the run
+    bool m_stale = false;
 };
 
 }  // namespace vexohost

@@ -290,6 +290,10 @@ void MainWindow::setBase(int base) {
     m_readouts->setBase(base);
 }
 
+void MainWindow::setStale(bool stale) {
+    m_readouts->setStale(stale);
+}
+
 void MainWindow::followValues() {
     if (m_readouts->isVisible()) m_readouts->follow();
 }

@@ -56,6 +56,8 @@ public:
     void setBase(int base);
     // The readouts show the values as they are now (the display has painted them).
     void followValues();
+    // The values are a live universe's last before it went quiet.
+    void setStale(bool stale);
     // The Open dialog starts in this file's folder.
     void setLastShowFile(const QString& path);
 

@@ -30,8 +30,11 @@ QString showStatus(const ShowState& state) {
     return text;
 }
 
-QString liveStatus(unsigned universe, std::optional<double> framesPerSecond) {
+QString liveStatus(unsigned universe, std::optional<double> framesPerSecond, int64_t sinceFrameMs) {
     const QString text = QStringLiteral("universe %1 from olad").arg(universe);
+    const double interval = framesPerSecond && *framesPerSecond > 0 ? 1000.0 / *framesPerSecond : 1000.0 / 3;
+    if (double(sinceFrameMs) > 3 * interval)
+        return text + QStringLiteral(": last frame %1 s ago").arg(double(sinceFrameMs) / 1000.0, 0, 'f', 1);
     if (!framesPerSecond) return text;
     return text + QStringLiteral(": %1 frames/s").arg(*framesPerSecond, 0, 'f', 1);
 }

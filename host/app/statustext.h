@@ -29,9 +29,11 @@ struct ShowState {
 };
 QString showStatus(const ShowState& state);
 
-// A live universe: "universe 1 from olad: 43.9 frames/s"; while the rate is
-// not yet known, "universe 1 from olad".
-QString liveStatus(unsigned universe, std::optional<double> framesPerSecond);
+// A live universe: "universe 1 from olad: 43.9 frames/s" (the frames of the
+// last second); while the rate is not yet known, "universe 1 from olad"; and
+// once no frame has come for three frame intervals (a second when no frame
+// came in the last), "universe 1 from olad: last frame 0.4 s ago".
+QString liveStatus(unsigned universe, std::optional<double> framesPerSecond, int64_t sinceFrameMs = 0);
 // "universe 1: no data for 3 s"
 QString noDataStatus(unsigned universe, int64_t quietMs);
 // "standard input: 1,204 lines", "standard input ended after 1,204 lines".

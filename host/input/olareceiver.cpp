@@ -2,6 +2,7 @@
 #include "host/input/olareceiver.h"
 
 #include <QMetaObject>
+#include <QTime>
 
 namespace vexohost {
 namespace {
@@ -83,12 +84,16 @@ void OlaReceiver::stop() {
 void OlaReceiver::takeFrame() {
     if (!m_link || !m_link->takeFrame(m_frame)) return;
     ++m_framesTaken;
-    m_sinceFrame.start();
     if (!m_receiving || m_noData) {
+        const bool again = m_noData;
         m_receiving = true;
         m_noData = false;
-        setStatus(receivingText());
+        setStatus(again ? QStringLiteral("universe %1: receiving again after %2 s")
+                              .arg(m_universe)
+                              .arg(double(m_sinceFrame.elapsed()) / 1000.0, 0, 'f', 1)
+                        : receivingText());
     }
+    m_sinceFrame.start();
     const ChannelChanges& changes = m_tracker.apply(m_frame.slotValues.data(), m_frame.size);
     for (const auto& [channel, value] : changes) Q_EMIT messageDue(HostMessage::channelValue(channel, value));
 }
@@ -102,9 +107,12 @@ void OlaReceiver::linkStatus(uint64_t run, bool receiving, const QString& text) 
 }
 
 void OlaReceiver::checkNoData() {
-    if (!m_receiving || m_noData || m_sinceFrame.elapsed() < kNoDataMs) return;
+    if (!m_receiving || m_noData || m_sinceFrame.elapsed() < m_noDataMs) return;
     m_noData = true;
-    setStatus(QStringLiteral("universe %1: no data").arg(m_universe));
+    const QTime lastFrame = QTime::currentTime().addMSecs(-m_sinceFrame.elapsed());
+    setStatus(QStringLiteral("universe %1: no data since %2")
+                  .arg(m_universe)
+                  .arg(lastFrame.toString(QStringLiteral("HH:mm:ss"))));
 }
 
 void OlaReceiver::setStatus(const QString& text) {

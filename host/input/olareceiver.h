@@ -27,7 +27,9 @@ namespace vexohost {
 // Status texts (statusChanged) tell people what is going on:
 //   "olad not running on 127.0.0.1:9010, retrying in 2 s"
 //   "receiving universe 1"
-//   "universe 1: no data"            (no frame for noDataMs; the next frame clears it)
+//   "universe 1: no data since 12:01:07"   (no frame for the no-data time, since
+//                                           the last frame; the next frame clears it)
+//   "universe 1: receiving again after 10.2 s"
 //   "lost connection to olad on 127.0.0.1:9010"
 //   "stopped"
 class OlaReceiver : public QObject {
@@ -46,6 +48,10 @@ public:
     void setRetry(int firstMs, int maxMs);
     // How long a connection, and olad's answer on it, may take.
     void setTimeout(int ms) { m_options.connectTimeoutMs = ms; }
+    // How long without a frame is "no data": past sACN's source timeout of
+    // 2.5 s by default, after which olad delivers a backup source.
+    static constexpr int kDefaultNoDataMs = 3000;
+    void setNoDataAfter(int ms) { m_noDataMs = ms; }
 
     // Starts receiving `universe` (stopping a running one first). Every
     // channel of the first frame counts as changed. Returns false, with a
@@ -84,7 +90,7 @@ private:
     QString receivingText() const;
 
     OlaLinkOptions m_options;
-    static constexpr int kNoDataMs = 2500;
+    int m_noDataMs = kDefaultNoDataMs;
     std::unique_ptr<OlaLink> m_link;
     uint64_t m_run = 0;  // tells queued calls of an earlier run from this one's
     unsigned m_universe = 0;

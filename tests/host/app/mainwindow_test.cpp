@@ -102,6 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
              "fifo 1:02:03"},
         Said{"live", [] { return liveStatus(1, 43.94); }, "universe 1 from olad: 43.9 frames/s"},
         Said{"liveBeforeTheRateIsKnown", [] { return liveStatus(7, {}); }, "universe 7 from olad"},
+        // Three frame intervals without a frame, or a second when none came in the last.
+        Said{"liveWithinThreeFrames", [] { return liveStatus(1, 44.0, 60); },
+             "universe 1 from olad: 44.0 frames/s"},
+        Said{"liveQuietForThreeFrames", [] { return liveStatus(1, 44.0, 100); },
+             "universe 1 from olad: last frame 0.1 s ago"},
+        Said{"liveQuietForASecond", [] { return liveStatus(1, 0.0, 1530); },
+             "universe 1 from olad: last frame 1.5 s ago"},
         Said{"noData", [] { return noDataStatus(1, 3999); }, "universe 1: no data for 3 s"},
         Said{"standardInput", [] { return standardInputStatus(1204, false); }, "standard input: 1,204 lines"},
         Said{"standardInputEnded", [] { return standardInputStatus(1, true); },
@@ -113,7 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
         Said{"rateSteady", [] { return rateText(rateAfter(44, 5000)); }, "44.0"},
         Said{"rateNotBeforeASecond", [] { return rateText(rateAfter(44, 750)); }, "unknown"},
         Said{"rateFollowsAChange", [] { return rateText(rateAfter(44, 5000, 10, 2500)); }, "10.0"},
-        Said{"rateOfAStoppedSource", [] { return rateText(rateAfter(44, 5000, 0, 2500)); }, "0.0"}),
+        Said{"rateOfAStoppedSource", [] { return rateText(rateAfter(44, 5000, 0, 2500)); }, "0.0"},
+        Said{"rateASecondAfterAStop", [] { return rateText(rateAfter(44, 5000, 0, 1000)); }, "0.0"},
+        Said{"rateHalfASecondAfterAStop", [] { return rateText(rateAfter(44, 5000, 0, 500)); }, "22.0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // -1: a value the display ignores.
@@ -236,8 +245,17 @@ TEST_F(MainWindowTest, LiveUniverseStates) {
     });
     pace.start(25);  // 40 frames a second
     says(QStringLiteral("universe 1 from olad: (2[0-9]|3[0-9]|4[0-5])\\.\\d frames/s"));
+    auto* readouts = m_window->findChild<ChannelReadouts*>();
+    EXPECT_FALSE(readouts->isStale());
+    // Stopped: said at once, the rate not left to decay; then no data, the readouts greyed.
     pace.stop();
-    says(QStringLiteral("universe 1: no data for [2-9] s"));
+    says(QStringLiteral("universe 1 from olad: last frame 0\\.[1-9] s ago"));
+    says(QStringLiteral("universe 1: no data for [3-9] s"));
+    EXPECT_TRUE(readouts->isStale());
+    pace.start(25);
+    says(QStringLiteral("universe 1 from olad.*"));
+    EXPECT_TRUE(waitUntil([&] { return !readouts->isStale(); }, 1000));
+    pace.stop();
     button(QStringLiteral("Disconnect"))->click();
     says(QStringLiteral("universe 1: disconnected"));
 }
