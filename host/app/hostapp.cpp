@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QScreen>
 
+#include "host/app/clockrecording.h"
 #include "host/app/console.h"
 #include "host/app/faderwindow.h"
 #include "host/app/mainwindow.h"
@@ -141,7 +142,33 @@ int HostApp::start() {
     if (m_options.info) return kExitOk;
     if (!m_outputs.open()) return kExitFailure;
     showWindows();
-    return m_input.start();
+    if (const int status = m_input.start(); status != kExitOk) return status;
+    // A show is recorded on its own time as it starts; any other input on the wall clock.
+    if (m_outputs.wantsRecording() && !m_outputs.isRecording() &&
+        !recordOnClock(m_outputs.requestedRecordPath()))
+        return kExitFailure;
+    if (m_mainWindow && m_outputs.recordsShowTime())
+        m_mainWindow->setRecording(true, m_outputs.recordPath(), false);
+    return kExitOk;
+}
+
+bool HostApp::recordOnClock(const QString& path, QString* why) {
+    if (!m_outputs.startRecording(path, RunOutputs::Timing::WallClock, why)) return false;
+    const std::optional<int64_t> total =
+        m_options.durationSeconds ? std::optional<int64_t>(int64_t(*m_options.durationSeconds * 1000))
+                                  : std::nullopt;
+    m_clockRecording = std::make_unique<ClockRecording>(m_outputs, m_options.fps, total);
+    m_clockRecording->start();
+    if (m_mainWindow) m_mainWindow->setRecording(true, path, true);
+    return true;
+}
+
+void HostApp::stopClockRecording() {
+    if (!m_clockRecording) return;
+    m_clockRecording.reset();
+    if (!m_outputs.stopRecording())
+        m_feed.reportFailure(QStringLiteral("recording %1: not written").arg(m_outputs.recordPath()));
+    if (m_mainWindow) m_mainWindow->setRecording(false, {}, true);
 }
 
 QString HostApp::pluginPath(const HostOptions& options) {
@@ -247,6 +274,11 @@ void HostApp::createMainWindow() {
         faders.raise();
     });
     connect(window, &MainWindow::quitRequested, this, &HostApp::done);
+    connect(window, &MainWindow::recordRequested, this, [this](const QString& path) {
+        QString why;
+        if (!recordOnClock(path, &why)) m_feed.reportFailure(QStringLiteral("Record: ") + why);
+    });
+    connect(window, &MainWindow::stopRecordingRequested, this, &HostApp::stopClockRecording);
     connect(&m_feed, &PluginFeed::displayPainted, window, &MainWindow::followValues);
     m_input.setView(window);
 }
@@ -306,6 +338,17 @@ void HostApp::inputEnded() {
 }
 
 void HostApp::interrupt(int signalNumber) {
+    // A recording on the wall clock (a live input's) ends with Ctrl-C and is
+    // kept, as ola_recorder keeps its file; a Ctrl-C after that is one as in
+    // any run.
+    if (m_clockRecording && m_clockRecording->isRunning() && !m_interrupted) {
+        m_clockRecording->stop();
+        printError(QStringLiteral("interrupted: the recording %1 ends here and is kept")
+                       .arg(m_outputs.recordPath()));
+        m_ended = true;
+        Q_EMIT done();
+        return;
+    }
     if (m_interrupted) return;
     m_interrupted = true;
     m_status = 128 + signalNumber;
@@ -315,6 +358,7 @@ void HostApp::interrupt(int signalNumber) {
 }
 
 int HostApp::finish() {
+    if (m_clockRecording) m_clockRecording->stop();
     m_input.finish();
     m_feed.flushFailures();
     const bool written = m_interrupted || m_outputs.finish();

@@ -17,6 +17,7 @@
 
 namespace vexohost {
 
+class ClockRecording;
 class FaderWindow;
 class InstanceSlot;
 class MainWindow;
@@ -50,7 +51,8 @@ public:
     // The exit status after the event loop (writes the outputs of the run).
     int finish();
     // The user interrupted the run (SIGINT, SIGTERM): the recording is
-    // discarded, nothing more is written, and the run ends with 128 + signal.
+    // discarded, nothing more is written, and the run ends with 128 + signal;
+    // but a recording on the wall clock ends and is kept the first time.
     void interrupt(int signalNumber);
 
     // The input of the run, as the main window drives it.
@@ -70,6 +72,10 @@ private:
     FaderWindow& faderWindow();
     void inputEnded();
     void saveSettings();
+    // Records the display on the wall clock to path. False, said on standard
+    // error and in *why, when it cannot start.
+    bool recordOnClock(const QString& path, QString* why = nullptr);
+    void stopClockRecording();
 
     const HostOptions m_options;
     const HostSettings m_remembered;  // as stored when the run started (nothing headless)
@@ -81,8 +87,9 @@ private:
     InputControl m_input;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;
-    const std::unique_ptr<InstanceSlot> m_instance;  // windowed runs: which of those running at once
-    QRect m_placedMain;                              // where this run put its windows
+    std::unique_ptr<ClockRecording> m_clockRecording;  // a recording on the wall clock, while it runs
+    const std::unique_ptr<InstanceSlot> m_instance;    // windowed runs: which of those running at once
+    QRect m_placedMain;                                // where this run put its windows
     QRect m_placedDisplay;
     bool m_ended = false;
     bool m_interrupted = false;

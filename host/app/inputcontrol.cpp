@@ -74,8 +74,6 @@ int InputControl::start() {
     // A live input runs until it ends or the duration is over.
     if (m_rules.durationSeconds)
         m_durationTimer.start(int(std::min(*m_rules.durationSeconds * 1000.0, 2.0e9)));
-    if (m_outputs.wantsRecording())
-        printError(QStringLiteral("--record needs a show (--demo or --play); ignored"));
     return kExitOk;
 }
 
@@ -102,7 +100,9 @@ int InputControl::startShow() {
     std::unique_ptr<ShowSource> source = openFirstShow(m_choice, &status);
     if (!source) return status;
     // A recording is made of the show the run started with, as it was asked for.
-    if (m_outputs.wantsRecording() && !m_outputs.startRecording()) return kExitFailure;
+    if (m_outputs.wantsRecording() &&
+        !m_outputs.startRecording(m_outputs.requestedRecordPath(), RunOutputs::Timing::ShowTime))
+        return kExitFailure;
     return play(std::move(source));
 }
 
@@ -129,7 +129,7 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
     if (m_rules.durationSeconds && !live) options.durationMs = int64_t(*m_rules.durationSeconds * 1000.0);
     options.fromMs = m_choice.fromMs;
     options.toMs = m_choice.toMs;
-    if (m_outputs.isRecording()) options.framesPerSecond = m_rules.framesPerSecond;
+    if (m_outputs.recordsShowTime()) options.framesPerSecond = m_rules.framesPerSecond;
     m_player = std::make_unique<ShowPlayer>(std::move(source), options);
     connect(m_player.get(), &ShowPlayer::messageDue, this, &InputControl::deliver);
     // A skipped line is a failure of the run, said and counted as the others.
@@ -142,7 +142,7 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
         m_inputError = text;
         m_status = kExitShowFile;
     });
-    if (m_outputs.isRecording())
+    if (m_outputs.recordsShowTime())
         connect(m_player.get(), &ShowPlayer::frameDue, this, &InputControl::captureFrame);
     connect(
         m_player.get(), &ShowPlayer::finished, this,
@@ -301,7 +301,7 @@ void InputControl::updateControls() {
     if (!m_view) return;
     const bool show = playsShow();
     // A recording is made of the show as it was asked for.
-    const bool recorded = m_outputs.isRecording();
+    const bool recorded = m_outputs.recordsShowTime();
     const bool seekable = show && m_player->canSeek() && !recorded;
     m_view->setShowControls(show && !recorded, seekable, seekable ? m_player->passLengthMs().value_or(0) : 0);
     if (show) m_view->setLoop(m_player->loops());
@@ -314,7 +314,7 @@ void InputControl::updateControls() {
 // ---- What the main window asks for ----
 
 void InputControl::openShow(const QString& path) {
-    if (m_outputs.isRecording()) {
+    if (m_outputs.recordsShowTime()) {
         QMessageBox::information(m_view, tr("Recording"),
                                  tr("This run records %1; another show can be opened when it is over.")
                                      .arg(m_outputs.recordPath()));
@@ -357,7 +357,7 @@ void InputControl::playPause() {
 }
 
 void InputControl::seek(qint64 showMs) {
-    if (!playsShow() || !m_player->canSeek() || m_outputs.isRecording()) return;
+    if (!playsShow() || !m_player->canSeek() || m_outputs.recordsShowTime()) return;
     if (!m_player->isRunning()) {
         m_inputError.clear();
         m_player->start();
@@ -427,7 +427,7 @@ void InputControl::setBase(int base) {
              ++channel)
             if (const int value = m_ola->value(channel); value >= 0)
                 deliver(HostMessage::channelValue(channel, value));
-    } else if (playsShow() && m_player->canSeek() && !m_outputs.isRecording()) {
+    } else if (playsShow() && m_player->canSeek() && !m_outputs.recordsShowTime()) {
         // Where the show stands, or where it ended.
         seek(m_player->showTimeMs() - m_player->fromMs());
     }

@@ -147,6 +147,16 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     add(tr("Configure…"), &MainWindow::configureRequested);
     add(tr("Show display"), &MainWindow::showDisplayRequested);
     add(tr("Faders"), &MainWindow::fadersRequested);
+    m_record = new QPushButton(tr("Record…"), this);
+    m_record->setAutoDefault(true);
+    m_record->setToolTip(tr("Record the display from now on, as an animated GIF or WebP"));
+    buttons->addWidget(m_record);
+    connect(m_record, &QPushButton::clicked, this, [this] {
+        if (m_recording)
+            Q_EMIT stopRecordingRequested();
+        else
+            chooseRecordFile();
+    });
     buttons->addStretch(1);
     add(tr("Quit"), &MainWindow::quitRequested);
     // Room the window is given beyond its contents goes below them.
@@ -300,6 +310,28 @@ void MainWindow::followValues() {
 
 void MainWindow::setLastShowFile(const QString& path) {
     m_lastShowFile = path;
+}
+
+void MainWindow::setRecording(bool recording, const QString& path, bool stoppable) {
+    m_recording = recording;
+    m_record->setText(recording ? tr("Stop recording") : tr("Record…"));
+    m_record->setEnabled(!recording || stoppable);
+    m_record->setToolTip(recording ? tr("Recording %1").arg(path)
+                                   : tr("Record the display from now on, as an animated GIF or WebP"));
+}
+
+void MainWindow::chooseRecordFile() {
+    QFileDialog dialog(this, tr("Record the display"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({tr("Animated GIF (*.gif)"), tr("Lossless animated WebP (*.webp)")});
+    dialog.setDefaultSuffix(QStringLiteral("gif"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter.contains(QStringLiteral("webp")) ? QStringLiteral("webp")
+                                                                        : QStringLiteral("gif"));
+    });
+    if (!m_lastShowFile.isEmpty()) dialog.setDirectory(QFileInfo(m_lastShowFile).absolutePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    Q_EMIT recordRequested(dialog.selectedFiles().constFirst());
 }
 
 void MainWindow::chooseShowFile() {

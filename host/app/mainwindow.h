@@ -60,6 +60,8 @@ public:
     void setStale(bool stale);
     // The Open dialog starts in this file's folder.
     void setLastShowFile(const QString& path);
+    // A recording runs to path; the Record button is its Stop, when it can be stopped.
+    void setRecording(bool recording, const QString& path, bool stoppable);
 
 Q_SIGNALS:
     void openRequested(const QString& path);
@@ -75,6 +77,9 @@ Q_SIGNALS:
     void configureRequested();
     void showDisplayRequested();
     void fadersRequested();
+    // Record the display from now on, to a GIF or WebP file chosen; stop that.
+    void recordRequested(const QString& path);
+    void stopRecordingRequested();
     void quitRequested();
 
 protected:
@@ -82,6 +87,7 @@ protected:
 
 private:
     void chooseShowFile();
+    void chooseRecordFile();
     void showTime(int ms);
 
     QLabel* m_name = nullptr;  // this and the rest: owned through Qt parents
@@ -97,9 +103,11 @@ private:
     QSpinBox* m_universe = nullptr;
     QLineEdit* m_server = nullptr;
     QPushButton* m_connect = nullptr;
+    QPushButton* m_record = nullptr;
     QSpinBox* m_base = nullptr;
     QString m_lastShowFile;
     bool m_connected = false;
+    bool m_recording = false;
 };
 
 }  // namespace vexohost

@@ -20,7 +20,7 @@ QString absolute(const QString& path) {
 }  // namespace
 
 RunOutputs::RunOutputs(const PluginSession& session, QString snapshotPath, QString recordPath)
-    : m_session(session), m_snapshotPath(std::move(snapshotPath)), m_recordPath(std::move(recordPath)) {}
+    : m_session(session), m_snapshotPath(std::move(snapshotPath)), m_requestedPath(std::move(recordPath)) {}
 
 bool RunOutputs::open() {
     if (m_snapshotPath.isEmpty() || m_snapshotFile.open(m_snapshotPath)) return true;
@@ -28,19 +28,44 @@ bool RunOutputs::open() {
     return false;
 }
 
-bool RunOutputs::startRecording() {
+bool RunOutputs::startRecording(const QString& path, Timing timing, QString* why) {
+    auto refuse = [&](const QString& text) {
+        printError(text);
+        if (why) *why = text;
+        return false;
+    };
     const QWidget* widget = m_session.toolWidget();
-    if (!widget) {
-        printError(QStringLiteral("the plug-in has no tool window to record"));
-        return false;
-    }
-    m_recorder = Recorder::forPath(m_recordPath);
-    if (!m_recorder->open(m_recordPath, widget->width(), widget->height())) {
-        printError(QStringLiteral("cannot record: ") + m_recorder->error());
+    if (!widget) return refuse(QStringLiteral("the plug-in has no tool window to record"));
+    if (m_recorder) return refuse(QStringLiteral("%1 is being recorded already").arg(m_recordPath));
+    if (!Recorder::knowsFormatOf(path))
+        return refuse(QStringLiteral("%1: a recording is %2").arg(path, Recorder::formats()));
+    m_recorder = Recorder::forPath(path);
+    if (!m_recorder->open(path, widget->width(), widget->height())) {
+        const QString text = QStringLiteral("cannot record: ") + m_recorder->error();
         m_recorder.reset();
-        return false;
+        return refuse(text);
     }
+    m_recordPath = path;
+    m_timing = timing;
     return true;
+}
+
+bool RunOutputs::stopRecording() {
+    if (!m_recorder) return true;
+    return closeRecorder();
+}
+
+bool RunOutputs::closeRecorder() {
+    m_progress.end();
+    const bool closed = m_recorder->close();
+    if (closed)
+        printLine(stdout, QStringLiteral("wrote %1 frames to %2")
+                              .arg(m_recorder->frameCount())
+                              .arg(absolute(m_recordPath)));
+    else
+        printError(QStringLiteral("writing %1 failed: %2").arg(m_recordPath, m_recorder->error()));
+    m_recorder.reset();
+    return closed;
 }
 
 void RunOutputs::addFrame(int64_t lengthMs, int64_t doneMs, std::optional<int64_t> totalMs) {
@@ -68,18 +93,7 @@ void RunOutputs::interrupt() {
 }
 
 bool RunOutputs::finish() {
-    if (m_recorder) {
-        m_progress.end();
-        if (m_recorder->close()) {
-            printLine(stdout, QStringLiteral("wrote %1 frames to %2")
-                                  .arg(m_recorder->frameCount())
-                                  .arg(absolute(m_recordPath)));
-        } else {
-            printError(QStringLiteral("writing %1 failed: %2").arg(m_recordPath, m_recorder->error()));
-            m_failed = true;
-        }
-        m_recorder.reset();
-    }
+    if (m_recorder && !closeRecorder()) m_failed = true;
     if (!m_snapshotPath.isEmpty() && !m_interrupted) writeSnapshot();
     return !m_failed;
 }

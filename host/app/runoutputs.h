@@ -16,14 +16,17 @@ namespace vexohost {
 class PluginSession;
 
 // What a run leaves behind: the snapshot of the display window when the
-// input ends (--snapshot) and the recording of a show as it plays (--record),
-// with a progress bar on a terminal. Each file appears under its name only
+// input ends (--snapshot) and the recording of the display (--record, or the
+// main window's Record), with a progress bar on a terminal. A show is
+// recorded on its own time, frame by frame as it plays; any other input on
+// the wall clock (ClockRecording). Each file appears under its name only
 // when complete; a failure or an interruption leaves an earlier file of that
 // name as it was.
 //
 // Owns the snapshot's file from the start of the run, the recorder and the
-// progress. The application opens and finishes it; the input control starts
-// the recording when its show starts and hands it each frame. GUI thread.
+// progress. The application opens and finishes it and records on the wall
+// clock; the input control starts the recording of its show when the show
+// starts and hands it each frame. GUI thread.
 class RunOutputs {
 public:
     // session: renders the display window; outlives this. Empty paths: no
@@ -34,13 +37,21 @@ public:
     // take it fails the run before the show rather than after it. False, said
     // on standard error, when it cannot be made.
     bool open();
-    // A recording was asked for.
-    bool wantsRecording() const { return !m_recordPath.isEmpty(); }
-    // Starts the recording at the display window's size. False, said on
-    // standard error, when it cannot start.
-    bool startRecording();
+    // A recording was asked for on the command line, to this file.
+    bool wantsRecording() const { return !m_requestedPath.isEmpty(); }
+    const QString& requestedRecordPath() const { return m_requestedPath; }
+    // Starts a recording to path at the display window's size, of a show's
+    // own time or of the wall clock. False, said on standard error (and in
+    // *why), when it cannot start.
+    enum class Timing { ShowTime, WallClock };
+    bool startRecording(const QString& path, Timing timing, QString* why = nullptr);
     bool isRecording() const { return m_recorder != nullptr; }
+    // The show is recorded as it plays: nothing may seek in it or replace it.
+    bool recordsShowTime() const { return m_recorder && m_timing == Timing::ShowTime; }
     const QString& recordPath() const { return m_recordPath; }
+    // Completes the recording before the run ends (the window's Stop).
+    // False when it failed, said on standard error.
+    bool stopRecording();
 
     // The display as it is now, shown for lengthMs; doneMs of totalMs played
     // (for the progress bar). A failed write ends the recording and the run's
@@ -57,8 +68,12 @@ private:
     void writeSnapshot();
 
     const PluginSession& m_session;
+    bool closeRecorder();
+
     const QString m_snapshotPath;
-    const QString m_recordPath;
+    const QString m_requestedPath;
+    QString m_recordPath;  // of the recording that runs, or ran last
+    Timing m_timing = Timing::ShowTime;
     AtomicFile m_snapshotFile;  // open from open() until the snapshot is written
     std::unique_ptr<Recorder> m_recorder;
     RecordingProgress m_progress;

@@ -7,12 +7,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 
 #include "tests/ola/dmxsender.h"
 #include "tests/ola/oladsandbox.h"
+#include "tests/support/colourdifference.h"
 #include "tests/support/displaypictures.h"
 
 namespace {
@@ -54,8 +57,8 @@ TEST(HostWithOla, LiveUniverseDrivesTheNimbos) {
                        dir.filePath("registry.txt"), QStringLiteral("--headless"), QStringLiteral("--ola"),
                        QStringLiteral("5"), QStringLiteral("--ola-server"),
                        QStringLiteral("127.0.0.1:%1").arg(olad.port()), QStringLiteral("--base"),
-                       QStringLiteral("11"), QStringLiteral("--duration"), QStringLiteral("6"),
-                       QStringLiteral("--snapshot"), dir.filePath("out.png")});
+                       QStringLiteral("11"), QStringLiteral("--snapshot"), dir.filePath("out.png"),
+                       QStringLiteral("--record"), dir.filePath("live.gif")});
     ASSERT_TRUE(host.waitForStarted());
     QByteArray out;
     ASSERT_TRUE(waitForOutput(host, &out, "receiving universe 5", 10000)) << out.toStdString();
@@ -69,13 +72,32 @@ TEST(HostWithOla, LiveUniverseDrivesTheNimbos) {
     ASSERT_TRUE(sender.connect());
     ASSERT_TRUE(sender.send(5, frame));
 
+    // Ctrl-C ends a live run and its recording, which is kept.
+    QThread::msleep(1500);
+    ::kill(pid_t(host.processId()), SIGINT);
     ASSERT_TRUE(host.waitForFinished(30000));
     out += host.readAllStandardOutput();
-    EXPECT_EQ(host.exitCode(), 0) << host.readAllStandardError().toStdString();
+    const QByteArray err = host.readAllStandardError();
+    EXPECT_EQ(host.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("live.gif ends here and is kept")) << err.toStdString();
     const QImage window(dir.filePath("out.png"));
     EXPECT_EQ(testsupport::envelopeDifferences(window, kImages, {6, 2, 0, 0, 0, 0, 0, 0, 4}), 0);
     EXPECT_TRUE(testsupport::flameShows(window, 0));
     EXPECT_FALSE(testsupport::flameShows(window, 2));
+    // The recording, by Qt's GIF reader (its colours reduced to a palette):
+    // unlit at first, as the snapshot at its end.
+    QImageReader recording(dir.filePath("live.gif"));
+    std::vector<QImage> frames;
+    for (QImage image; recording.read(&image);) frames.push_back(image);
+    ASSERT_GE(frames.size(), 2u) << recording.errorString().toStdString();
+    const QRect envelopes(0, 10, 867, 180);
+    const auto unlit = testsupport::colourDifference(
+        frames.front(), testsupport::expectedEnvelopes(kImages, {0, 0, 0, 0, 0, 0, 0, 0, 0}), envelopes);
+    const auto last = testsupport::colourDifference(frames.back(), window, QRect(0, 0, 867, 283));
+    EXPECT_LE(unlit.meanDeltaE, 2.0);
+    EXPECT_GE(unlit.shareWithin10, 0.995);
+    EXPECT_LE(last.meanDeltaE, 2.0);
+    EXPECT_GE(last.shareWithin10, 0.995);
 }
 
 }  // namespace

@@ -20,64 +20,16 @@
 #include <vector>
 
 #include "tests/host/app/decodedframes.h"
+#include "tests/host/app/hostprogramtest.h"
 #include "tests/support/colourdifference.h"
 #include "tests/support/displaypictures.h"
 
 namespace {
 
-const QString kHost = QStringLiteral(VEXO_HOST);
-const QString kPlugin = QStringLiteral(NIMBO_PLUGIN);
-const QString kImages = QStringLiteral(NIMBO_IMAGES);
-
-struct HostRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-class HostProgram : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(QFile::copy(kPlugin, path("Nimbolux.so")));
-        QDir().mkpath(path("images"));
-        for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
-            ASSERT_TRUE(QFile::copy(kImages + '/' + name, path("images/" + name)));
-    }
-
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    QString writeFile(const QString& name, const QByteArray& text) const {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-        return path(name);
-    }
-
-    HostRun host(QStringList arguments, const QByteArray& input = {}, bool headless = true) const {
-        QStringList base = {QStringLiteral("--plugin"), path("Nimbolux.so"), QStringLiteral("--registry"),
-                            path("registry.txt")};
-        if (headless) base << QStringLiteral("--headless");
-        if (!arguments.isEmpty() && arguments.front() == "info") base.prepend(arguments.takeFirst());
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(kHost, base + arguments);
-        EXPECT_TRUE(process.waitForStarted());
-        if (!input.isEmpty()) process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
-    }
-
-    static void expectEnvelopes(const QImage& window, const std::array<int, 9>& levels) {
-        EXPECT_EQ(testsupport::envelopeDifferences(window, kImages, levels), 0);
-    }
-
-    QTemporaryDir m_dir;
-};
+using hosttest::HostProgram;
+using hosttest::HostRun;
+using hosttest::kHost;
+using hosttest::kImages;
 
 TEST_F(HostProgram, ShowFileToSnapshot) {
     const QString show = writeFile("a.show",

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QImageReader>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -144,6 +145,27 @@ TEST_F(WindowMouse, SliderClickJumpsThere) {
     QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, groove.center().y()));
     EXPECT_TRUE(waitUntil([&] { return status().startsWith(QStringLiteral("a.show 0:15 / 1:00")); }, 1000))
         << status().toStdString();
+}
+
+// Record… asks for a file and records from then on, whatever the input;
+// Stop recording writes it, and the run goes on.
+TEST_F(WindowMouse, RecordButtonRecordsUntilStopped) {
+    start();
+    const QString out = m_dir.filePath("window.gif");
+    whenModal<QFileDialog>([out](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(name);
+        name->setText(out);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    button(QStringLiteral("Record…"))->click();
+    ASSERT_TRUE(findButton(QStringLiteral("Stop recording")));
+    QTest::qWait(600);
+    button(QStringLiteral("Stop recording"))->click();
+    EXPECT_TRUE(findButton(QStringLiteral("Record…")));
+    QImageReader reader(out);
+    EXPECT_TRUE(reader.canRead()) << reader.errorString().toStdString();
+    EXPECT_GE(reader.imageCount(), 1);
 }
 
 // ---- Readouts against the balloons ----
