@@ -99,7 +99,7 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
       m_remembered(remembered(options)),
       m_settingsIgnored(!options.headless && HostSettings::tooLarge()),
       m_feed(m_session),
-      m_outputs(m_session, snapshotPath(options), recordPath(options)),
+      m_outputs(m_session, snapshotPath(options), recordPath(options), options.savedShowPath),
       m_input(m_feed, m_outputs, inputChoice(options, m_remembered), playRules(options)),
       m_instance(options.headless ? nullptr : std::make_unique<InstanceSlot>()) {
     connect(&m_input, &InputControl::ended, this, &HostApp::inputEnded);
@@ -320,6 +320,10 @@ FaderWindow& HostApp::faderWindow() {
         m_faders = std::make_unique<FaderWindow>(m_feed.sent(), m_input.base(),
                                                  [this] { return renderWindow(m_session.toolWidget()); });
         connect(m_faders.get(), &FaderWindow::messageDue, &m_feed, &PluginFeed::send);
+        // Into a saved show as the input channel the fader stands for.
+        connect(m_faders.get(), &FaderWindow::messageDue, this, [this](const HostMessage& message) {
+            m_outputs.keep(HostMessage::channelValue(message.arg1 + m_input.base() - 1, message.arg2));
+        });
         m_faders->setStale(m_input.isStale());
         if (!m_options.headless && !m_remembered.fadersGeometry.isEmpty())
             m_faders->restoreGeometry(m_remembered.fadersGeometry);
@@ -338,13 +342,19 @@ void HostApp::inputEnded() {
 }
 
 void HostApp::interrupt(int signalNumber) {
-    // A recording on the wall clock (a live input's) ends with Ctrl-C and is
-    // kept, as ola_recorder keeps its file; a Ctrl-C after that is one as in
-    // any run.
-    if (m_clockRecording && m_clockRecording->isRunning() && !m_interrupted) {
-        m_clockRecording->stop();
-        printError(QStringLiteral("interrupted: the recording %1 ends here and is kept")
-                       .arg(m_outputs.recordPath()));
+    // A live input's recording and saved show end with Ctrl-C and are kept,
+    // as ola_recorder keeps its file; a Ctrl-C after that is one as in any run.
+    const bool live = m_input.choice().kind != InputKind::Demo && m_input.choice().kind != InputKind::Play;
+    const bool recording = m_clockRecording && m_clockRecording->isRunning();
+    if (!m_keeping && !m_interrupted && (recording || (live && m_outputs.savesShow()))) {
+        m_keeping = true;
+        QStringList kept;
+        if (recording) kept << m_outputs.recordPath();
+        if (m_outputs.savesShow()) kept << m_outputs.savedShowPath();
+        if (m_clockRecording) m_clockRecording->stop();
+        printError(QStringLiteral("interrupted: %1 %2 here and %3 kept")
+                       .arg(kept.join(QStringLiteral(" and ")), kept.size() == 1 ? "ends" : "end",
+                            kept.size() == 1 ? "is" : "are"));
         m_ended = true;
         Q_EMIT done();
         return;

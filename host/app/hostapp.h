@@ -93,6 +93,7 @@ private:
     QRect m_placedDisplay;
     bool m_ended = false;
     bool m_interrupted = false;
+    bool m_keeping = false;  // the first Ctrl-C of a live run ended it, keeping what it wrote
     int m_status = kExitOk;
 };
 

@@ -59,6 +59,9 @@ const char kHelp[] =
     "                       input ends, --duration, or Ctrl-C, which ends the recording and\n"
     "                       keeps it\n"
     "  --fps N              frames per second (1..100) of --record (default 25)\n"
+    "  --save-show FILE     write what the input sent as a text show to --play again: a line\n"
+    "                       per moment, its time in ms from the start, the channels as the\n"
+    "                       input numbered them; kept when Ctrl-C ends a live input\n"
     "  --configure          open the colour dialog at start\n"
     "  --reset-settings     forget what the windows remembered (see below)\n"
     "\n"
@@ -119,6 +122,15 @@ QString checkCombinations(const HostOptions& o, int inputs) {
         AtomicFile::target(o.snapshotPath) == AtomicFile::target(o.recordPath))
         return QStringLiteral("--snapshot and --record name the same file '%1'; give each its own")
             .arg(shown(o.recordPath));
+    if (!o.savedShowPath.isEmpty()) {
+        const QString saved = AtomicFile::target(o.savedShowPath);
+        for (const auto& [option, other] :
+             {std::pair{"--snapshot", o.snapshotPath}, std::pair{"--record", o.recordPath},
+              std::pair{"--play", o.showFile}})
+            if (!other.isEmpty() && AtomicFile::target(other) == saved)
+                return QStringLiteral("--save-show and %1 name the same file '%2'; give each its own")
+                    .arg(QString::fromLatin1(option), shown(o.savedShowPath));
+    }
     return {};
 }
 
@@ -232,6 +244,8 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
         } else if (arg == "--ola-server") {
             QString server;
             if ((ok = value(&server))) ok = parseServer(server, &o, &parsed.error);
+        } else if (arg == "--save-show") {
+            ok = value(&o.savedShowPath);
         } else if (arg == "--no-data-after") {
             if ((ok = number(&v, 0.1, 3600))) o.noDataAfterMs = int(v * 1000);
         } else if (arg == "--universe") {

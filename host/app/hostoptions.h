@@ -24,6 +24,7 @@ struct HostOptions {
     std::optional<unsigned> universe;               // --universe U (recorded shows) / --ola U
     QString olaHost = QStringLiteral("127.0.0.1");  // --ola-server HOST:PORT, checked when parsed
     quint16 olaPort = 9010;
+    QString savedShowPath;                  // --save-show FILE
     int noDataAfterMs = 3000;               // --no-data-after S: a live universe's silence that is "no data"
     int base = 1;                           // --base N: input channel N arrives as channel 1
     bool baseGiven = false;                 // --base was on the command line

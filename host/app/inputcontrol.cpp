@@ -197,6 +197,7 @@ void InputControl::setStale(bool stale) {
 }
 
 void InputControl::deliver(const HostMessage& message) {
+    m_outputs.keep(message);
     const int shift = base() - 1;
     if (message.msg != vexo::kMsgChannelValue || shift == 0) return m_feed.send(message);
     // Input channel `base` arrives as channel 1.

@@ -19,13 +19,29 @@ QString absolute(const QString& path) {
 
 }  // namespace
 
-RunOutputs::RunOutputs(const PluginSession& session, QString snapshotPath, QString recordPath)
-    : m_session(session), m_snapshotPath(std::move(snapshotPath)), m_requestedPath(std::move(recordPath)) {}
+RunOutputs::RunOutputs(const PluginSession& session, QString snapshotPath, QString recordPath,
+                       QString savedShowPath)
+    : m_session(session),
+      m_snapshotPath(std::move(snapshotPath)),
+      m_savedShowPath(std::move(savedShowPath)),
+      m_requestedPath(std::move(recordPath)) {}
+
+RunOutputs::~RunOutputs() = default;
 
 bool RunOutputs::open() {
-    if (m_snapshotPath.isEmpty() || m_snapshotFile.open(m_snapshotPath)) return true;
-    printError(QStringLiteral("cannot write the snapshot: ") + m_snapshotFile.error());
-    return false;
+    if (!m_snapshotPath.isEmpty() && !m_snapshotFile.open(m_snapshotPath)) {
+        printError(QStringLiteral("cannot write the snapshot: ") + m_snapshotFile.error());
+        return false;
+    }
+    if (m_savedShowPath.isEmpty()) return true;
+    m_savedShow = std::make_unique<ShowWriter>();
+    if (!m_savedShow->open(m_savedShowPath)) {
+        printError(QStringLiteral("cannot save the show: ") + m_savedShow->error());
+        m_savedShow.reset();
+        return false;
+    }
+    m_clock.start();
+    return true;
 }
 
 bool RunOutputs::startRecording(const QString& path, Timing timing, QString* why) {
@@ -82,6 +98,11 @@ void RunOutputs::addFrame(int64_t lengthMs, int64_t doneMs, std::optional<int64_
 void RunOutputs::interrupt() {
     if (m_interrupted) return;
     m_interrupted = true;
+    if (m_savedShow) {
+        m_savedShow->abort();
+        m_savedShow.reset();
+        printError(QStringLiteral("interrupted; %1 not written").arg(m_savedShowPath));
+    }
     if (!m_recorder) {
         printError(QStringLiteral("interrupted"));
         return;
@@ -94,6 +115,17 @@ void RunOutputs::interrupt() {
 
 bool RunOutputs::finish() {
     if (m_recorder && !closeRecorder()) m_failed = true;
+    if (m_savedShow) {
+        if (m_savedShow->close()) {
+            printLine(stdout, QStringLiteral("saved %1 moments as a show in %2")
+                                  .arg(m_savedShow->lines())
+                                  .arg(absolute(m_savedShowPath)));
+        } else {
+            printError(QStringLiteral("saving the show failed: ") + m_savedShow->error());
+            m_failed = true;
+        }
+        m_savedShow.reset();
+    }
     if (!m_snapshotPath.isEmpty() && !m_interrupted) writeSnapshot();
     return !m_failed;
 }

@@ -2,6 +2,7 @@
 #ifndef HOST_APP_RUNOUTPUTS_H_
 #define HOST_APP_RUNOUTPUTS_H_
 
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -10,14 +11,17 @@
 #include "host/app/atomicfile.h"
 #include "host/app/recorder.h"
 #include "host/app/recordingprogress.h"
+#include "host/app/showwriter.h"
+#include "host/input/hostmessage.h"
 
 namespace vexohost {
 
 class PluginSession;
 
 // What a run leaves behind: the snapshot of the display window when the
-// input ends (--snapshot) and the recording of the display (--record, or the
-// main window's Record), with a progress bar on a terminal. A show is
+// input ends (--snapshot), the recording of the display (--record, or the
+// main window's Record), with a progress bar on a terminal, and what the
+// input sent as a show to play again (--save-show). A show is
 // recorded on its own time, frame by frame as it plays; any other input on
 // the wall clock (ClockRecording). Each file appears under its name only
 // when complete; a failure or an interruption leaves an earlier file of that
@@ -30,13 +34,21 @@ class PluginSession;
 class RunOutputs {
 public:
     // session: renders the display window; outlives this. Empty paths: no
-    // snapshot, no recording.
-    RunOutputs(const PluginSession& session, QString snapshotPath, QString recordPath);
+    // snapshot, no recording, no show of what came in.
+    RunOutputs(const PluginSession& session, QString snapshotPath, QString recordPath,
+               QString savedShowPath = {});
+    ~RunOutputs();
 
-    // Makes the snapshot's file beside its final name, so a folder that cannot
-    // take it fails the run before the show rather than after it. False, said
-    // on standard error, when it cannot be made.
+    // Makes the snapshot's file beside its final name, and the saved show's,
+    // so a folder that cannot take them fails the run before the show rather
+    // than after it. False, said on standard error, when one cannot be made.
     bool open();
+    // An input channel's value as the input sent it, into the saved show, at
+    // the time since open(). No file I/O, no allocation.
+    void keep(const HostMessage& message) {
+        if (m_savedShow && message.msg == vexo::kMsgChannelValue)
+            m_savedShow->take(m_clock.elapsed(), message.arg1, message.arg2);
+    }
     // A recording was asked for on the command line, to this file.
     bool wantsRecording() const { return !m_requestedPath.isEmpty(); }
     const QString& requestedRecordPath() const { return m_requestedPath; }
@@ -49,6 +61,9 @@ public:
     // The show is recorded as it plays: nothing may seek in it or replace it.
     bool recordsShowTime() const { return m_recorder && m_timing == Timing::ShowTime; }
     const QString& recordPath() const { return m_recordPath; }
+    // What came in is saved as a show, to this file.
+    bool savesShow() const { return m_savedShow != nullptr; }
+    const QString& savedShowPath() const { return m_savedShowPath; }
     // Completes the recording before the run ends (the window's Stop).
     // False when it failed, said on standard error.
     bool stopRecording();
@@ -71,6 +86,9 @@ private:
     bool closeRecorder();
 
     const QString m_snapshotPath;
+    const QString m_savedShowPath;
+    std::unique_ptr<ShowWriter> m_savedShow;
+    QElapsedTimer m_clock;
     const QString m_requestedPath;
     QString m_recordPath;  // of the recording that runs, or ran last
     Timing m_timing = Timing::ShowTime;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -58,7 +59,8 @@ TEST(HostWithOla, LiveUniverseDrivesTheNimbos) {
                        QStringLiteral("5"), QStringLiteral("--ola-server"),
                        QStringLiteral("127.0.0.1:%1").arg(olad.port()), QStringLiteral("--base"),
                        QStringLiteral("11"), QStringLiteral("--snapshot"), dir.filePath("out.png"),
-                       QStringLiteral("--record"), dir.filePath("live.gif")});
+                       QStringLiteral("--record"), dir.filePath("live.gif"), QStringLiteral("--save-show"),
+                       dir.filePath("live.show")});
     ASSERT_TRUE(host.waitForStarted());
     QByteArray out;
     ASSERT_TRUE(waitForOutput(host, &out, "receiving universe 5", 10000)) << out.toStdString();
@@ -79,7 +81,17 @@ TEST(HostWithOla, LiveUniverseDrivesTheNimbos) {
     out += host.readAllStandardOutput();
     const QByteArray err = host.readAllStandardError();
     EXPECT_EQ(host.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(err.contains("live.gif ends here and is kept")) << err.toStdString();
+    EXPECT_TRUE(
+        err.contains("live.gif and " + dir.filePath("live.show").toLocal8Bit() + " end here and are kept"))
+        << err.toStdString();
+    // The frame as olad delivered it, every slot of the universe as the console numbered it.
+    QFile saved(dir.filePath("live.show"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray show = saved.readAll();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\n\\d+ 1=255 2=0 .* 11=255 12=35 .* 19=130 .* 512=0\n$"))
+                    .match(QString::fromLatin1(show))
+                    .hasMatch())
+        << show.left(300).toStdString();
     const QImage window(dir.filePath("out.png"));
     EXPECT_EQ(testsupport::envelopeDifferences(window, kImages, {6, 2, 0, 0, 0, 0, 0, 0, 4}), 0);
     EXPECT_TRUE(testsupport::flameShows(window, 0));

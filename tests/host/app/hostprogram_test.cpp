@@ -206,6 +206,12 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{
             {"--demo", "--snapshot", "out.jpg"}, 2, "'out.jpg' is not OUT.png (the snapshot is a PNG"},
         CommandLine{{"--record", "same.gif", "--snapshot", "LINKTOSAME"}, 2, "name the same file '"},
+        CommandLine{{"--play", "same.show", "--save-show", "same.show"},
+                    2,
+                    "--save-show and --play name the same file"},
+        CommandLine{{"--stdin", "--save-show", "/nonexistent/x.show"},
+                    1,
+                    "cannot save the show: /nonexistent/x.show: No such file or directory"},
         // A FIFO nobody reads is refused, not waited for (no signal would end the wait).
         CommandLine{{"--demo", "--snapshot", "FIFO"}, 1, "fifo: a FIFO that no program reads"},
         CommandLine{{"--demo", "--record", "FIFO.gif"}, 1, "fifo.gif: a FIFO that no program reads"},

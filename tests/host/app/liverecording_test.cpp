@@ -2,11 +2,12 @@
 // Recordings of inputs that have no show time of their own, taken on the
 // wall clock: standard input as it comes, and the faders until Ctrl-C, which
 // ends a live recording and keeps it. Decoded by Qt's GIF reader and
-// libwebp's animation decoder.
+// libwebp's animation decoder; what came in, saved as a show, played again.
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 #include <csignal>
 
@@ -36,7 +37,8 @@ TEST_P(LiveRecordings, KeepWallClockTime) {
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
     process.setProcessEnvironment(environment);
     process.start(kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless",
-                          c.interrupted ? "--faders" : "--stdin", "--fps", "10", "--record", out});
+                          c.interrupted ? "--faders" : "--stdin", "--fps", "10", "--record", out,
+                          "--save-show", path("kept.show")});
     ASSERT_TRUE(process.waitForStarted());
     // Nimbo 0 lights at once; nimbo 8 a second later, and the input ends 0.6 s after that.
     process.write("0 1=235\n");
@@ -52,14 +54,29 @@ TEST_P(LiveRecordings, KeepWallClockTime) {
     ASSERT_TRUE(process.waitForFinished(30000));
     const QByteArray err = process.readAllStandardError();
     EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
-    EXPECT_EQ(err.contains("ends here and is kept"), c.interrupted) << err.toStdString();
+    EXPECT_EQ(err.contains(" end here and are kept"), c.interrupted) << err.toStdString();
+    QFile saved(path("kept.show"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString show = QString::fromUtf8(saved.readAll());
 
     const std::vector<testsupport::DecodedFrame> frames = testsupport::decodeFrames(out);
     ASSERT_FALSE(frames.empty());
     const int length = testsupport::decodedLengthMs(out);
     EXPECT_GE(length, 1400);
     EXPECT_LE(length, 2800);
-    if (c.interrupted) return;  // the faders take no lines
+    if (c.interrupted) {  // the faders take no lines: a show of no moment
+        EXPECT_FALSE(
+            show.contains(QRegularExpression(QStringLiteral("^\\d"), QRegularExpression::MultilineOption)));
+        return;
+    }
+    // The lines as they came, a second apart; played again, the show ends as the run did.
+    const QRegularExpressionMatch lines =
+        QRegularExpression(QStringLiteral("\n(\\d+) 1=235\n(\\d+) 9=235\n$")).match(show);
+    ASSERT_TRUE(lines.hasMatch()) << show.toStdString();
+    EXPECT_NEAR(lines.captured(2).toInt() - lines.captured(1).toInt(), 1000, 200);
+    const hosttest::HostRun again = host({"--play", path("kept.show"), "--snapshot", path("again.png")});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    expectEnvelopes(QImage(path("again.png")), {6, 0, 0, 0, 0, 0, 0, 0, 6});
     // When each state was first seen: a second apart, as the lines came.
     const QRect envelopes(0, 10, 867, 180);
     auto firstShowing = [&](const std::array<int, 9>& levels) {

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef HOST_APP_SHOWWRITER_H_
+#define HOST_APP_SHOWWRITER_H_
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <string>
+
+#include "host/app/atomicfile.h"
+
+namespace vexohost {
+
+// What a live input sent, written as a text show to play again (--save-show):
+// a line for each moment, "TIME CH=VALUE ...", TIME in ms from the start and
+// the channels as the input numbered them, so that --play of the file with
+// the same base address shows what the run showed. The changes of one frame
+// (in rising channel order, less than 20 ms apart) make one moment.
+//
+// take() only appends to a buffer reserved at open(); a timer writes it out
+// four times a second, not the message path. The file appears under its
+// name only when close() has completed it (AtomicFile). Owned by the run's
+// outputs. GUI thread.
+class ShowWriter : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ShowWriter(QObject* parent = nullptr);
+
+    bool open(const QString& path);
+    // A channel's value at ms (never less than the moment before).
+    void take(int64_t ms, int64_t channel, int64_t value);
+    // Writes what was taken. False when the write failed (error()).
+    bool flush();
+    // Writes the rest and gives the file its name.
+    bool close();
+    void abort() { m_file.discard(); }
+
+    int64_t lines() const { return m_lines; }
+    const QString& error() const { return m_file.error(); }
+
+private:
+    static constexpr size_t kBuffer = 1 << 20;     // far more than a second of a busy universe
+    static constexpr int64_t kFrameSpreadMs = 20;  // below a DMX console's frame interval (22.7 ms)
+
+    AtomicFile m_file;
+    QTimer m_flush;
+    std::string m_buffer;
+    int64_t m_lineMs = -1;  // the moment of the line being written
+    int64_t m_lastChannel = 0;
+    int64_t m_lines = 0;
+    bool m_failed = false;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_APP_SHOWWRITER_H_
