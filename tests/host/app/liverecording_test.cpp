@@ -62,7 +62,7 @@ TEST_P(LiveRecordings, KeepWallClockTime) {
     const std::vector<testsupport::DecodedFrame> frames = testsupport::decodeFrames(out);
     ASSERT_FALSE(frames.empty());
     const int length = testsupport::decodedLengthMs(out);
-    EXPECT_GE(length, 1400);
+    EXPECT_GE(length, 1000);  // the recording starts once the host is up
     EXPECT_LE(length, 2800);
     if (c.interrupted) {  // the faders take no lines: a show of no moment
         EXPECT_FALSE(
