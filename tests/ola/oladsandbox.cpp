@@ -29,7 +29,9 @@ QString script() {
 
 }  // namespace
 
-OladSandbox::OladSandbox() : OladSandbox(freePort()) {}
+OladSandbox::OladSandbox() : OladSandbox(freePort()) {
+    m_portOfOurChoice = true;
+}
 
 OladSandbox::OladSandbox(quint16 port) : m_port(port) {
     // olad runs as another user when we are root: let it into the folder.
@@ -58,6 +60,17 @@ QString OladSandbox::unavailableReason() {
 }
 
 bool OladSandbox::start(QString* error) {
+    // A port found free may be taken by another program before olad binds
+    // it: olad then ends, and another port is tried.
+    for (int attempt = 0;; ++attempt) {
+        if (startOnce(error)) return true;
+        if (!m_portOfOurChoice || attempt == 2 || !m_portTaken) return false;
+        m_port = freePort();
+    }
+}
+
+bool OladSandbox::startOnce(QString* error) {
+    m_portTaken = false;
     stop();
     if (!m_dir.isValid()) {
         *error = QStringLiteral("no temporary folder");
@@ -85,6 +98,13 @@ bool OladSandbox::start(QString* error) {
     if (!check.waitForFinished(5000) || check.exitCode() != 0) {
         *error =
             QStringLiteral("olad enabled a plug-in: ") + QString::fromLocal8Bit(check.readAllStandardError());
+        stop();
+        return false;
+    }
+    // What took the connection was another program, if olad has ended meanwhile.
+    if (m_process->state() == QProcess::NotRunning) {
+        *error = QStringLiteral("olad ended; port %1 was taken:\n%2").arg(m_port).arg(log());
+        m_portTaken = true;
         stop();
         return false;
     }

@@ -42,8 +42,12 @@ public:
     static bool accepting(quint16 port);
 
 private:
+    bool startOnce(QString* error);
+
     QTemporaryDir m_dir;
     quint16 m_port;
+    bool m_portOfOurChoice = false;
+    bool m_portTaken = false;
     std::unique_ptr<QProcess> m_process;
 };
 
