@@ -96,39 +96,10 @@ void FaderWindow::follow() {
 }
 
 void FaderWindow::sampleColours() {
-    const QImage display = m_display ? m_display() : QImage();
-    for (int k = 0; k < SentValues::kChannels; ++k) {
-        const QColor colour = nimboColour(display, k);
-        if (!colour.isValid()) continue;
-        // An unlit or dim envelope is darker and of another hue than the
-        // nimbo's colour (an unlit yellow looks brown, and a full one
-        // yellow): the brightest glow seen is kept, unless the colour was
-        // changed meanwhile.
-        Swatch& swatch = m_swatchColours[size_t(k)];
-        const int level = m_sent.level(k + 1);
-        const int hueApart = std::abs(colour.hsvHue() - swatch.colour.hsvHue()) % 360;
-        const bool otherColour = swatch.colour.isValid() && std::min(hueApart, 360 - hueApart) > 45;
-        if (level < swatch.level && !otherColour) continue;
-        swatch = {colour, level};
-        m_swatches[size_t(k)]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
-    }
-}
-
-QColor nimboColour(const QImage& display, int i) {
-    if (display.isNull()) return {};
-    // Nine nimbos side by side; the upper third of each is envelope.
-    const int cx = (2 * i + 1) * display.width() / 18, cy = display.height() * 3 / 10;
-    long r = 0, g = 0, b = 0, n = 0;
-    for (int y = cy - 3; y <= cy + 3; ++y)
-        for (int x = cx - 3; x <= cx + 3; ++x) {
-            if (!display.valid(x, y)) continue;
-            const QRgb p = display.pixel(x, y);
-            r += qRed(p), g += qGreen(p), b += qBlue(p), ++n;
-        }
-    if (n == 0) return {};
-    const QColor mean(int(r / n), int(g / n), int(b / n));
-    if (mean.value() < 8) return {};  // black: nothing drawn
-    return QColor::fromHsv(mean.hsvHue(), mean.hsvSaturation(), 255);
+    if (!m_colours.sample(m_display ? m_display() : QImage(), m_sent)) return;
+    for (int k = 0; k < SentValues::kChannels; ++k)
+        if (const QColor& colour = m_colours.colour(k); colour.isValid())
+            m_swatches[size_t(k)]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
 }
 
 }  // namespace vexohost

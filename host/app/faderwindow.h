@@ -2,12 +2,12 @@
 #ifndef HOST_APP_FADERWINDOW_H_
 #define HOST_APP_FADERWINDOW_H_
 
-#include <QColor>
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
 
+#include "host/app/nimbocolours.h"
 #include "host/app/sentvalues.h"
 #include "host/input/hostmessage.h"
 
@@ -57,20 +57,11 @@ private:
     std::array<QLabel*, SentValues::kChannels> m_values{};
     std::array<QLabel*, SentValues::kChannels> m_swatches{};
     std::array<QLabel*, SentValues::kChannels> m_names{};
-    struct Swatch {
-        QColor colour;   // as last shown
-        int level = -1;  // the glow it was sampled at
-    };
-    std::array<Swatch, SentValues::kChannels> m_swatchColours{};
+    NimboColours m_colours;
     QTimer m_follow;  // while shown
     uint64_t m_seenChanges = ~uint64_t(0);
     int m_ticks = 0;
 };
-
-// The colour of nimbo i (0..8) as the window shows it, at full brightness:
-// the middle of its envelope, whatever its glow. Invalid when nothing is
-// drawn there (the window is not loaded).
-QColor nimboColour(const QImage& display, int i);
 
 }  // namespace vexohost
 

@@ -44,7 +44,8 @@ HostSettings remembered(const HostOptions& o) {
 
 // Headless, the demo runs once and leaves a picture and a film of it.
 bool headlessDemo(const HostOptions& o) {
-    return o.headless && o.input == InputKind::Demo && o.snapshotPath.isEmpty() && o.recordPath.isEmpty();
+    return o.headless && o.input == InputKind::Demo && o.snapshotPath.isEmpty() && o.recordPath.isEmpty() &&
+           o.plotPath.isEmpty() && o.csvPath.isEmpty();
 }
 QString snapshotPath(const HostOptions& o) {
     return headlessDemo(o) ? QStringLiteral("nimbos.png") : o.snapshotPath;
@@ -86,7 +87,8 @@ PlayRules playRules(const HostOptions& o) {
     // Nobody watches a headless show: what it writes is the same at full
     // speed (frames fall on show time), so nobody waits for it.
     const bool show = o.input == InputKind::Demo || o.input == InputKind::Play;
-    const bool writes = !snapshotPath(o).isEmpty() || !recordPath(o).isEmpty();
+    const bool writes = !snapshotPath(o).isEmpty() || !recordPath(o).isEmpty() || !o.plotPath.isEmpty() ||
+                        !o.csvPath.isEmpty();
     if (o.headless && show && writes && !o.speedGiven) r.fast = true;
     return r;
 }
@@ -100,7 +102,8 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
       m_settingsIgnored(!options.headless && HostSettings::tooLarge()),
       m_feed(m_session),
       m_outputs(m_session, snapshotPath(options), recordPath(options), options.savedShowPath),
-      m_input(m_feed, m_outputs, inputChoice(options, m_remembered), playRules(options)),
+      m_timeline(m_feed.sent(), {options.plotPath, options.plotSize, options.csvPath}),
+      m_input(m_feed, m_outputs, m_timeline, inputChoice(options, m_remembered), playRules(options)),
       m_instance(options.headless ? nullptr : std::make_unique<InstanceSlot>()) {
     connect(&m_input, &InputControl::ended, this, &HostApp::inputEnded);
     connect(&m_input, &InputControl::showOpened, this, [this](const QString& path) {
@@ -140,7 +143,8 @@ int HostApp::start() {
     if (const int status = loadPlugin(); status != kExitOk) return status;
     for (const QString& line : moduleInfoText(m_session, m_options.info)) printLine(stdout, line);
     if (m_options.info) return kExitOk;
-    if (!m_outputs.open()) return kExitFailure;
+    if (!m_outputs.open() || !m_timeline.open(m_input.base())) return kExitFailure;
+    m_timeline.setDisplay([this] { return renderWindow(m_session.toolWidget()); });
     showWindows();
     if (const int status = m_input.start(); status != kExitOk) return status;
     // A show is recorded on its own time as it starts; any other input on the wall clock.
@@ -280,6 +284,8 @@ void HostApp::createMainWindow() {
     });
     connect(window, &MainWindow::stopRecordingRequested, this, &HostApp::stopClockRecording);
     connect(&m_feed, &PluginFeed::displayPainted, window, &MainWindow::followValues);
+    connect(window, &MainWindow::liveWindowChanged, &m_timeline, &ChannelTimeline::setLiveWindow);
+    m_timeline.setPane(window->timeline());
     m_input.setView(window);
 }
 
@@ -323,6 +329,7 @@ FaderWindow& HostApp::faderWindow() {
         // Into a saved show as the input channel the fader stands for.
         connect(m_faders.get(), &FaderWindow::messageDue, this, [this](const HostMessage& message) {
             m_outputs.keep(HostMessage::channelValue(message.arg1 + m_input.base() - 1, message.arg2));
+            m_timeline.takeLive(message.arg1, message.arg2);
         });
         m_faders->setStale(m_input.isStale());
         if (!m_options.headless && !m_remembered.fadersGeometry.isEmpty())
@@ -335,7 +342,7 @@ void HostApp::inputEnded() {
     // A show that ends in a window leaves the windows open; headless, or with
     // outputs to write or a duration, the run is over.
     const bool over = m_options.headless || m_options.durationSeconds || !m_options.snapshotPath.isEmpty() ||
-                      !m_options.recordPath.isEmpty();
+                      !m_options.recordPath.isEmpty() || !m_options.plotPath.isEmpty();
     if (!over || m_ended) return;
     m_ended = true;
     Q_EMIT done();
@@ -363,6 +370,7 @@ void HostApp::interrupt(int signalNumber) {
     m_interrupted = true;
     m_status = 128 + signalNumber;
     m_outputs.interrupt();
+    m_timeline.abort();
     m_ended = true;
     Q_EMIT done();
 }
@@ -371,7 +379,11 @@ int HostApp::finish() {
     if (m_clockRecording) m_clockRecording->stop();
     m_input.finish();
     m_feed.flushFailures();
-    const bool written = m_interrupted || m_outputs.finish();
+    bool written = true;
+    if (!m_interrupted) {
+        written = m_outputs.finish();
+        written = m_timeline.finish() && written;
+    }
     if (m_status == kExitOk && m_input.status() != kExitOk) m_status = m_input.status();
     if (m_status == kExitOk && !written) m_status = kExitFailure;
     saveSettings();

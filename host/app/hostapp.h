@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+#include "host/app/channeltimeline.h"
 #include "host/app/exitstatus.h"
 #include "host/app/hostoptions.h"
 #include "host/app/hostsettings.h"
@@ -24,10 +25,11 @@ class MainWindow;
 
 // The host program: loads the plug-in and joins it to the rooms of a run,
 // the feed of messages to the plug-in (PluginFeed), the input that makes
-// them (InputControl) and what the run writes (RunOutputs); shows the
-// windows, and reads and writes what a window remembers.
+// them (InputControl), the nine channels over time (ChannelTimeline) and
+// what the run writes (RunOutputs); shows the windows, and reads and writes
+// what a window remembers.
 //
-// Owns the options as given, the plug-in session, those three, the windows,
+// Owns the options as given, the plug-in session, those four, the windows,
 // where they stand, and the settings. main() creates it, starts it, runs the event loop and
 // finishes it. GUI thread.
 class HostApp : public QObject {
@@ -84,6 +86,7 @@ private:
     PluginSession m_session;
     PluginFeed m_feed;
     RunOutputs m_outputs;
+    ChannelTimeline m_timeline;
     InputControl m_input;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;

@@ -4,9 +4,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
+#include <cstring>
 
 #include "host/app/atomicfile.h"
 #include "host/app/recorder.h"
+#include "host/app/timelineplot.h"
 #include "host/input/olalink.h"
 #include "host/input/universe.h"
 
@@ -59,6 +61,13 @@ const char kHelp[] =
     "                       input ends, --duration, or Ctrl-C, which ends the recording and\n"
     "                       keeps it\n"
     "  --fps N              frames per second (1..100) of --record (default 25)\n"
+    "  --plot OUT           write the timeline of the nine channels over the part played when\n"
+    "                       the input ends (a live input: its last 10 minutes): OUT.png (a PNG\n"
+    "                       picture) or OUT.svg (a drawing)\n"
+    "  --plot-size WxH      the plot's size in pixels (default 1600x900; 320x200 to 8000x8000)\n"
+    "  --export-csv OUT     write the nine channels' values at each change as CSV: a header\n"
+    "                       ms,chN,... then the time in ms (show time, or since the start of\n"
+    "                       a live input) and the nine values (empty until a channel is sent)\n"
     "  --save-show FILE     write what the input sent as a text show to --play again: a line\n"
     "                       per moment, its time in ms from the start, the channels as the\n"
     "                       input numbered them; kept when Ctrl-C ends a live input\n"
@@ -100,6 +109,16 @@ QString shown(const QString& text) {
     return out;
 }
 
+bool parsePlotSize(const QString& text, QSize* size) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) return false;
+    const int width = match.captured(1).toInt(), height = match.captured(2).toInt();
+    if (width < 320 || height < 200 || width > 8000 || height > 8000) return false;
+    *size = QSize(width, height);
+    return true;
+}
+
 bool parseServer(const QString& server, HostOptions* o, QString* error) {
     if (parseOlaServer(server, &o->olaHost, &o->olaPort)) return true;
     *error = QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)")
@@ -130,6 +149,18 @@ QString checkCombinations(const HostOptions& o, int inputs) {
             if (!other.isEmpty() && AtomicFile::target(other) == saved)
                 return QStringLiteral("--save-show and %1 name the same file '%2'; give each its own")
                     .arg(QString::fromLatin1(option), shown(o.savedShowPath));
+    }
+    for (const auto& [option, path] :
+         {std::pair{"--plot", o.plotPath}, std::pair{"--export-csv", o.csvPath}}) {
+        if (path.isEmpty()) continue;
+        for (const auto& [otherOption, other] :
+             {std::pair{"--snapshot", o.snapshotPath}, std::pair{"--record", o.recordPath},
+              std::pair{"--save-show", o.savedShowPath}, std::pair{"--play", o.showFile},
+              std::pair{"--plot", o.plotPath}, std::pair{"--export-csv", o.csvPath}})
+            if (std::strcmp(option, otherOption) != 0 && !other.isEmpty() &&
+                AtomicFile::target(other) == AtomicFile::target(path))
+                return QStringLiteral("%1 and %2 name the same file '%3'; give each its own")
+                    .arg(QString::fromLatin1(option), QString::fromLatin1(otherOption), shown(path));
     }
     return {};
 }
@@ -293,6 +324,20 @@ ParsedOptions parseHostOptions(const QStringList& arguments) {
                     QStringLiteral("--record: '%1' is not %2").arg(shown(o.recordPath), Recorder::formats());
                 ok = false;
             }
+        } else if (arg == "--plot") {
+            ok = value(&o.plotPath);
+            if (ok && !isTimelinePlotPath(o.plotPath)) {
+                parsed.error =
+                    QStringLiteral("--plot: '%1' is not OUT.png or OUT.svg").arg(shown(o.plotPath));
+                ok = false;
+            }
+        } else if (arg == "--plot-size") {
+            QString text;
+            if ((ok = value(&text)) && !(ok = parsePlotSize(text, &o.plotSize)))
+                parsed.error =
+                    QStringLiteral("--plot-size: '%1' is not WxH from 320x200 to 8000x8000").arg(shown(text));
+        } else if (arg == "--export-csv") {
+            ok = value(&o.csvPath);
         } else if (arg == "--fps") {
             if ((ok = integer(&v, 1, 100))) o.fps = int(v);
         } else if (arg == "--configure") {

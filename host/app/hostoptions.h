@@ -2,6 +2,7 @@
 #ifndef HOST_APP_HOSTOPTIONS_H_
 #define HOST_APP_HOSTOPTIONS_H_
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -35,6 +36,9 @@ struct HostOptions {
     bool headless = false;                  // --headless, or no display
     QString snapshotPath;                   // --snapshot OUT.png
     QString recordPath;                     // --record OUT.gif
+    QString plotPath;                       // --plot OUT.png|OUT.svg
+    QSize plotSize{1600, 900};              // --plot-size WxH
+    QString csvPath;                        // --export-csv OUT.csv
     int fps = 25;                           // --fps N
     bool configure = false;                 // --configure: open the colour dialog at start
     bool loop = false;                      // --loop: repeat the show until --duration or Ctrl+C

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "host/app/channeltimeline.h"
 #include "host/app/console.h"
 #include "host/app/exitstatus.h"
 #include "host/app/mainwindow.h"
@@ -28,9 +29,14 @@ constexpr int kViewMs = 250;
 
 }  // namespace
 
-InputControl::InputControl(PluginFeed& feed, RunOutputs& outputs, InputChoice choice, PlayRules rules,
-                           QObject* parent)
-    : QObject(parent), m_feed(feed), m_outputs(outputs), m_choice(std::move(choice)), m_rules(rules) {
+InputControl::InputControl(PluginFeed& feed, RunOutputs& outputs, ChannelTimeline& timeline,
+                           InputChoice choice, PlayRules rules, QObject* parent)
+    : QObject(parent),
+      m_feed(feed),
+      m_outputs(outputs),
+      m_timeline(timeline),
+      m_choice(std::move(choice)),
+      m_rules(rules) {
     m_showName =
         m_choice.kind == InputKind::Demo ? QStringLiteral("demo") : QFileInfo(m_choice.showFile).fileName();
     m_viewTimer.setInterval(kViewMs);
@@ -65,6 +71,7 @@ int InputControl::start() {
             status = startStdin();
             break;
         case InputKind::Faders:
+            m_timeline.liveStarted(base());
             break;
         case InputKind::Ola:
             status = startOla();
@@ -97,7 +104,10 @@ void InputControl::finish() {
 
 int InputControl::startShow() {
     int status = kExitOk;
-    std::unique_ptr<ShowSource> source = openFirstShow(m_choice, &status);
+    std::unique_ptr<ShowSource> source = openFirstShow(
+        m_choice, &status,
+        m_choice.kind == InputKind::Play ? m_timeline.overviewSink(m_choice.fromMs, m_choice.toMs, base())
+                                         : ShowFile::CheckSink());
     if (!source) return status;
     // A recording is made of the show the run started with, as it was asked for.
     if (m_outputs.wantsRecording() &&
@@ -130,7 +140,14 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
     options.fromMs = m_choice.fromMs;
     options.toMs = m_choice.toMs;
     if (m_outputs.recordsShowTime()) options.framesPerSecond = m_rules.framesPerSecond;
+    const bool stream = !source->canRestart();
     m_player = std::make_unique<ShowPlayer>(std::move(source), options);
+    if (stream)
+        m_timeline.streamStarted(base());
+    else
+        m_timeline.showStarted(
+            {m_choice.kind == InputKind::Demo ? QString() : m_choice.showFile, m_choice.universe},
+            m_choice.fromMs, m_player->passLengthMs().value_or(0), m_player->canSeek(), base());
     connect(m_player.get(), &ShowPlayer::messageDue, this, &InputControl::deliver);
     // A skipped line is a failure of the run, said and counted as the others.
     connect(m_player.get(), &ShowPlayer::lineError, this, [this](const QString& text) {
@@ -169,6 +186,7 @@ int InputControl::startOla() {
         updateView();
     });
     m_frameRate.reset();
+    m_timeline.liveStarted(base());
     if (!m_ola->start(m_choice.universe.value_or(1))) {
         printError(m_ola->status());
         return kExitUsage;
@@ -199,11 +217,26 @@ void InputControl::setStale(bool stale) {
 void InputControl::deliver(const HostMessage& message) {
     m_outputs.keep(message);
     const int shift = base() - 1;
-    if (message.msg != vexo::kMsgChannelValue || shift == 0) return m_feed.send(message);
+    if (message.msg != vexo::kMsgChannelValue) return m_feed.send(message);
+    if (shift == 0) {
+        m_feed.send(message);
+        return track(message.arg1, message.arg2);
+    }
     // Input channel `base` arrives as channel 1.
     const int64_t channel = int64_t(message.arg1) - shift;
     if (channel < std::numeric_limits<int32_t>::min()) return;
     m_feed.send(HostMessage::channelValue(int32_t(channel), message.arg2));
+    track(int32_t(channel), message.arg2);
+}
+
+// A value of the nine channels, into the timeline: a show's on its played
+// time (show time until it seeks or loops), a live input's on the wall clock.
+void InputControl::track(int32_t channel, int32_t value) {
+    if (channel < 1 || channel > SentValues::kChannels) return;
+    if (m_player)
+        m_timeline.take(m_player->fromMs() + m_player->playedMs(), channel, value);
+    else
+        m_timeline.takeLive(channel, value);
 }
 
 void InputControl::captureFrame(qint64 /*playedMs*/, qint64 lengthMs) {
@@ -289,6 +322,10 @@ QString InputControl::inputName() const {
 
 void InputControl::updateView() {
     if (m_ola && m_ola->isRunning()) m_frameRate.sample(m_clock.elapsed(), m_ola->framesArrived());
+    // Where no frame came is a gap in the timeline, once it is known to be silence.
+    if (m_ola)
+        m_timeline.setLiveSilence(m_ola->isReceiving() ? 0 : std::max<int64_t>(1, m_ola->msSinceFrame()));
+    if (m_player) m_timeline.setPlayhead(m_player->showTimeMs());
     if (!m_view) return;
     m_view->setInputName(inputName());
     m_view->setStatus(statusText());
@@ -323,7 +360,8 @@ void InputControl::openShow(const QString& path) {
     }
     int status = kExitOk;
     QString why;
-    std::unique_ptr<ShowFile> file = openShowFile(path, m_choice.universe, &status, &why);
+    std::unique_ptr<ShowFile> file = openShowFile(path, m_choice.universe, &status, &why,
+                                                  m_timeline.overviewSink(0, std::nullopt, m_choice.base));
     if (!file) {
         QMessageBox box(QMessageBox::Warning, tr("Cannot play the show"), why, QMessageBox::Ok, m_view);
         box.exec();
@@ -341,6 +379,8 @@ void InputControl::openShow(const QString& path) {
 }
 
 void InputControl::playPause() {
+    // A live input cannot pause: its timeline stands still while the nimbos go on.
+    if (!m_player) return m_timeline.setFrozen(!m_timeline.isFrozen());
     if (!playsShow()) return;
     if (!m_player->isRunning()) {
         // After its end a show plays again from its start.
@@ -420,6 +460,7 @@ void InputControl::setBase(int base) {
     if (base < 1 || base > kUniverseSize || (base == m_choice.base && base == this->base())) return;
     m_choice.base = base;
     m_choice.baseRemembered = false;
+    m_timeline.setBase(base);
     Q_EMIT baseChanged(base);
     // The nimbos show the channels from the new base on at once.
     if (m_ola && m_ola->isRunning()) {

@@ -16,6 +16,7 @@
 
 namespace vexohost {
 
+class ChannelTimeline;
 class MainWindow;
 class OlaReceiver;
 class PluginFeed;
@@ -26,8 +27,8 @@ class ShowSource;
 
 // Starts, stops and switches the input (the demo, a show, standard input,
 // the faders, a live universe of olad), plays it (pause, seek, loop,
-// speed), shifts its channels by the base address on their way to the feed,
-// and says what it is doing: the status text, and the main window's show
+// speed), shifts its channels by the base address on their way to the feed
+// and the timeline, and says what it is doing: the status text, and the main window's show
 // and live controls, kept up to date four times a second.
 //
 // Owns the player or the live receiver of the input that runs, the choice
@@ -39,9 +40,9 @@ class InputControl : public QObject {
     Q_OBJECT
 
 public:
-    // feed, outputs: outlive this.
-    InputControl(PluginFeed& feed, RunOutputs& outputs, InputChoice choice, PlayRules rules,
-                 QObject* parent = nullptr);
+    // feed, outputs, timeline: outlive this.
+    InputControl(PluginFeed& feed, RunOutputs& outputs, ChannelTimeline& timeline, InputChoice choice,
+                 PlayRules rules, QObject* parent = nullptr);
     ~InputControl() override;
 
     // The window kept up to date from now on; may be null (headless).
@@ -100,6 +101,7 @@ private:
     void setStale(bool stale);
     // An input channel, shifted by the base address.
     void deliver(const HostMessage& message);
+    void track(int32_t channel, int32_t value);
     void captureFrame(qint64 playedMs, qint64 lengthMs);
     void stop();
     bool playsShow() const;
@@ -108,6 +110,7 @@ private:
 
     PluginFeed& m_feed;
     RunOutputs& m_outputs;
+    ChannelTimeline& m_timeline;
     InputChoice m_choice;
     const PlayRules m_rules;
     QPointer<MainWindow> m_view;

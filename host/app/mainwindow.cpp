@@ -24,6 +24,7 @@
 #include "host/app/statustext.h"
 #include "host/input/universe.h"
 #include "host/session/hostclasses.h"
+#include "host/timeline/timelinepane.h"
 
 namespace vexohost {
 namespace {
@@ -73,6 +74,33 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     column->addWidget(m_status);
     column->addWidget(m_failures);
     column->addWidget(m_readouts);
+
+    // The nine channels over time: a show's whole part (the wheel zooms), or
+    // the last seconds of a live input.
+    auto* timelineRow = new QHBoxLayout;
+    auto* timelineLabel = new QLabel(tr("Timeline"), this);
+    auto* wholeShow = new QPushButton(tr("Whole show"), this);
+    wholeShow->setToolTip(tr("See the whole part played again (the mouse wheel zooms in the timeline)"));
+    auto* liveWindow = new QComboBox(this);
+    liveWindow->setAccessibleName(tr("Live timeline"));
+    liveWindow->setToolTip(tr("How much of a live input the timeline shows"));
+    for (const auto& [text, ms] : {std::pair{tr("last 10 s"), 10000}, std::pair{tr("last 60 s"), 60000},
+                                   std::pair{tr("last 10 min"), 600000}})
+        liveWindow->addItem(text, ms);
+    liveWindow->setCurrentIndex(1);
+    timelineRow->addWidget(timelineLabel);
+    timelineRow->addStretch(1);
+    timelineRow->addWidget(wholeShow);
+    timelineRow->addWidget(liveWindow);
+    m_timeline = new TimelinePane(this);
+    column->addLayout(timelineRow);
+    // Room the window is given beyond its contents goes to the timeline.
+    column->addWidget(m_timeline, 1);
+    connect(m_timeline, &TimelinePane::seekRequested, this, &MainWindow::seekRequested);
+    connect(wholeShow, &QPushButton::clicked, m_timeline, &TimelinePane::showWholePart);
+    connect(liveWindow, &QComboBox::activated, this, [this, liveWindow](int index) {
+        Q_EMIT liveWindowChanged(liveWindow->itemData(index).toLongLong());
+    });
 
     // The show: open, play or pause, where it stands, loop, speed.
     auto* show = new QHBoxLayout;
@@ -159,8 +187,6 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     });
     buttons->addStretch(1);
     add(tr("Quit"), &MainWindow::quitRequested);
-    // Room the window is given beyond its contents goes below them.
-    column->addStretch(1);
     column->addLayout(buttons);
 
     connect(m_open, &QPushButton::clicked, this, &MainWindow::chooseShowFile);

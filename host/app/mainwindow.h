@@ -18,9 +18,11 @@ class QSpinBox;
 namespace vexohost {
 
 class ChannelReadouts;
+class TimelinePane;
 
 // The host's main window: what the host is doing, the nine channels as
-// numbers, a small player for shows and a chooser for a live universe.
+// numbers and over time, a small player for shows and a chooser for a live
+// universe.
 //
 // It is a view: it says what the user asked for through its signals and
 // shows what it is told; the host does the work. Keys, in every window of
@@ -62,6 +64,8 @@ public:
     void setLastShowFile(const QString& path);
     // A recording runs to path; the Record button is its Stop, when it can be stopped.
     void setRecording(bool recording, const QString& path, bool stoppable);
+    // The nine channels over time, drawn by the channel timeline.
+    TimelinePane* timeline() const { return m_timeline; }
 
 Q_SIGNALS:
     void openRequested(const QString& path);
@@ -80,6 +84,8 @@ Q_SIGNALS:
     // Record the display from now on, to a GIF or WebP file chosen; stop that.
     void recordRequested(const QString& path);
     void stopRecordingRequested();
+    // How much of a live input the timeline shows.
+    void liveWindowChanged(qint64 ms);
     void quitRequested();
 
 protected:
@@ -94,6 +100,7 @@ private:
     QLabel* m_status = nullptr;
     QLabel* m_failures = nullptr;
     ChannelReadouts* m_readouts = nullptr;
+    TimelinePane* m_timeline = nullptr;
     QPushButton* m_open = nullptr;
     QPushButton* m_play = nullptr;
     QSlider* m_position = nullptr;

@@ -5,16 +5,15 @@
 #include "host/app/exitstatus.h"
 #include "host/input/demoshow.h"
 #include "host/input/memoryshow.h"
-#include "host/input/showfile.h"
 
 namespace vexohost {
 
 std::unique_ptr<ShowFile> openShowFile(const QString& path, std::optional<unsigned> universe, int* status,
-                                       QString* why) {
+                                       QString* why, const ShowFile::CheckSink& sink) {
     ShowOptions showOptions;
     showOptions.universe = universe;
     ShowError error;
-    std::unique_ptr<ShowFile> file = ShowFile::open(path.toStdString(), showOptions, &error);
+    std::unique_ptr<ShowFile> file = ShowFile::open(path.toStdString(), showOptions, &error, sink);
     if (!file) {
         *why = QString::fromStdString(error.toString());
         printError(*why);
@@ -25,13 +24,14 @@ std::unique_ptr<ShowFile> openShowFile(const QString& path, std::optional<unsign
     return file;
 }
 
-std::unique_ptr<ShowSource> openFirstShow(const InputChoice& choice, int* status) {
+std::unique_ptr<ShowSource> openFirstShow(const InputChoice& choice, int* status,
+                                          const ShowFile::CheckSink& sink) {
     std::unique_ptr<ShowSource> source;
     if (choice.kind == InputKind::Demo) {
         source = std::make_unique<MemoryShow>(demoShow());
     } else {
         QString why;
-        std::unique_ptr<ShowFile> file = openShowFile(choice.showFile, choice.universe, status, &why);
+        std::unique_ptr<ShowFile> file = openShowFile(choice.showFile, choice.universe, status, &why, sink);
         if (!file) return nullptr;
         if (file->isStream() && choice.loop) {
             printError(QStringLiteral("--loop: %1 is a pipe, which plays only once").arg(choice.showFile));

@@ -2,13 +2,10 @@
 #ifndef HOST_APP_SHOWWRITER_H_
 #define HOST_APP_SHOWWRITER_H_
 
-#include <QObject>
 #include <QString>
-#include <QTimer>
 #include <cstdint>
-#include <string>
 
-#include "host/app/atomicfile.h"
+#include "host/app/bufferedoutput.h"
 
 namespace vexohost {
 
@@ -18,39 +15,27 @@ namespace vexohost {
 // the same base address shows what the run showed. The changes of one frame
 // (in rising channel order, less than 20 ms apart) make one moment.
 //
-// take() only appends to a buffer reserved at open(); a timer writes it out
-// four times a second, not the message path. The file appears under its
-// name only when close() has completed it (AtomicFile). Owned by the run's
-// outputs. GUI thread.
-class ShowWriter : public QObject {
-    Q_OBJECT
-
+// take() only appends to the output's buffer; a timer writes it, not the
+// message path. Owned by the run's outputs. GUI thread.
+class ShowWriter {
 public:
-    explicit ShowWriter(QObject* parent = nullptr);
-
     bool open(const QString& path);
     // A channel's value at ms (never less than the moment before).
     void take(int64_t ms, int64_t channel, int64_t value);
-    // Writes what was taken. False when the write failed (error()).
-    bool flush();
     // Writes the rest and gives the file its name.
     bool close();
-    void abort() { m_file.discard(); }
+    void abort() { m_out.abort(); }
 
     int64_t lines() const { return m_lines; }
-    const QString& error() const { return m_file.error(); }
+    const QString& error() const { return m_out.error(); }
 
 private:
-    static constexpr size_t kBuffer = 1 << 20;     // far more than a second of a busy universe
     static constexpr int64_t kFrameSpreadMs = 20;  // below a DMX console's frame interval (22.7 ms)
 
-    AtomicFile m_file;
-    QTimer m_flush;
-    std::string m_buffer;
+    BufferedOutput m_out;
     int64_t m_lineMs = -1;  // the moment of the line being written
     int64_t m_lastChannel = 0;
     int64_t m_lines = 0;
-    bool m_failed = false;
 };
 
 }  // namespace vexohost

@@ -30,7 +30,7 @@ ShowFile::~ShowFile() {
 }
 
 std::unique_ptr<ShowFile> ShowFile::open(const std::string& path, const ShowOptions& options,
-                                         ShowError* error) {
+                                         ShowError* error, const CheckSink& sink) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         *error = fileError(path, "cannot open", errno);
@@ -55,7 +55,7 @@ std::unique_ptr<ShowFile> ShowFile::open(const std::string& path, const ShowOpti
     }
     std::unique_ptr<ShowFile> file(new ShowFile(fd, true, path, options, !S_ISREG(info.st_mode)));
     if (!file->m_stream) {
-        if (auto failure = file->check()) {
+        if (auto failure = file->check(sink)) {
             *error = std::move(*failure);
             return nullptr;
         }
@@ -73,8 +73,9 @@ std::optional<int64_t> ShowFile::lastMomentMs() const {
 }
 
 // Every line once, in blocks, keeping nothing but the parser's state and
-// what the player wants to know ahead: where the show ends.
-std::optional<ShowError> ShowFile::check() {
+// what the player wants to know ahead: where the show ends; and what a
+// sink takes on the way.
+std::optional<ShowError> ShowFile::check(const CheckSink& sink) {
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     ShowBatch batch;
     std::string_view line;
@@ -85,6 +86,7 @@ std::optional<ShowError> ShowFile::check() {
                 if (!batch.messages.empty()) {
                     m_lastMoment = batch.timeMs;
                     m_messages += batch.messages.size();
+                    if (sink) sink(batch);
                 }
                 continue;
             case LineReader::Status::TooLong:

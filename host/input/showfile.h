@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,9 +29,13 @@ namespace vexohost {
 // and a bad line is reported and skipped. GUI thread.
 class ShowFile : public ShowSource {
 public:
-    // The checked file, or nullptr with *error set.
+    // What the check sees of a file: each moment, in order. It is handed
+    // every moment of a valid file, and then some of an invalid one.
+    using CheckSink = std::function<void(const ShowBatch&)>;
+    // The checked file, or nullptr with *error set. sink, when given, sees
+    // the moments as the check reads them (an overview is built on the way).
     static std::unique_ptr<ShowFile> open(const std::string& path, const ShowOptions& options,
-                                          ShowError* error);
+                                          ShowError* error, const CheckSink& sink = {});
     // A descriptor read as it comes, named `name` in messages (standard input).
     // fd stays owned by the caller and must stay open while the show is used.
     static std::unique_ptr<ShowFile> stream(int fd, std::string name, const ShowOptions& options);
@@ -58,7 +63,7 @@ public:
 private:
     ShowFile(int fd, bool ownsFd, std::string name, const ShowOptions& options, bool stream);
 
-    std::optional<ShowError> check();
+    std::optional<ShowError> check(const CheckSink& sink);
     Step nextChecked(ShowBatch* batch);
     Step nextStreamed(ShowBatch* batch);
     Step changed(const std::string& how);

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "host/timeline/timelinelayout.h"
+
+#include <QString>
+#include <algorithm>
+
+namespace vexohost {
+namespace {
+
+constexpr int kLaneSpacing = 2;
+
+}  // namespace
+
+TimelineLayout::TimelineLayout(const QRect& rect, const QFontMetrics& metrics, int64_t startMs, int64_t endMs)
+    : m_startMs(startMs), m_endMs(std::max(endMs, startMs + 1)) {
+    const int labels = metrics.horizontalAdvance(QStringLiteral("ch 512")) + 8;
+    m_axisHeight = metrics.height() + 6;
+    m_plot = rect.adjusted(labels, 0, -4, -m_axisHeight);
+    m_laneHeight = std::max(1, (m_plot.height() - (kLanes - 1) * kLaneSpacing) / kLanes);
+    m_plot.setHeight(kLanes * m_laneHeight + (kLanes - 1) * kLaneSpacing);
+}
+
+QRect TimelineLayout::lane(int lane) const {
+    return {m_plot.left(), m_plot.top() + lane * (m_laneHeight + kLaneSpacing), m_plot.width(), m_laneHeight};
+}
+
+QRect TimelineLayout::axis() const {
+    return {m_plot.left(), m_plot.bottom() + 1, m_plot.width(), m_axisHeight};
+}
+
+double TimelineLayout::xOf(int64_t ms) const {
+    return m_plot.left() + double(ms - m_startMs) * m_plot.width() / double(m_endMs - m_startMs);
+}
+
+int64_t TimelineLayout::msAt(double x) const {
+    return m_startMs + int64_t((x - m_plot.left()) * double(m_endMs - m_startMs) / m_plot.width());
+}
+
+double TimelineLayout::yOf(int lane, int value) const {
+    const QRect r = this->lane(lane);
+    // Value 255 a pixel below the lane's top, so a full lane and a glitch mark stay apart.
+    return r.top() + r.height() - double(std::clamp(value, 0, 255)) * (r.height() - 1) / 255.0;
+}
+
+}  // namespace vexohost

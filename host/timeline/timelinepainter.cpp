@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "host/timeline/timelinepainter.h"
+
+#include <QPainter>
+#include <QPolygonF>
+#include <vector>
+
+#include "host/timeline/timelinelayout.h"
+#include "host/timeline/timelineseries.h"
+
+namespace vexohost {
+namespace {
+
+constexpr int kBandEdges[] = {10, 60, 110, 160, 210};
+
+// What a lane did over one pixel column.
+struct Column {
+    int16_t min = 0, max = 0, last = 0;
+    bool drawn = false;  // the lane had a value there
+    bool glitch = false;
+    bool gap = false;
+};
+
+// Walks a lane's buckets column by column, carrying the value each bucket
+// enters with, so a column whose buckets set nothing shows the value held.
+class ColumnWalk {
+public:
+    ColumnWalk(const TimelineSeries& series, int lane, int64_t startIndex)
+        : m_series(series), m_lane(lane), m_next(std::max(startIndex, series.firstIndex())) {
+        // The value entering the first bucket drawn.
+        m_value = series.valueBefore(lane);
+        for (int64_t i = m_next - 1; i >= series.firstIndex(); --i)
+            if (const LaneBucket& b = series.bucket(lane, i); b.isSet()) {
+                m_value = b.last;
+                break;
+            }
+    }
+
+    // The buckets [i0, i1) as one column; false past the end of the data.
+    bool column(int64_t i0, int64_t i1, Column* out) {
+        i0 = std::max(i0, m_series.firstIndex());
+        i1 = std::min(i1, m_series.endIndex());
+        if (i0 >= m_series.endIndex()) return false;
+        *out = Column();
+        if (i1 <= i0) return true;
+        for (; m_next < i0; ++m_next)
+            if (const LaneBucket& b = m_series.bucket(m_lane, m_next); b.isSet()) m_value = b.last;
+        int16_t value = m_value;
+        bool gap = true;
+        for (int64_t i = i0; i < i1; ++i) {
+            const LaneBucket& b = m_series.bucket(m_lane, i);
+            out->glitch |= (b.flags & LaneBucket::kGlitch) != 0;
+            if (b.flags & LaneBucket::kGap) {
+                value = TimelineSeries::kNoValue;
+                continue;
+            }
+            gap = false;
+            if (value != TimelineSeries::kNoValue && !out->drawn) {
+                out->min = out->max = value;
+                out->drawn = true;
+            }
+            if (b.isSet()) {
+                out->min = out->drawn ? std::min(out->min, b.min) : b.min;
+                out->max = out->drawn ? std::max(out->max, b.max) : b.max;
+                out->drawn = true;
+                value = b.last;
+            }
+        }
+        out->last = value;
+        out->gap = gap;
+        out->drawn = out->drawn && value != TimelineSeries::kNoValue;
+        return true;
+    }
+
+private:
+    const TimelineSeries& m_series;
+    const int m_lane;
+    int64_t m_next;   // the bucket m_value enters
+    int16_t m_value;  // the value entering bucket m_next
+};
+
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLook& look) {
+    const QRect axis = layout.axis();
+    const int64_t span = layout.endMs() - layout.startMs();
+    const int labelWidth = painter.fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24;
+    const int64_t wanted = span * labelWidth / std::max(1, axis.width());
+    constexpr int64_t kSteps[] = {100,     200,     500,     1000,     2000,     5000,     10000,
+                                  15000,   30000,   60000,   120000,   300000,   600000,   900000,
+                                  1800000, 3600000, 7200000, 10800000, 21600000, 43200000, 86400000};
+    int64_t step = kSteps[std::size(kSteps) - 1];
+    for (const int64_t s : kSteps)
+        if (s >= wanted) {
+            step = s;
+            break;
+        }
+    painter.setPen(look.text);
+    const int64_t zero = look.axisZeroMs;
+    for (int64_t t = (floorDiv(layout.startMs() - zero, step) + 1) * step + zero - step; t <= layout.endMs();
+         t += step) {
+        if (t < layout.startMs()) continue;
+        const double x = layout.xOf(t);
+        painter.drawLine(QPointF(x, axis.top()), QPointF(x, axis.top() + 3));
+        const QRectF label(x - labelWidth / 2.0, axis.top() + 3, labelWidth, axis.height() - 3);
+        painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, formatAxisTime(t - zero));
+    }
+}
+
+}  // namespace
+
+std::array<QColor, kLanes> defaultLaneColours() {
+    std::array<QColor, kLanes> colours;
+    for (int lane = 0; lane < kLanes; ++lane) colours[size_t(lane)] = QColor::fromHsv(lane * 40, 200, 210);
+    return colours;
+}
+
+QString formatAxisTime(int64_t ms) {
+    const bool negative = ms < 0;
+    int64_t s = (negative ? -ms : ms) / 1000;
+    QString text = s >= 3600 ? QStringLiteral("%1:%2:%3")
+                                   .arg(s / 3600)
+                                   .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                                   .arg(s % 60, 2, 10, QLatin1Char('0'))
+                             : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+    const int64_t tenths = (negative ? -ms : ms) % 1000 / 100;
+    if (tenths != 0) text += QStringLiteral(".%1").arg(tenths);
+    return negative ? QLatin1Char('-') + text : text;
+}
+
+void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineSeries& series,
+                   const TimelineLook& look) {
+    const QRect plot = layout.plot();
+    const int columns = plot.width();
+    const int64_t origin = series.originMs();
+    const int64_t bucketMs = series.bucketMs();
+    auto indexAt = [&](double ms) { return floorDiv(int64_t(std::floor(ms)) - origin, bucketMs); };
+    const double msPerColumn = double(layout.endMs() - layout.startMs()) / columns;
+    const QBrush gapBrush(QColor(128, 128, 128, 110), Qt::BDiagPattern);
+    std::vector<QPointF> glitches;
+    QPolygonF area, range;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        const QRect r = layout.lane(lane);
+        const QColor colour = look.colours[size_t(lane)];
+        painter.setPen(look.grid);
+        for (const int edge : kBandEdges) {
+            const double y = std::floor(layout.yOf(lane, edge)) + 0.5;
+            painter.drawLine(QPointF(r.left(), y), QPointF(r.right() + 1, y));
+        }
+        painter.setPen(Qt::NoPen);
+        const double bottom = r.top() + r.height();
+        QColor fill = colour, band = colour;
+        fill.setAlpha(150);
+        band.setAlpha(90);
+        // One polygon per stretch with values: the area under the last value,
+        // and the range of values above and within it.
+        auto flush = [&] {
+            if (area.size() > 2) {
+                area << QPointF(area.back().x(), bottom);
+                painter.setBrush(fill);
+                painter.drawPolygon(area);
+                painter.setBrush(band);
+                painter.drawPolygon(range);
+            }
+            area.clear();
+            range.clear();
+        };
+        ColumnWalk walk(series, lane, indexAt(layout.startMs()));
+        std::vector<QPointF> lows;
+        int gapStart = -1;
+        for (int x = 0; x <= columns; ++x) {
+            Column c;
+            const double t0 = layout.startMs() + x * msPerColumn;
+            const bool more =
+                x < columns &&
+                walk.column(indexAt(t0), std::max(indexAt(t0) + 1, indexAt(t0 + msPerColumn)), &c);
+            const double left = plot.left() + x, right = left + 1;
+            if (c.gap && more) {
+                if (gapStart < 0) gapStart = x;
+            } else if (gapStart >= 0) {
+                painter.fillRect(QRectF(plot.left() + gapStart, r.top(), x - gapStart, r.height()), gapBrush);
+                gapStart = -1;
+            }
+            if (!more || !c.drawn) {
+                if (!range.isEmpty()) {
+                    for (auto low = lows.rbegin(); low != lows.rend(); ++low) range << *low;
+                    lows.clear();
+                }
+                flush();
+                if (!more) break;
+                continue;
+            }
+            if (area.isEmpty()) area << QPointF(left, bottom);
+            area << QPointF(left, layout.yOf(lane, c.last)) << QPointF(right, layout.yOf(lane, c.last));
+            range << QPointF(left, layout.yOf(lane, c.max)) << QPointF(right, layout.yOf(lane, c.max));
+            lows.push_back(QPointF(left, layout.yOf(lane, c.min)));
+            lows.push_back(QPointF(right, layout.yOf(lane, c.min)));
+            if (c.glitch) glitches.push_back(QPointF(left + 0.5, r.top()));
+        }
+        painter.setPen(colour.darker(130));
+        painter.drawText(QRect(0, r.top(), plot.left() - 6, r.height()), Qt::AlignRight | Qt::AlignVCenter,
+                         QStringLiteral("ch %1").arg(look.firstChannel + lane));
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(look.glitch);
+    for (const QPointF& at : glitches)
+        painter.drawPolygon(QPolygonF({at + QPointF(-3, 0), at + QPointF(3, 0), at + QPointF(0, 5)}));
+    paintAxis(painter, layout, look);
+    if (look.playheadMs && *look.playheadMs >= layout.startMs() && *look.playheadMs <= layout.endMs()) {
+        const double x = std::floor(layout.xOf(*look.playheadMs)) + 0.5;
+        painter.setPen(QPen(look.playhead, 1));
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom() + 1));
+    }
+}
+
+}  // namespace vexohost

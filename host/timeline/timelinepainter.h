@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef HOST_TIMELINE_TIMELINEPAINTER_H_
+#define HOST_TIMELINE_TIMELINEPAINTER_H_
+
+#include <QColor>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "host/timeline/lanebucket.h"
+
+class QPainter;
+
+namespace vexohost {
+
+class TimelineLayout;
+class TimelineSeries;
+
+// How a timeline looks: the nimbos' colours and the channels the lanes
+// stand for, and the colours around them.
+struct TimelineLook {
+    std::array<QColor, kLanes> colours;
+    int firstChannel = 1;  // the input channel of lane 0, for the labels
+    QColor background = Qt::white;
+    QColor text = Qt::black;
+    QColor grid = QColor(0, 0, 0, 28);
+    QColor playhead = QColor(0, 90, 200);
+    QColor glitch = QColor(220, 0, 0);
+    int64_t axisZeroMs = 0;  // the time the axis counts from
+    std::optional<int64_t> playheadMs;
+};
+
+// The default colours of the nine lanes, before the display's are known.
+std::array<QColor, kLanes> defaultLaneColours();
+
+// Draws the series over layout's time: for each lane, per pixel column, the
+// area under the last value and the range of the values set there, faint
+// lines at the glow levels' edges (10, 60, 110, 160, 210), a red mark over a
+// flicker, hatching where no data came; the labels, the time axis in M:SS
+// and the playhead. Vector drawing only, so that an SVG painter gets shapes.
+void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineSeries& series,
+                   const TimelineLook& look);
+
+// "M:SS" (or "H:MM:SS") for an axis label.
+QString formatAxisTime(int64_t ms);
+
+}  // namespace vexohost
+
+#endif  // HOST_TIMELINE_TIMELINEPAINTER_H_

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef HOST_TIMELINE_TIMELINEPANE_H_
+#define HOST_TIMELINE_TIMELINEPANE_H_
+
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "host/timeline/timelinepainter.h"
+
+namespace vexohost {
+
+class TimelineLayout;
+class TimelineSeries;
+
+// The nine channels over time, one lane per nimbo, drawn from a series it is
+// given (TimelineSeries) over a stretch of time it is told: the part of a
+// show played, or the last seconds of a live input.
+//
+// For a show, a click or a drag in the lanes asks to seek there, and the
+// mouse wheel zooms in and out around the pointer within the part (the
+// view; viewChanged() says which, so that a finer series can be given). It
+// paints only in paintEvent, at most as often as it is told to follow. GUI
+// thread.
+class TimelinePane : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TimelinePane(QWidget* parent = nullptr);
+    ~TimelinePane() override;
+
+    // What to draw; not owned, and must stay until the next call (null: nothing).
+    void setSeries(const TimelineSeries* series);
+    // The part of a show, [fromMs, endMs] in show time, seekable or not; the
+    // view becomes the whole part.
+    void setPart(int64_t fromMs, int64_t endMs, bool seekable);
+    // The stretch drawn, within the part.
+    void setView(int64_t startMs, int64_t endMs);
+    int64_t viewStartMs() const { return m_viewStart; }
+    int64_t viewEndMs() const { return m_viewEnd; }
+    // The whole part again.
+    void showWholePart();
+    void setPlayhead(std::optional<int64_t> ms);
+    void setColours(const std::array<QColor, kLanes>& colours);
+    void setFirstChannel(int channel);
+    // The axis counts from this time (the part's start).
+    void setAxisZero(int64_t ms);
+
+    // Where the parts stand now, for tests and for the window's hit tests.
+    TimelineLayout layout() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+Q_SIGNALS:
+    // The user clicked or dragged to ms from the start of the part.
+    void seekRequested(qint64 ms);
+    // The user zoomed: the stretch of the part now drawn.
+    void viewChanged(qint64 startMs, qint64 endMs);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void seekTo(double x);
+    TimelineLook look() const;
+
+    const TimelineSeries* m_series = nullptr;
+    int64_t m_partStart = 0;
+    int64_t m_partEnd = 1000;
+    int64_t m_viewStart = 0;
+    int64_t m_viewEnd = 1000;
+    bool m_seekable = false;
+    TimelineLook m_look;
+};
+
+}  // namespace vexohost
+
+#endif  // HOST_TIMELINE_TIMELINEPANE_H_

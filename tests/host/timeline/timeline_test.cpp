@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "host/timeline/livetrace.h"
+#include "host/timeline/overview.h"
+#include "host/timeline/timelinelayout.h"
+#include "host/timeline/timelinepainter.h"
+
+namespace vexohost {
+namespace {
+
+struct Moment {
+    int64_t ms;
+    int32_t channel;
+    int32_t value;
+};
+
+// What an overview of [from, to] must hold, worked out plainly: the bucket
+// length is the least power of two that puts the part's last moment in the
+// last of 4,096 buckets, and each bucket has the least, greatest and last of
+// the values that changed its lane in it.
+struct Model {
+    int64_t bucketMs = 1;
+    std::map<std::pair<int, int64_t>, LaneBucket> buckets;  // (lane, index)
+    std::array<int16_t, kLanes> before;
+};
+
+Model model(const std::vector<Moment>& show, int64_t from, std::optional<int64_t> to, int32_t first,
+            int64_t endMs) {
+    Model m;
+    m.before.fill(TimelineSeries::kNoValue);
+    int64_t last = std::max(from, endMs);
+    for (const Moment& e : show)
+        if (!to || e.ms <= *to) last = std::max(last, e.ms);
+    while ((last - from) / m.bucketMs >= TimelineOverview::kBuckets) m.bucketMs *= 2;
+    std::array<std::optional<int16_t>, kLanes> now{};
+    for (const Moment& e : show) {
+        const int lane = e.channel - first;
+        if (lane < 0 || lane >= kLanes || (to && e.ms > *to)) continue;
+        const int16_t v = laneValue(e.value);
+        if (now[size_t(lane)] == v) continue;
+        now[size_t(lane)] = v;
+        if (e.ms < from) {
+            m.before[size_t(lane)] = v;
+            continue;
+        }
+        m.buckets[{lane, (e.ms - from) / m.bucketMs}].take(v);
+    }
+    return m;
+}
+
+std::vector<Moment> generated(int moments, int64_t spanMs, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Moment> show;
+    for (int i = 0; i < moments; ++i) {
+        const int64_t ms = spanMs * i / moments;
+        // Channels 0..12 around the lanes, values with a few out of range and repeats.
+        show.push_back({ms, int32_t(random() % 13), int32_t(random() % 280) - 10});
+        if (random() % 4 == 0) show.push_back({ms, int32_t(random() % 13), int32_t(random() % 3) * 100});
+    }
+    return show;
+}
+
+struct OverviewCase {
+    const char* name;
+    int moments;
+    int64_t spanMs;
+    int64_t from;
+    std::optional<int64_t> to;
+    int32_t first;
+};
+
+class OverviewAgainstModel : public testing::TestWithParam<OverviewCase> {};
+
+TEST_P(OverviewAgainstModel, HoldsMinMaxAndLastPerBucket) {
+    const OverviewCase& c = GetParam();
+    const std::vector<Moment> show = generated(c.moments, c.spanMs, 7);
+    TimelineOverview overview(c.from, c.to, c.first);
+    ShowBatch batch;
+    for (size_t i = 0; i < show.size();) {
+        batch.timeMs = show[i].ms;
+        batch.messages.clear();
+        for (; i < show.size() && show[i].ms == batch.timeMs; ++i)
+            batch.messages.push_back(HostMessage::channelValue(show[i].channel, show[i].value));
+        overview.take(batch);
+    }
+    const int64_t end = c.to.value_or(c.spanMs + 1000);
+    overview.setEndMs(end);
+    const Model m = model(show, c.from, c.to, c.first, end);
+
+    ASSERT_EQ(overview.bucketMs(), m.bucketMs);
+    EXPECT_LE(overview.endIndex(), TimelineOverview::kBuckets);
+    for (int lane = 0; lane < kLanes; ++lane) {
+        EXPECT_EQ(overview.valueBefore(lane), m.before[size_t(lane)]) << "lane " << lane;
+        for (int64_t i = 0; i < overview.endIndex(); ++i) {
+            LaneBucket got = overview.bucket(lane, i);
+            got.flags &= LaneBucket::kSet;  // flickers are checked on their own
+            const auto expected = m.buckets.find({lane, i});
+            const LaneBucket want = expected == m.buckets.end() ? LaneBucket() : expected->second;
+            ASSERT_EQ(got, want) << "lane " << lane << " bucket " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shows, OverviewAgainstModel,
+                         testing::Values(OverviewCase{"HourLongerThanTheBuckets", 200000, 3600000, 0, {}, 1},
+                                         OverviewCase{"ShorterThanTheBuckets", 500, 2000, 0, {}, 1},
+                                         OverviewCase{"ManyAtEqualTimes", 20000, 50, 0, {}, 1},
+                                         OverviewCase{"FromAndTo", 50000, 600000, 120000, 480000, 1},
+                                         OverviewCase{"FromPastEverySecondMoment", 5000, 60000, 30000, {}, 3},
+                                         OverviewCase{"BaseAddressFive", 30000, 100000, 0, 90000, 5}),
+                         [](const auto& info) { return info.param.name; });
+
+// A value that lasts less than two frames and gives way to the value before
+// it is a flicker; a step, a fade or a short value that goes elsewhere is not.
+struct FlickerCase {
+    const char* name;
+    std::vector<std::pair<int64_t, int32_t>> changes;
+    std::vector<int64_t> flickersAt;
+};
+
+class Flickers : public testing::TestWithParam<FlickerCase> {};
+
+TEST_P(Flickers, AreMarkedWhereTheyBegin) {
+    const FlickerCase& c = GetParam();
+    TimelineOverview overview(0, std::nullopt, 1);
+    LiveTrace trace;
+    for (const auto& [ms, value] : c.changes) {
+        overview.take(ms, 1, value);
+        trace.take(ms, 0, value);
+    }
+    overview.setEndMs(4000);  // 1 ms buckets
+    std::vector<int64_t> marked, tracedAt;
+    for (int64_t i = 0; i < overview.endIndex(); ++i)
+        if (overview.bucket(0, i).flags & LaneBucket::kGlitch) marked.push_back(i);
+    for (int64_t i = trace.firstIndex(); i < trace.endIndex(); ++i)
+        if (trace.bucket(0, i).flags & LaneBucket::kGlitch) tracedAt.push_back(i * LiveTrace::kBucketMs);
+    EXPECT_EQ(marked, c.flickersAt);
+    std::vector<int64_t> expectedTrace;
+    for (const int64_t at : c.flickersAt)
+        expectedTrace.push_back(at / LiveTrace::kBucketMs * LiveTrace::kBucketMs);
+    EXPECT_EQ(tracedAt, expectedTrace);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lanes, Flickers,
+    testing::Values(FlickerCase{"OneFrameAndBack", {{0, 100}, {1000, 255}, {1023, 100}}, {1000}},
+                    FlickerCase{"DarkForOneFrame", {{0, 200}, {2000, 0}, {2030, 200}}, {2000}},
+                    FlickerCase{"SentAgainInBetween", {{0, 200}, {2000, 0}, {2020, 0}, {2040, 200}}, {2000}},
+                    FlickerCase{"HeldForThreeFrames", {{0, 100}, {1000, 255}, {1070, 100}}, {}},
+                    FlickerCase{"GoesElsewhere", {{0, 100}, {1000, 255}, {1020, 200}}, {}},
+                    FlickerCase{"Fade", {{0, 0}, {23, 10}, {45, 20}, {68, 30}, {91, 40}}, {}},
+                    FlickerCase{"FirstValues", {{0, 100}, {10, 0}}, {}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(LiveTraceGaps, SilenceIsAGapFromTheLastFrameUntilDataComesAgain) {
+    LiveTrace trace;
+    trace.take(0, 4, 200);
+    trace.advance(1000, 1000);  // receiving
+    trace.advance(2000, 2000);
+    // No data is known at 5 s, the last frame having come at 2 s.
+    trace.advance(5000, 2000);
+    trace.advance(6000, 2000);
+    trace.take(7000, 4, 50);
+    trace.advance(8000, 8000);
+    auto at = [&](int64_t ms) { return trace.bucket(4, ms / LiveTrace::kBucketMs); };
+    for (const int64_t ms : {20, 1000, 1980, 2000}) EXPECT_FALSE(at(ms).flags & LaneBucket::kGap) << ms;
+    for (const int64_t ms : {2040, 3000, 4980, 5000, 6000, 6980})
+        EXPECT_TRUE(at(ms).flags & LaneBucket::kGap) << ms;
+    EXPECT_TRUE(at(7000).isSet());
+    EXPECT_FALSE(at(7500).flags & LaneBucket::kGap);
+}
+
+TEST(LiveTraceRing, KeepsTenMinutesAndWhatTheLanesHeldBefore) {
+    LiveTrace trace;
+    trace.take(0, 0, 80);
+    trace.take(1000, 1, 90);
+    trace.take(700000, 1, 30);  // past the ring: the first minutes left it
+    EXPECT_EQ(trace.endIndex() - trace.firstIndex(), LiveTrace::kBuckets);
+    EXPECT_EQ(trace.valueBefore(0), 80);
+    EXPECT_EQ(trace.valueBefore(1), 90);
+    EXPECT_EQ(trace.valueBefore(2), TimelineSeries::kNoValue);
+    EXPECT_EQ(trace.bucket(1, 700000 / LiveTrace::kBucketMs).last, 30);
+}
+
+// What the painter makes of a lane, read back from the pixels.
+class Painted : public testing::Test {
+protected:
+    QImage paint(const TimelineSeries& series, int64_t start, int64_t end) {
+        QImage image(900, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+        m_layout.emplace(image.rect(), painter.fontMetrics(), start, end);
+        TimelineLook look;
+        for (QColor& colour : look.colours) colour = QColor(0, 0, 200);
+        paintTimeline(painter, *m_layout, series, look);
+        return image;
+    }
+    // The pixel just above the bottom of a lane at a moment, and one at value v.
+    QRgb at(const QImage& image, int lane, int64_t ms, int value) const {
+        return image.pixel(int(m_layout->xOf(ms)) + 1, int(m_layout->yOf(lane, value)) + 1);
+    }
+    std::optional<TimelineLayout> m_layout;
+};
+
+TEST_F(Painted, LiveGapIsHatchedNotHeld) {
+    LiveTrace trace;
+    trace.take(0, 2, 255);
+    trace.advance(4000, 4000);
+    trace.advance(10000, 4000);  // no data from 4 s
+    trace.take(12000, 2, 255);
+    trace.advance(16000, 16000);
+    const QImage image = paint(trace, 0, 16000);
+    auto isFill = [](QRgb p) { return qBlue(p) > 150 && qRed(p) < 150; };
+    // Held at full before the gap and after it; in it, white and grey hatching only.
+    EXPECT_TRUE(isFill(at(image, 2, 2000, 128)));
+    EXPECT_TRUE(isFill(at(image, 2, 14000, 128)));
+    int grey = 0;
+    for (int64_t ms = 5000; ms < 11000; ms += 100) {
+        EXPECT_FALSE(isFill(at(image, 2, ms, 128))) << ms;
+        for (int value = 0; value < 256; value += 8) {
+            const QRgb p = at(image, 2, ms, value);
+            grey += qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) < 240;
+        }
+    }
+    EXPECT_GT(grey, 50);
+}
+
+TEST_F(Painted, FlickerIsMarkedInRedOverItsLane) {
+    TimelineOverview overview(0, std::nullopt, 1);
+    overview.take(0, 6, 100);
+    overview.take(5000, 6, 0);
+    overview.take(5020, 6, 100);
+    overview.setEndMs(10000);
+    const QImage image = paint(overview, 0, 10000);
+    auto red = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 80 && qBlue(p) < 80; };
+    const int lane = 5, top = m_layout->lane(lane).top() + 1;
+    const int x = int(m_layout->xOf(5000));
+    EXPECT_TRUE(red(image.pixel(x, top)) || red(image.pixel(x + 1, top)));
+    for (const int64_t ms : {1000, 8000}) EXPECT_FALSE(red(image.pixel(int(m_layout->xOf(ms)), top))) << ms;
+}
+
+}  // namespace
+}  // namespace vexohost
