@@ -3,9 +3,11 @@
 // second vexo-host plays through the plug-in with --fast, and how much memory
 // it takes against the idle host (--play of an empty file), for a generated
 // text show and a generated recording of one full universe. The files are
-// generated into a temporary folder and removed afterwards.
+// generated into a temporary folder and removed afterwards. Then what the
+// timeline's overview adds to the check of a longer recording.
 //
-//   show_bench [--events N] [--minutes M]   (default 10,000,000 events and 10 minutes)
+//   show_bench [--events N] [--minutes M] [--overview-minutes M]
+//   (default 10,000,000 events, 10 minutes, and an hour for the overview)
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "host/input/showfile.h"
+#include "host/timeline/overview.h"
 
 extern char** environ;
 
@@ -106,6 +109,34 @@ Check checkShow(const fs::path& path) {
     return check;
 }
 
+// The check of a recording, alone and building the timeline's overview of
+// the first nine channels on the way, turn about: the best of three each.
+void overviewCost(const fs::path& path) {
+    double alone = 1e9, building = 1e9;
+    uint64_t bytes = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        auto start = Clock::now();
+        vexohost::ShowError error;
+        auto file = vexohost::ShowFile::open(path.string(), {}, &error);
+        alone = std::min(alone, secondsSince(start));
+        bytes = file ? file->bytes() : 0;
+        start = Clock::now();
+        vexohost::TimelineOverview overview;
+        file = vexohost::ShowFile::open(path.string(), {}, &error,
+                                        [&](const vexohost::ShowBatch& batch) { overview.take(batch); });
+        building = std::min(building, secondsSince(start));
+        if (!file) {
+            std::fprintf(stderr, "%s\n", error.toString().c_str());
+            std::exit(1);
+        }
+    }
+    std::printf(
+        "\ncheck of a recording of %.1f MB: alone %.0f MB/s (%.2f s), building the overview %.0f MB/s "
+        "(%.2f s): %+.1f %%\ngoal: the overview adds at most 20 %% to the check\n",
+        bytes / 1e6, bytes / 1e6 / alone, alone, bytes / 1e6 / building, building,
+        (building / alone - 1) * 100);
+}
+
 struct HostRun {
     double seconds = 0;
     long peakKb = 0;
@@ -145,7 +176,9 @@ HostRun playShow(const fs::path& path) {
 int main(int argc, char** argv) {
     uint64_t events = 10'000'000;
     double minutes = 10;
+    double overviewMinutes = 60;
     for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--overview-minutes")) overviewMinutes = std::strtod(argv[i + 1], nullptr);
         if (!std::strcmp(argv[i], "--events")) events = std::strtoull(argv[i + 1], nullptr, 10);
         if (!std::strcmp(argv[i], "--minutes")) minutes = std::strtod(argv[i + 1], nullptr);
     }
@@ -181,6 +214,11 @@ int main(int argc, char** argv) {
                     (run.peakKb - idle.peakKb) / 1024.0);
     }
     std::printf("\ngoals: check >= 200 MB/s; playback >= 5 M messages/s; peak RSS <= idle + 16 MB\n");
+    fs::remove(dir / "text.show");
+    fs::remove(dir / "recording.show");
+    std::printf("\ngenerating a recording of %.2f minutes for the overview\n", overviewMinutes);
+    writeRecording(dir / "long.show", overviewMinutes);
+    overviewCost(dir / "long.show");
     fs::remove_all(dir);
     return 0;
 }

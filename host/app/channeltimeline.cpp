@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/app/channeltimeline.h"
 
+#include <time.h>
+
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "host/app/console.h"
@@ -14,10 +16,11 @@ namespace {
 
 // A live trace is followed at about the display's frame rate while a pane
 // shows it, else four times a second (for its gaps); the lanes' colours are
-// looked at once a second.
+// looked at once a second, and soon after the display is first shown.
 constexpr int kFollowMs = 40;
 constexpr int kHeadlessFollowMs = 250;
-constexpr int kTicksPerSample = 25;
+constexpr int kSampleMs = 1000;
+constexpr int kFirstSampleMs = 100;
 // A pipe's part grows as it plays, at least this long.
 constexpr int64_t kLeastStreamMs = 10000;
 
@@ -45,6 +48,8 @@ std::shared_ptr<TimelineOverview> readOverview(const TimelineShow& show, int64_t
 ChannelTimeline::ChannelTimeline(const SentValues& sent, TimelineOutputs outputs, QObject* parent)
     : QObject(parent), m_sent(sent), m_outputs(std::move(outputs)) {
     connect(&m_follow, &QTimer::timeout, this, &ChannelTimeline::follow);
+    m_sampleColours.setInterval(kSampleMs);
+    connect(&m_sampleColours, &QTimer::timeout, this, &ChannelTimeline::sampleColours);
     connect(&m_worker, &QFutureWatcher<std::shared_ptr<TimelineOverview>>::finished, this,
             &ChannelTimeline::rebuilt);
 }
@@ -73,6 +78,8 @@ void ChannelTimeline::setPane(TimelinePane* pane) {
     m_pane = pane;
     if (!m_pane) return;
     connect(m_pane, &TimelinePane::viewChanged, this, &ChannelTimeline::zoom);
+    m_sampleColours.start();
+    QTimer::singleShot(kFirstSampleMs, this, &ChannelTimeline::sampleColours);
     showSeries();
     if (m_mode == Mode::Live) m_follow.start(kFollowMs);
 }
@@ -91,7 +98,6 @@ void ChannelTimeline::begin(Mode mode, int base) {
     m_trace.reset();
     m_pending.reset();
     m_frozen = false;
-    m_shownColumn = -1;
     m_follow.stop();
 }
 
@@ -117,13 +123,16 @@ void ChannelTimeline::streamStarted(int base) {
     m_fromMs = 0;
     m_seekable = false;
     m_overview = std::make_unique<TimelineOverview>(0, std::nullopt, 1);
+    // Its part grows as it plays: redrawn at most four times a second.
+    m_follow.start(kHeadlessFollowMs);
     showSeries();
 }
 
 void ChannelTimeline::liveStarted(int base) {
     begin(Mode::Live, base);
     m_trace = std::make_unique<LiveTrace>();
-    m_clock.start();
+    m_startMs = 0;
+    m_startMs = liveNowMs();
     m_silentSinceMs = -1;
     m_follow.start(m_pane ? kFollowMs : kHeadlessFollowMs);
     showSeries();
@@ -148,7 +157,7 @@ void ChannelTimeline::take(int64_t ms, int channel, int32_t value) {
 
 void ChannelTimeline::takeLive(int channel, int32_t value) {
     if (m_mode != Mode::Live) return;
-    const int64_t now = m_clock.elapsed();
+    const int64_t now = liveNowMs();
     m_trace->take(now, channel - 1, value);
     if (m_csv) m_csv->take(now, channel - 1, value);
 }
@@ -159,7 +168,7 @@ void ChannelTimeline::setPlayhead(int64_t showMs) {
 
 void ChannelTimeline::setLiveSilence(int64_t sinceDataMs) {
     if (m_mode != Mode::Live) return;
-    m_silentSinceMs = sinceDataMs > 0 ? m_clock.elapsed() - sinceDataMs : -1;
+    m_silentSinceMs = sinceDataMs > 0 ? liveNowMs() - sinceDataMs : -1;
 }
 
 void ChannelTimeline::setFrozen(bool frozen) {
@@ -169,8 +178,13 @@ void ChannelTimeline::setFrozen(bool frozen) {
 
 void ChannelTimeline::setLiveWindow(int64_t ms) {
     m_liveWindowMs = ms;
-    m_shownColumn = -1;
     follow();
+}
+
+int64_t ChannelTimeline::liveNowMs() const {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000 - m_startMs;
 }
 
 const TimelineSeries* ChannelTimeline::series() const {
@@ -198,34 +212,44 @@ void ChannelTimeline::showSeries() {
     m_pane->setFirstChannel(m_base);
     m_pane->setPlayhead(std::nullopt);
     m_pane->setAxisZero(m_mode == Mode::Show ? m_fromMs : 0);
-    const int64_t start = m_mode == Mode::Live ? std::max<int64_t>(0, endMs() - m_liveWindowMs) : m_fromMs;
-    m_pane->setPart(start, std::max(endMs(), start + 1), m_mode == Mode::Show && m_seekable);
+    if (m_mode == Mode::Live)
+        m_pane->followLive(endMs(), m_liveWindowMs);
+    else
+        m_pane->setPart(m_fromMs, std::max(endMs(), m_fromMs + 1), m_mode == Mode::Show && m_seekable);
     m_pane->setSeries(series());
 }
 
 void ChannelTimeline::follow() {
     if (m_mode == Mode::Live) {
-        const int64_t now = m_clock.elapsed();
+        const int64_t now = liveNowMs();
         m_trace->advance(now, m_silentSinceMs >= 0 ? m_silentSinceMs : now);
     }
     if (!m_pane || !m_pane->isVisible()) return;
-    if (m_ticks++ % kTicksPerSample == 0 && m_display && m_colours.sample(m_display(), m_sent)) {
-        std::array<QColor, kLanes> colours = defaultLaneColours();
-        for (int k = 0; k < kLanes; ++k)
-            if (m_colours.colour(k).isValid()) colours[size_t(k)] = m_colours.colour(k);
-        m_pane->setColours(colours);
-    }
     if (m_frozen) return;
-    // A live trace moves in the pane when its end reaches another pixel column.
     if (m_mode == Mode::Live) {
-        const int64_t end = m_trace->nowMs();
-        const int64_t column = end * std::max(1, m_pane->width()) / m_liveWindowMs;
-        if (column == m_shownColumn) return;
-        m_shownColumn = column;
-        m_pane->setPart(std::max<int64_t>(0, end - m_liveWindowMs), std::max<int64_t>(end, 1), false);
-    } else if (m_mode == Mode::Stream && m_pane->viewEndMs() != endMs()) {
+        m_pane->followLive(m_trace->nowMs(), m_liveWindowMs);
+        // Woken when the next column is due, at most at the display's rate.
+        const int interval = std::clamp(int(m_pane->msPerColumn()), kFollowMs, kHeadlessFollowMs);
+        if (m_follow.interval() != interval) m_follow.setInterval(interval);
+    } else if (m_mode == Mode::Stream && endMs() - m_pane->viewEndMs() >= m_pane->msPerColumn()) {
         m_pane->setPart(0, endMs(), false);
     }
+}
+
+void ChannelTimeline::sampleColours() {
+    if (m_pane && m_pane->isVisible() && m_display && m_colours.sample(m_display(), m_sent))
+        m_pane->setColours(look().colours);
+}
+
+// The lanes in the nimbos' colours as far as they were seen.
+TimelineLook ChannelTimeline::look() const {
+    TimelineLook look;
+    look.colours = defaultLaneColours();
+    for (int k = 0; k < kLanes; ++k)
+        if (m_colours.colour(k).isValid()) look.colours[size_t(k)] = m_colours.colour(k);
+    look.firstChannel = m_base;
+    look.axisZeroMs = m_mode == Mode::Show ? m_fromMs : 0;
+    return look;
 }
 
 // The pane shows part of a show: a finer overview of it is read when the
@@ -273,6 +297,7 @@ void ChannelTimeline::rebuilt() {
 
 bool ChannelTimeline::finish() {
     m_follow.stop();
+    m_sampleColours.stop();
     bool written = true;
     if (m_csv) {
         if (m_csv->close())
@@ -285,14 +310,8 @@ bool ChannelTimeline::finish() {
     }
     if (m_outputs.plotPath.isEmpty()) return written;
     if (m_mode == Mode::Live)
-        m_trace->advance(m_clock.elapsed(), m_silentSinceMs >= 0 ? m_silentSinceMs : m_clock.elapsed());
-    TimelineLook look;
-    look.colours = defaultLaneColours();
+        m_trace->advance(liveNowMs(), m_silentSinceMs >= 0 ? m_silentSinceMs : liveNowMs());
     if (m_display) m_colours.sample(m_display(), m_sent);
-    for (int k = 0; k < kLanes; ++k)
-        if (m_colours.colour(k).isValid()) look.colours[size_t(k)] = m_colours.colour(k);
-    look.firstChannel = m_base;
-    look.axisZeroMs = m_mode == Mode::Show ? m_fromMs : 0;
     const TimelineSeries* drawn = series();
     const TimelineOverview empty;
     if (!drawn) drawn = &empty;
@@ -301,7 +320,7 @@ bool ChannelTimeline::finish() {
                               ? std::max<int64_t>(0, end - LiveTrace::kBuckets * LiveTrace::kBucketMs)
                               : (m_mode == Mode::Show ? m_fromMs : 0);
     QString error;
-    if (!writeTimelinePlot(m_plotFile, m_outputs.plotSize, *drawn, start, end, look, &error)) {
+    if (!writeTimelinePlot(m_plotFile, m_outputs.plotSize, *drawn, start, end, look(), &error)) {
         printError(QStringLiteral("writing the plot failed: ") + error);
         return false;
     }

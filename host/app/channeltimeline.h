@@ -2,7 +2,6 @@
 #ifndef HOST_APP_CHANNELTIMELINE_H_
 #define HOST_APP_CHANNELTIMELINE_H_
 
-#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
@@ -19,6 +18,7 @@
 #include "host/input/showfile.h"
 #include "host/timeline/livetrace.h"
 #include "host/timeline/overview.h"
+#include "host/timeline/timelinepainter.h"
 
 namespace vexohost {
 
@@ -106,11 +106,16 @@ private:
     enum class Mode { None, Show, Stream, Live };
     void begin(Mode mode, int base);
     void follow();
+    void sampleColours();
+    TimelineLook look() const;
     void zoom(qint64 startMs, qint64 endMs);
     void rebuild(int64_t fromMs, int64_t toMs, bool whole);
     void rebuilt();
     void showSeries();
     const TimelineSeries* series() const;
+    // A live trace's time now: the kernel's coarse monotonic clock, a few
+    // nanoseconds to read and a few milliseconds fine, well within a bucket.
+    int64_t liveNowMs() const;
     // The time the plot and the pane's part cover.
     int64_t endMs() const;
 
@@ -128,13 +133,12 @@ private:
     std::unique_ptr<TimelineOverview> m_overview;
     std::shared_ptr<const TimelineOverview> m_zoomed;
     std::unique_ptr<LiveTrace> m_trace;
-    QElapsedTimer m_clock;  // a live trace's time
+    int64_t m_startMs = 0;  // of a live trace, on the coarse clock
     int64_t m_silentSinceMs = -1;
     int64_t m_liveWindowMs = 60000;
-    int64_t m_shownColumn = -1;  // of a live trace's end in the pane, when last drawn
     bool m_frozen = false;
     QTimer m_follow;
-    int m_ticks = 0;
+    QTimer m_sampleColours;  // while there is a pane
     NimboColours m_colours;
     QFutureWatcher<std::shared_ptr<TimelineOverview>> m_worker;
     struct Rebuild {

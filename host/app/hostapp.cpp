@@ -144,7 +144,7 @@ int HostApp::start() {
     for (const QString& line : moduleInfoText(m_session, m_options.info)) printLine(stdout, line);
     if (m_options.info) return kExitOk;
     if (!m_outputs.open() || !m_timeline.open(m_input.base())) return kExitFailure;
-    m_timeline.setDisplay([this] { return renderWindow(m_session.toolWidget()); });
+    m_timeline.setDisplay([this] { return renderNimbos(); });
     showWindows();
     if (const int status = m_input.start(); status != kExitOk) return status;
     // A show is recorded on its own time as it starts; any other input on the wall clock.
@@ -285,6 +285,9 @@ void HostApp::createMainWindow() {
     connect(window, &MainWindow::stopRecordingRequested, this, &HostApp::stopClockRecording);
     connect(&m_feed, &PluginFeed::displayPainted, window, &MainWindow::followValues);
     connect(window, &MainWindow::liveWindowChanged, &m_timeline, &ChannelTimeline::setLiveWindow);
+    connect(window, &MainWindow::timelineShownChanged, this,
+            [this](bool shown) { m_changed.timelineShown = shown; });
+    window->setTimelineShown(m_remembered.timelineShown.value_or(true));
     m_timeline.setPane(window->timeline());
     m_input.setView(window);
 }
@@ -321,10 +324,16 @@ void HostApp::activateMainWindow() {
     m_mainWindow->activateWindow();
 }
 
+// The display where the nimbos' colours are sampled.
+QImage HostApp::renderNimbos() {
+    QWidget* display = m_session.toolWidget();
+    return display ? renderWindow(display, NimboColours::sampledRegion(display->size())) : QImage();
+}
+
 FaderWindow& HostApp::faderWindow() {
     if (!m_faders) {
-        m_faders = std::make_unique<FaderWindow>(m_feed.sent(), m_input.base(),
-                                                 [this] { return renderWindow(m_session.toolWidget()); });
+        m_faders =
+            std::make_unique<FaderWindow>(m_feed.sent(), m_input.base(), [this] { return renderNimbos(); });
         connect(m_faders.get(), &FaderWindow::messageDue, &m_feed, &PluginFeed::send);
         // Into a saved show as the input channel the fader stands for.
         connect(m_faders.get(), &FaderWindow::messageDue, this, [this](const HostMessage& message) {

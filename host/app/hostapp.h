@@ -72,6 +72,7 @@ private:
     void activateMainWindow();
     void configure();
     FaderWindow& faderWindow();
+    QImage renderNimbos();
     void inputEnded();
     void saveSettings();
     // Records the display on the wall clock to path. False, said on standard

@@ -19,7 +19,7 @@ QSettings store() {
 
 bool HostSettings::isEmpty() const {
     return mainWindowGeometry.isEmpty() && fadersGeometry.isEmpty() && displayGeometry.isEmpty() &&
-           lastShowFile.isEmpty() && !universe && olaServer.isEmpty() && !base && !loop;
+           lastShowFile.isEmpty() && !universe && olaServer.isEmpty() && !base && !loop && !timelineShown;
 }
 
 bool HostSettings::tooLarge() {
@@ -41,6 +41,7 @@ HostSettings HostSettings::load() {
     if (const int base = s.value("channels/base").toInt(&ok); ok && base >= 1 && base <= kUniverseSize)
         out.base = base;
     if (s.contains("show/loop")) out.loop = s.value("show/loop").toBool();
+    if (s.contains("window/timeline")) out.timelineShown = s.value("window/timeline").toBool();
     return out;
 }
 
@@ -56,6 +57,7 @@ bool HostSettings::save() const {
     if (!olaServer.isEmpty()) s.setValue("live/server", olaServer);
     if (base) s.setValue("channels/base", *base);
     if (loop) s.setValue("show/loop", *loop);
+    if (timelineShown) s.setValue("window/timeline", *timelineShown);
     s.sync();
     // A file that was not ours to read (FormatError) has been written all the same.
     return s.status() != QSettings::AccessError;

@@ -23,6 +23,7 @@ struct HostSettings {
     QString olaServer;  // "HOST:PORT"
     std::optional<int> base;
     std::optional<bool> loop;
+    std::optional<bool> timelineShown;  // the main window's timeline
 
     // Nothing set.
     bool isEmpty() const;

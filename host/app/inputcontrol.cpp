@@ -11,12 +11,12 @@
 #include "host/app/channeltimeline.h"
 #include "host/app/console.h"
 #include "host/app/exitstatus.h"
+#include "host/app/liveinput.h"
 #include "host/app/mainwindow.h"
 #include "host/app/pluginfeed.h"
 #include "host/app/runoutputs.h"
 #include "host/app/showopening.h"
 #include "host/app/statustext.h"
-#include "host/input/olareceiver.h"
 #include "host/input/showfile.h"
 #include "host/input/showplayer.h"
 #include "host/input/universe.h"
@@ -43,7 +43,6 @@ InputControl::InputControl(PluginFeed& feed, RunOutputs& outputs, ChannelTimelin
     connect(&m_viewTimer, &QTimer::timeout, this, &InputControl::updateView);
     m_durationTimer.setSingleShot(true);
     connect(&m_durationTimer, &QTimer::timeout, this, &InputControl::ended);
-    m_clock.start();
 }
 
 InputControl::~InputControl() = default;
@@ -87,12 +86,7 @@ int InputControl::start() {
 void InputControl::finish() {
     m_viewTimer.stop();
     if (m_player) m_player->stop();
-    // Frames that came in back to back reach the display as the latest of them.
-    if (m_ola && m_ola->isRunning())
-        printLine(stdout, QStringLiteral("olad: %1 frames arrived, %2 reached the display")
-                              .arg(m_ola->framesArrived())
-                              .arg(m_ola->framesTaken()));
-    if (m_ola) m_ola->stop();
+    if (m_live) m_live->finish();
     // Lines a stream skipped are lost moments: the run says so, and its status too.
     if (m_skippedLines > 0) {
         printError(QStringLiteral("%1 malformed line%2 skipped")
@@ -126,22 +120,10 @@ int InputControl::startStdin() {
 }
 
 int InputControl::play(std::unique_ptr<ShowSource> source) {
-    const bool live = m_choice.kind == InputKind::Stdin;
-    PlayerOptions options;
-    options.speed = m_choice.speed;
-    options.fast = m_rules.fast;
-    options.clockFromFirstMoment = live;
-    // The demo loops in a window, unless the run has an end or the user said.
-    const bool demoLoops = m_rules.demoLoops && m_choice.kind == InputKind::Demo &&
-                           !m_rules.durationSeconds && !m_outputs.wantsRecording();
-    options.loop = m_choice.loop || (demoLoops && !m_choice.loopGiven);
-    // A live input's duration is wall-clock time, kept by start().
-    if (m_rules.durationSeconds && !live) options.durationMs = int64_t(*m_rules.durationSeconds * 1000.0);
-    options.fromMs = m_choice.fromMs;
-    options.toMs = m_choice.toMs;
-    if (m_outputs.recordsShowTime()) options.framesPerSecond = m_rules.framesPerSecond;
     const bool stream = !source->canRestart();
-    m_player = std::make_unique<ShowPlayer>(std::move(source), options);
+    m_player = std::make_unique<ShowPlayer>(
+        std::move(source),
+        playerOptions(m_choice, m_rules, m_outputs.wantsRecording(), m_outputs.recordsShowTime()));
     if (stream)
         m_timeline.streamStarted(base());
     else
@@ -175,43 +157,18 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
 }
 
 int InputControl::startOla() {
-    m_ola = std::make_unique<OlaReceiver>();
-    m_ola->setServer(m_choice.olaHost, m_choice.olaPort);
-    m_ola->setNoDataAfter(m_rules.noDataAfterMs);
-    connect(m_ola.get(), &OlaReceiver::messageDue, this, &InputControl::deliver);
-    connect(m_ola.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
-        printLine(stdout, QStringLiteral("olad: ") + text);
-        if (m_ola->isReceiving()) reportRate();
-        setStale(m_ola->hasNoData());
-        updateView();
-    });
-    m_frameRate.reset();
+    m_live = std::make_unique<LiveInput>(m_choice.olaHost, m_choice.olaPort, m_rules.noDataAfterMs);
+    connect(m_live.get(), &LiveInput::messageDue, this, &InputControl::deliver);
+    connect(m_live.get(), &LiveInput::statusChanged, this, &InputControl::updateView);
+    connect(m_live.get(), &LiveInput::staleChanged, this, &InputControl::staleChanged);
     m_timeline.liveStarted(base());
-    if (!m_ola->start(m_choice.universe.value_or(1))) {
-        printError(m_ola->status());
-        return kExitUsage;
-    }
+    if (!m_live->start(m_choice.universe.value_or(1))) return kExitUsage;
     updateControls();
     return kExitOk;
 }
 
-// A second after frames begin to come (again), the rate they come at.
-void InputControl::reportRate() {
-    const OlaReceiver* receiver = m_ola.get();
-    const uint64_t before = receiver->framesArrived();
-    QTimer::singleShot(1000, this, [this, receiver, before] {
-        if (m_ola.get() != receiver || !m_ola->isReceiving()) return;
-        if (const uint64_t frames = m_ola->framesArrived() - before; frames > 0)
-            printLine(stdout, QStringLiteral("olad: universe %1: %2 frames/s")
-                                  .arg(m_ola->universe())
-                                  .arg(double(frames), 0, 'f', 1));
-    });
-}
-
-void InputControl::setStale(bool stale) {
-    if (stale == m_stale) return;
-    m_stale = stale;
-    Q_EMIT staleChanged(stale);
+bool InputControl::isStale() const {
+    return m_live && m_live->isStale();
 }
 
 void InputControl::deliver(const HostMessage& message) {
@@ -253,12 +210,13 @@ void InputControl::stop() {
         m_stream = nullptr;
         m_player.reset();
     }
-    if (m_ola) {
-        disconnect(m_ola.get(), nullptr, this, nullptr);
-        m_ola.reset();
+    if (m_live) {
+        const bool stale = m_live->isStale();
+        disconnect(m_live.get(), nullptr, this, nullptr);
+        m_live.reset();
+        if (stale) Q_EMIT staleChanged(false);
     }
     m_inputError.clear();
-    setStale(false);
     m_feed.clearChannels();
 }
 
@@ -274,14 +232,7 @@ QString InputControl::statusText() const {
         case InputKind::Demo:
         case InputKind::Play: {
             if (!m_player) return {};
-            ShowState state;
-            state.name = m_showName;
-            state.positionMs = m_player->showTimeMs() - m_player->fromMs();
-            state.lengthMs = m_player->canSeek() ? m_player->passLengthMs() : std::nullopt;
-            state.looping = m_player->loops();
-            state.paused = m_player->isPaused();
-            state.ended = !m_player->isRunning();
-            const QString status = showStatus(state);
+            const QString status = showStatus(showState(*m_player, m_showName));
             if (base() == m_choice.base) return status;
             return status +
                    tr(" · the demo plays at base 1; base %1 is for the other inputs").arg(m_choice.base);
@@ -290,19 +241,16 @@ QString InputControl::statusText() const {
             return standardInputStatus(m_stream ? m_stream->linesRead() : 0,
                                        !m_player || !m_player->isRunning());
         case InputKind::Faders:
-            return tr("faders: channels %1 to %2").arg(base()).arg(base() + SentValues::kChannels - 1);
-        case InputKind::Ola: {
-            if (!m_ola) return {};
-            const unsigned universe = m_ola->universe();
-            if (!m_ola->isRunning()) return tr("universe %1: disconnected").arg(universe);
-            if (m_ola->isReceiving())
-                return liveStatus(universe, m_frameRate.perSecond(),
-                                  m_ola->framesArrived() > 0 ? m_ola->msSinceFrame() : 0);
-            if (m_ola->hasNoData()) return noDataStatus(universe, m_ola->msSinceFrame());
-            return m_ola->status();
-        }
+            return tr("faders: channels %1 to %2").arg(base()).arg(base() + SentValues::kChannels - 1) +
+                   frozenNote();
+        case InputKind::Ola:
+            return m_live ? m_live->statusText() + frozenNote() : QString();
     }
     return {};
+}
+
+QString InputControl::frozenNote() const {
+    return m_timeline.isFrozen() ? tr(" · timeline stands still (Space)") : QString();
 }
 
 QString InputControl::inputName() const {
@@ -315,16 +263,17 @@ QString InputControl::inputName() const {
         case InputKind::Faders:
             return tr("faders");
         case InputKind::Ola:
-            return tr("universe %1").arg(m_ola ? m_ola->universe() : m_choice.universe.value_or(1));
+            return tr("universe %1").arg(m_live ? m_live->universe() : m_choice.universe.value_or(1));
     }
     return {};
 }
 
 void InputControl::updateView() {
-    if (m_ola && m_ola->isRunning()) m_frameRate.sample(m_clock.elapsed(), m_ola->framesArrived());
-    // Where no frame came is a gap in the timeline, once it is known to be silence.
-    if (m_ola)
-        m_timeline.setLiveSilence(m_ola->isReceiving() ? 0 : std::max<int64_t>(1, m_ola->msSinceFrame()));
+    if (m_live) {
+        m_live->sample();
+        // Where no frame came is a gap in the timeline, once it is known to be silence.
+        m_timeline.setLiveSilence(m_live->silenceMs());
+    }
     if (m_player) m_timeline.setPlayhead(m_player->showTimeMs());
     if (!m_view) return;
     m_view->setInputName(inputName());
@@ -343,10 +292,7 @@ void InputControl::updateControls() {
     const bool seekable = show && m_player->canSeek() && !recorded;
     m_view->setShowControls(show && !recorded, seekable, seekable ? m_player->passLengthMs().value_or(0) : 0);
     if (show) m_view->setLoop(m_player->loops());
-    if (m_ola)
-        m_view->setLive(m_ola->universe(),
-                        QStringLiteral("%1:%2").arg(m_ola->serverHost()).arg(m_ola->serverPort()),
-                        m_ola->isRunning());
+    if (m_live) m_view->setLive(m_live->universe(), m_live->server(), m_live->isRunning());
 }
 
 // ---- What the main window asks for ----
@@ -380,7 +326,10 @@ void InputControl::openShow(const QString& path) {
 
 void InputControl::playPause() {
     // A live input cannot pause: its timeline stands still while the nimbos go on.
-    if (!m_player) return m_timeline.setFrozen(!m_timeline.isFrozen());
+    if (!m_player) {
+        m_timeline.setFrozen(!m_timeline.isFrozen());
+        return updateView();
+    }
     if (!playsShow()) return;
     if (!m_player->isRunning()) {
         // After its end a show plays again from its start.
@@ -450,8 +399,8 @@ void InputControl::connectLive(unsigned universe, const QString& server) {
 }
 
 void InputControl::disconnectLive() {
-    if (!m_ola) return;
-    m_ola->stop();
+    if (!m_live) return;
+    m_live->stop();
     updateControls();
     updateView();
 }
@@ -463,11 +412,11 @@ void InputControl::setBase(int base) {
     m_timeline.setBase(base);
     Q_EMIT baseChanged(base);
     // The nimbos show the channels from the new base on at once.
-    if (m_ola && m_ola->isRunning()) {
+    if (m_live && m_live->isRunning()) {
         m_feed.clearChannels();
         for (int channel = base; channel < base + SentValues::kChannels && channel <= kUniverseSize;
              ++channel)
-            if (const int value = m_ola->value(channel); value >= 0)
+            if (const int value = m_live->value(channel); value >= 0)
                 deliver(HostMessage::channelValue(channel, value));
     } else if (playsShow() && m_player->canSeek() && !m_outputs.recordsShowTime()) {
         // Where the show stands, or where it ended.

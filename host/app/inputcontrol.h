@@ -2,7 +2,6 @@
 #ifndef HOST_APP_INPUTCONTROL_H_
 #define HOST_APP_INPUTCONTROL_H_
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,7 +9,6 @@
 #include <memory>
 #include <optional>
 
-#include "host/app/framerate.h"
 #include "host/app/inputchoice.h"
 #include "host/input/hostmessage.h"
 
@@ -18,7 +16,7 @@ namespace vexohost {
 
 class ChannelTimeline;
 class MainWindow;
-class OlaReceiver;
+class LiveInput;
 class PluginFeed;
 class RunOutputs;
 class ShowFile;
@@ -63,7 +61,7 @@ public:
     // kExitShowFile when a show could not go on; kExitOk otherwise.
     int status() const { return m_status; }
     // The values shown are a live universe's last before it went quiet.
-    bool isStale() const { return m_stale; }
+    bool isStale() const;
 
     // What the main window asks for. A show that cannot be opened is said in a
     // message box, with its file, line and column, and nothing changes.
@@ -97,14 +95,13 @@ private:
     int startOla();
     int play(std::unique_ptr<ShowSource> source);
     void startDurationTimer();
-    void reportRate();
-    void setStale(bool stale);
     // An input channel, shifted by the base address.
     void deliver(const HostMessage& message);
     void track(int32_t channel, int32_t value);
     void captureFrame(qint64 playedMs, qint64 lengthMs);
     void stop();
     bool playsShow() const;
+    QString frozenNote() const;
     void updateView();
     void updateControls();
 
@@ -115,17 +112,14 @@ private:
     const PlayRules m_rules;
     QPointer<MainWindow> m_view;
     std::unique_ptr<ShowPlayer> m_player;
-    std::unique_ptr<OlaReceiver> m_ola;
+    std::unique_ptr<LiveInput> m_live;
     const ShowFile* m_stream = nullptr;  // owned by m_player: standard input, for its line count
     QString m_showName;                  // "demo" or the show file's name
     QString m_inputError;                // why the input stopped, until another starts
     QTimer m_viewTimer;
     QTimer m_durationTimer;
-    QElapsedTimer m_clock;
-    FrameRate m_frameRate;
     int m_status = 0;
     int m_skippedLines = 0;  // malformed lines a stream skipped, over the run
-    bool m_stale = false;
 };
 
 }  // namespace vexohost

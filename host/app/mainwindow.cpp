@@ -78,17 +78,19 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     // The nine channels over time: a show's whole part (the wheel zooms), or
     // the last seconds of a live input.
     auto* timelineRow = new QHBoxLayout;
-    auto* timelineLabel = new QLabel(tr("Timeline"), this);
-    auto* wholeShow = new QPushButton(tr("Whole show"), this);
+    m_showTimeline = new QCheckBox(tr("Timeline"), this);
+    m_showTimeline->setChecked(true);
+    m_showTimeline->setToolTip(tr("Show the nine channels over time"));
+    auto* wholeShow = m_wholeShow = new QPushButton(tr("Whole show"), this);
     wholeShow->setToolTip(tr("See the whole part played again (the mouse wheel zooms in the timeline)"));
-    auto* liveWindow = new QComboBox(this);
+    auto* liveWindow = m_liveWindow = new QComboBox(this);
     liveWindow->setAccessibleName(tr("Live timeline"));
     liveWindow->setToolTip(tr("How much of a live input the timeline shows"));
     for (const auto& [text, ms] : {std::pair{tr("last 10 s"), 10000}, std::pair{tr("last 60 s"), 60000},
                                    std::pair{tr("last 10 min"), 600000}})
         liveWindow->addItem(text, ms);
     liveWindow->setCurrentIndex(1);
-    timelineRow->addWidget(timelineLabel);
+    timelineRow->addWidget(m_showTimeline);
     timelineRow->addStretch(1);
     timelineRow->addWidget(wholeShow);
     timelineRow->addWidget(liveWindow);
@@ -98,6 +100,10 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     column->addWidget(m_timeline, 1);
     connect(m_timeline, &TimelinePane::seekRequested, this, &MainWindow::seekRequested);
     connect(wholeShow, &QPushButton::clicked, m_timeline, &TimelinePane::showWholePart);
+    connect(m_showTimeline, &QCheckBox::toggled, this, [this](bool shown) {
+        setTimelineShown(shown);
+        Q_EMIT timelineShownChanged(shown);
+    });
     connect(liveWindow, &QComboBox::activated, this, [this, liveWindow](int index) {
         Q_EMIT liveWindowChanged(liveWindow->itemData(index).toLongLong());
     });
@@ -268,7 +274,18 @@ QString MainWindow::failures() const {
     return m_failures->text();
 }
 
+void MainWindow::setTimelineShown(bool shown) {
+    const QSignalBlocker block(m_showTimeline);
+    m_showTimeline->setChecked(shown);
+    for (QWidget* part : {static_cast<QWidget*>(m_timeline), static_cast<QWidget*>(m_wholeShow),
+                          static_cast<QWidget*>(m_liveWindow)})
+        part->setVisible(shown);
+}
+
 void MainWindow::setShowControls(bool enabled, bool seekable, int64_t lengthMs) {
+    // A show's timeline zooms; a live input's shows its last seconds.
+    m_wholeShow->setEnabled(seekable);
+    m_liveWindow->setEnabled(!enabled);
     m_play->setEnabled(enabled);
     m_loop->setEnabled(enabled && seekable);
     m_speed->setEnabled(enabled);

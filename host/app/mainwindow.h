@@ -64,8 +64,9 @@ public:
     void setLastShowFile(const QString& path);
     // A recording runs to path; the Record button is its Stop, when it can be stopped.
     void setRecording(bool recording, const QString& path, bool stoppable);
-    // The nine channels over time, drawn by the channel timeline.
+    // The nine channels over time, drawn by the channel timeline; shown or not.
     TimelinePane* timeline() const { return m_timeline; }
+    void setTimelineShown(bool shown);
 
 Q_SIGNALS:
     void openRequested(const QString& path);
@@ -84,8 +85,9 @@ Q_SIGNALS:
     // Record the display from now on, to a GIF or WebP file chosen; stop that.
     void recordRequested(const QString& path);
     void stopRecordingRequested();
-    // How much of a live input the timeline shows.
+    // How much of a live input the timeline shows, and whether it is shown.
     void liveWindowChanged(qint64 ms);
+    void timelineShownChanged(bool shown);
     void quitRequested();
 
 protected:
@@ -101,6 +103,9 @@ private:
     QLabel* m_failures = nullptr;
     ChannelReadouts* m_readouts = nullptr;
     TimelinePane* m_timeline = nullptr;
+    QCheckBox* m_showTimeline = nullptr;
+    QPushButton* m_wholeShow = nullptr;
+    QComboBox* m_liveWindow = nullptr;
     QPushButton* m_open = nullptr;
     QPushButton* m_play = nullptr;
     QSlider* m_position = nullptr;

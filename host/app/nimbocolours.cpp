@@ -19,10 +19,26 @@ bool NimboColours::sample(const QImage& display, const SentValues& sent) {
     return changed;
 }
 
+namespace {
+
+// Nine nimbos side by side; the upper third of each is envelope.
+QPoint envelopeMiddle(QSize display, int i) {
+    return {(2 * i + 1) * display.width() / 18, display.height() * 3 / 10};
+}
+
+}  // namespace
+
+QRegion NimboColours::sampledRegion(QSize display) {
+    QRegion region;
+    for (int k = 0; k < SentValues::kChannels; ++k)
+        region += QRect(envelopeMiddle(display, k) - QPoint(3, 3), QSize(7, 7));
+    return region;
+}
+
 QColor nimboColour(const QImage& display, int i) {
     if (display.isNull()) return {};
-    // Nine nimbos side by side; the upper third of each is envelope.
-    const int cx = (2 * i + 1) * display.width() / 18, cy = display.height() * 3 / 10;
+    const QPoint middle = envelopeMiddle(display.size(), i);
+    const int cx = middle.x(), cy = middle.y();
     long r = 0, g = 0, b = 0, n = 0;
     for (int y = cy - 3; y <= cy + 3; ++y)
         for (int x = cx - 3; x <= cx + 3; ++x) {

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <array>
 
 #include "host/app/sentvalues.h"
@@ -20,6 +21,8 @@ class NimboColours {
 public:
     // Looks at the display as rendered now; true when a colour changed.
     bool sample(const QImage& display, const SentValues& sent);
+    // The part of a display of this size that sample() looks at.
+    static QRegion sampledRegion(QSize display);
     // Invalid until nimbo k (0..8) was seen.
     const QColor& colour(int k) const { return m_seen[size_t(k)].colour; }
 

@@ -55,4 +55,23 @@ std::unique_ptr<ShowSource> openFirstShow(const InputChoice& choice, int* status
     return source;
 }
 
+PlayerOptions playerOptions(const InputChoice& choice, const PlayRules& rules, bool recorded,
+                            bool onShowTime) {
+    const bool live = choice.kind == InputKind::Stdin;
+    PlayerOptions options;
+    options.speed = choice.speed;
+    options.fast = rules.fast;
+    options.clockFromFirstMoment = live;
+    // The demo loops in a window, unless the run has an end or the user said.
+    const bool demoLoops =
+        rules.demoLoops && choice.kind == InputKind::Demo && !rules.durationSeconds && !recorded;
+    options.loop = choice.loop || (demoLoops && !choice.loopGiven);
+    // A live input's duration is wall-clock time, kept by the input control.
+    if (rules.durationSeconds && !live) options.durationMs = int64_t(*rules.durationSeconds * 1000.0);
+    options.fromMs = choice.fromMs;
+    options.toMs = choice.toMs;
+    if (onShowTime) options.framesPerSecond = rules.framesPerSecond;
+    return options;
+}
+
 }  // namespace vexohost

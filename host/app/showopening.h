@@ -8,6 +8,7 @@
 
 #include "host/app/inputchoice.h"
 #include "host/input/showfile.h"
+#include "host/input/showplayer.h"
 
 namespace vexohost {
 
@@ -26,6 +27,12 @@ std::unique_ptr<ShowFile> openShowFile(const QString& path, std::optional<unsign
 // the moments of a file as its check reads them.
 std::unique_ptr<ShowSource> openFirstShow(const InputChoice& choice, int* status,
                                           const ShowFile::CheckSink& sink = {});
+
+// How the choice's show is played under the run's rules: a recording asked
+// for (recorded) ends a demo that would loop; one that runs (onShowTime)
+// takes frames at the rules' rate.
+PlayerOptions playerOptions(const InputChoice& choice, const PlayRules& rules, bool recorded,
+                            bool onShowTime);
 
 }  // namespace vexohost
 

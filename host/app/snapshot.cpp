@@ -5,11 +5,14 @@
 
 namespace vexohost {
 
-QImage renderWindow(QWidget* widget) {
+QImage renderWindow(QWidget* widget, const QRegion& region) {
     if (!widget) return {};
     QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::black);
-    widget->render(&image);
+    if (region.isEmpty())
+        widget->render(&image);
+    else
+        widget->render(&image, region.boundingRect().topLeft(), region);
     return image;
 }
 

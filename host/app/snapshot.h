@@ -3,6 +3,7 @@
 #define HOST_APP_SNAPSHOT_H_
 
 #include <QImage>
+#include <QRegion>
 
 class QWidget;
 
@@ -10,7 +11,8 @@ namespace vexohost {
 
 // The window as it looks now, rendered offscreen at its own size on black;
 // a null image for no window. widget: not owned. GUI thread.
-QImage renderWindow(QWidget* widget);
+// Only region, when given, is drawn (the rest stays black), where it stands.
+QImage renderWindow(QWidget* widget, const QRegion& region = QRegion());
 
 }  // namespace vexohost
 

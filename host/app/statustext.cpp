@@ -3,6 +3,8 @@
 
 #include <QLocale>
 
+#include "host/input/showplayer.h"
+
 namespace vexohost {
 namespace {
 
@@ -28,6 +30,17 @@ QString showStatus(const ShowState& state) {
     else if (state.looping)
         text += QStringLiteral(" (looping)");
     return text;
+}
+
+ShowState showState(const ShowPlayer& player, const QString& name) {
+    ShowState state;
+    state.name = name;
+    state.positionMs = player.showTimeMs() - player.fromMs();
+    state.lengthMs = player.canSeek() ? player.passLengthMs() : std::nullopt;
+    state.looping = player.loops();
+    state.paused = player.isPaused();
+    state.ended = !player.isRunning();
+    return state;
 }
 
 QString liveStatus(unsigned universe, std::optional<double> framesPerSecond, int64_t sinceFrameMs) {

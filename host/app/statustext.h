@@ -8,6 +8,8 @@
 
 namespace vexohost {
 
+class ShowPlayer;
+
 // The texts of the main window's status line, one for each situation an
 // input can be in. Numbers are written as people read them: times as M:SS
 // (H:MM:SS from an hour on), counts with thousands separated by commas.
@@ -28,6 +30,8 @@ struct ShowState {
     bool ended = false;
 };
 QString showStatus(const ShowState& state);
+// Where a player stands, under name.
+ShowState showState(const ShowPlayer& player, const QString& name);
 
 // A live universe: "universe 1 from olad: 43.9 frames/s" (the frames of the
 // last second); while the rate is not yet known, "universe 1 from olad"; and

@@ -15,7 +15,9 @@ TimelineLayout::TimelineLayout(const QRect& rect, const QFontMetrics& metrics, i
     : m_startMs(startMs), m_endMs(std::max(endMs, startMs + 1)) {
     const int labels = metrics.horizontalAdvance(QStringLiteral("ch 512")) + 8;
     m_axisHeight = metrics.height() + 6;
-    m_plot = rect.adjusted(labels, 0, -4, -m_axisHeight);
+    // Room on the right for half a time label, centred under the last tick.
+    const int right = metrics.horizontalAdvance(QStringLiteral("0:00:00")) / 2 + 2;
+    m_plot = rect.adjusted(labels, 0, -right, -m_axisHeight);
     m_laneHeight = std::max(1, (m_plot.height() - (kLanes - 1) * kLaneSpacing) / kLanes);
     m_plot.setHeight(kLanes * m_laneHeight + (kLanes - 1) * kLaneSpacing);
 }

@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <cmath>
 #include <vector>
 
 #include "host/timeline/timelinelayout.h"
@@ -131,14 +132,22 @@ QString formatAxisTime(int64_t ms) {
 }
 
 void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineSeries& series,
-                   const TimelineLook& look) {
+                   const TimelineLook& look, const QRect& dirty) {
     const QRect plot = layout.plot();
     const int columns = plot.width();
+    // The columns to draw: those of the dirty rectangle, and one either side
+    // for the edges of what stands there.
+    const QRect want = dirty.isNull() ? plot.united(layout.axis()).united(QRect(0, 0, 1, 1)) : dirty;
+    const int firstColumn = std::max(0, want.left() - plot.left() - 1);
+    const int endColumn = std::min(columns, want.right() + 1 - plot.left() + 1);
     const int64_t origin = series.originMs();
     const int64_t bucketMs = series.bucketMs();
     auto indexAt = [&](double ms) { return floorDiv(int64_t(std::floor(ms)) - origin, bucketMs); };
     const double msPerColumn = double(layout.endMs() - layout.startMs()) / columns;
     const QBrush gapBrush(QColor(128, 128, 128, 110), Qt::BDiagPattern);
+    // Hatching that moves with the time it stands for, so that a part drawn
+    // later meets the part beside it.
+    painter.setBrushOrigin(QPointF(std::fmod(layout.xOf(0), 8.0), 0));
     std::vector<QPointF> glitches;
     QPolygonF area, range;
     for (int lane = 0; lane < kLanes; ++lane) {
@@ -167,14 +176,14 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
             area.clear();
             range.clear();
         };
-        ColumnWalk walk(series, lane, indexAt(layout.startMs()));
+        ColumnWalk walk(series, lane, indexAt(layout.startMs() + firstColumn * msPerColumn));
         std::vector<QPointF> lows;
         int gapStart = -1;
-        for (int x = 0; x <= columns; ++x) {
+        for (int x = firstColumn; x <= endColumn; ++x) {
             Column c;
             const double t0 = layout.startMs() + x * msPerColumn;
             const bool more =
-                x < columns &&
+                x < endColumn &&
                 walk.column(indexAt(t0), std::max(indexAt(t0) + 1, indexAt(t0 + msPerColumn)), &c);
             const double left = plot.left() + x, right = left + 1;
             if (c.gap && more) {
@@ -199,15 +208,18 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
             lows.push_back(QPointF(right, layout.yOf(lane, c.min)));
             if (c.glitch) glitches.push_back(QPointF(left + 0.5, r.top()));
         }
-        painter.setPen(colour.darker(130));
-        painter.drawText(QRect(0, r.top(), plot.left() - 6, r.height()), Qt::AlignRight | Qt::AlignVCenter,
-                         QStringLiteral("ch %1").arg(look.firstChannel + lane));
+        if (want.left() < plot.left()) {
+            painter.setPen(colour.darker(130));
+            painter.drawText(QRect(0, r.top(), plot.left() - 6, r.height()),
+                             Qt::AlignRight | Qt::AlignVCenter,
+                             QStringLiteral("ch %1").arg(look.firstChannel + lane));
+        }
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(look.glitch);
     for (const QPointF& at : glitches)
         painter.drawPolygon(QPolygonF({at + QPointF(-3, 0), at + QPointF(3, 0), at + QPointF(0, 5)}));
-    paintAxis(painter, layout, look);
+    if (want.intersects(layout.axis())) paintAxis(painter, layout, look);
     if (look.playheadMs && *look.playheadMs >= layout.startMs() && *look.playheadMs <= layout.endMs()) {
         const double x = std::floor(layout.xOf(*look.playheadMs)) + 0.5;
         painter.setPen(QPen(look.playhead, 1));

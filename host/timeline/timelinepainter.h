@@ -3,6 +3,7 @@
 #define HOST_TIMELINE_TIMELINEPAINTER_H_
 
 #include <QColor>
+#include <QRect>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -38,8 +39,10 @@ std::array<QColor, kLanes> defaultLaneColours();
 // lines at the glow levels' edges (10, 60, 110, 160, 210), a red mark over a
 // flicker, hatching where no data came; the labels, the time axis in M:SS
 // and the playhead. Vector drawing only, so that an SVG painter gets shapes.
+// dirty, when given, is the part to draw (what a scroll uncovered); the rest
+// is left as it is.
 void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineSeries& series,
-                   const TimelineLook& look);
+                   const TimelineLook& look, const QRect& dirty = QRect());
 
 // "M:SS" (or "H:MM:SS") for an axis label.
 QString formatAxisTime(int64_t ms);

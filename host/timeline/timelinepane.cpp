@@ -36,11 +36,35 @@ void TimelinePane::setSeries(const TimelineSeries* series) {
 void TimelinePane::setPart(int64_t fromMs, int64_t endMs, bool seekable) {
     m_partStart = fromMs;
     m_partEnd = std::max(endMs, fromMs + 1);
+    m_liveColumn = -1;
+    if (seekable != m_seekable || !testAttribute(Qt::WA_SetCursor))
+        setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_seekable = seekable;
-    setCursor(seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
     m_viewStart = m_partStart;
     m_viewEnd = m_partEnd;
     update();
+}
+
+void TimelinePane::followLive(int64_t endMs, int64_t windowMs) {
+    const QRect plot = layout().plot();
+    const int width = std::max(1, plot.width());
+    const double msPerColumn = double(windowMs) / width;
+    const int64_t column = int64_t(std::floor(double(endMs) / msPerColumn)) + 1;
+    const bool same = m_liveColumn >= 0 && windowMs == m_liveWindowMs && width == m_liveWidth;
+    const int64_t shift = column - m_liveColumn;
+    if (same && shift == 0) return;
+    if (m_seekable) setPart(0, 1, false);
+    m_liveColumn = column;
+    m_liveWindowMs = windowMs;
+    m_liveWidth = width;
+    m_partEnd = m_viewEnd = std::llround(double(column) * msPerColumn);
+    m_partStart = m_viewStart = m_viewEnd - windowMs;
+    if (same && shift > 0 && shift < width) {
+        // The lanes and the time axis under them move together.
+        scroll(-int(shift), 0, QRect(plot.left(), plot.top(), plot.width(), height() - plot.top()));
+    } else {
+        update();
+    }
 }
 
 void TimelinePane::setView(int64_t startMs, int64_t endMs) {
@@ -103,6 +127,10 @@ TimelineLayout TimelinePane::layout() const {
     return TimelineLayout(rect(), fontMetrics(), m_viewStart, m_viewEnd);
 }
 
+double TimelinePane::msPerColumn() const {
+    return double(m_viewEnd - m_viewStart) / std::max(1, layout().plot().width());
+}
+
 QSize TimelinePane::minimumSizeHint() const {
     return {320, kLanes * 14 + fontMetrics().height() + 6};
 }
@@ -116,14 +144,15 @@ void TimelinePane::paintEvent(QPaintEvent* event) {
     const TimelineLook look = this->look();
     painter.fillRect(event->rect(), look.background);
     if (!m_series) return;
-    paintTimeline(painter, layout(), *m_series, look);
+    paintTimeline(painter, layout(), *m_series, look, event->rect());
 }
 
 void TimelinePane::seekTo(double x) {
     if (!m_seekable) return;
     const TimelineLayout where = layout();
     const QRect plot = where.plot();
-    x = std::clamp<double>(x, plot.left(), plot.left() + plot.width());
+    // The middle of the pixel column pointed at.
+    x = std::clamp<double>(x + 0.5, plot.left(), plot.left() + plot.width());
     Q_EMIT seekRequested(std::clamp(where.msAt(x), m_partStart, m_partEnd) - m_partStart);
 }
 

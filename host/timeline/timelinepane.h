@@ -34,6 +34,10 @@ public:
     // The part of a show, [fromMs, endMs] in show time, seekable or not; the
     // view becomes the whole part.
     void setPart(int64_t fromMs, int64_t endMs, bool seekable);
+    // A live input's last windowMs up to endMs, not seekable. The view moves
+    // on by whole pixel columns: what was drawn is scrolled, and only the
+    // columns it uncovers are painted.
+    void followLive(int64_t endMs, int64_t windowMs);
     // The stretch drawn, within the part.
     void setView(int64_t startMs, int64_t endMs);
     int64_t viewStartMs() const { return m_viewStart; }
@@ -48,6 +52,8 @@ public:
 
     // Where the parts stand now, for tests and for the window's hit tests.
     TimelineLayout layout() const;
+    // How long a pixel column of the view stands for.
+    double msPerColumn() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -74,6 +80,10 @@ private:
     int64_t m_viewStart = 0;
     int64_t m_viewEnd = 1000;
     bool m_seekable = false;
+    // A live view: the pixel column its end stands in, its window and plot width.
+    int64_t m_liveColumn = -1;
+    int64_t m_liveWindowMs = 0;
+    int m_liveWidth = 0;
     TimelineLook m_look;
 };
 

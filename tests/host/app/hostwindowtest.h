@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -101,6 +102,15 @@ protected:
         ADD_FAILURE() << "no widget " << accessibleName.toStdString();
         return nullptr;
     }
+    // A widget by the text it shows.
+    template <class T>
+    T* withText(const QString& text) const {
+        for (T* w : m_window->findChildren<T*>())
+            if (w->text() == text) return w;
+        ADD_FAILURE() << "no widget showing " << text.toStdString();
+        return nullptr;
+    }
+    QCheckBox* loopBox() const { return withText<QCheckBox>(QStringLiteral("Loop")); }
     QPushButton* findButton(const QString& text) const {
         for (QPushButton* b : m_window->findChildren<QPushButton*>())
             if (b->text() == text) return b;

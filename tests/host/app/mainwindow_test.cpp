@@ -34,6 +34,7 @@
 #include "host/app/hostsettings.h"
 #include "host/app/snapshot.h"
 #include "host/app/statustext.h"
+#include "host/timeline/timelinepane.h"
 #include "tests/host/app/hostwindowtest.h"
 #include "tests/ola/dmxsender.h"
 #include "tests/ola/hostileserver.h"
@@ -176,7 +177,7 @@ TEST_F(MainWindowTest, ShowPlayerDrivesTheDisplayToTheShowsState) {
     EXPECT_TRUE(shows({6, 0, 0, 0, 4, 0, 0, 0, 0}));
     ASSERT_TRUE(waitUntil([&] { return readouts->shownValue(1) == 0; }, 1000));
 
-    m_window->findChild<QCheckBox*>()->click();
+    loopBox()->click();
     press(m_window, Qt::Key_Space);
     EXPECT_TRUE(status().endsWith(QStringLiteral(" / 0:09 (looping)"))) << "said: " << status().toStdString();
 }
@@ -284,7 +285,8 @@ TEST_F(MainWindowTest, SettingsRoundTrip) {
     widget<QSpinBox>(QStringLiteral("Universe"))->setValue(4);
     m_window->setGeometry(40, 50, 700, 260);
     open(write("a.show", "0 1=235\n"));
-    m_window->findChild<QCheckBox*>()->click();
+    loopBox()->click();
+    withText<QCheckBox>(QStringLiteral("Timeline"))->click();  // hidden
     const QRect where = m_window->geometry();
     m_app->finish();
     m_app.reset();
@@ -292,6 +294,7 @@ TEST_F(MainWindowTest, SettingsRoundTrip) {
     HostSettings stored = HostSettings::load();
     EXPECT_EQ(stored.base, 17);
     EXPECT_EQ(stored.loop, true);
+    EXPECT_EQ(stored.timelineShown, false);
     EXPECT_EQ(stored.lastShowFile, m_dir.filePath("a.show"));
     EXPECT_EQ(stored.universe, std::nullopt);  // chosen, not connected: not remembered
 
@@ -299,7 +302,8 @@ TEST_F(MainWindowTest, SettingsRoundTrip) {
     m_options.showFile = m_dir.filePath("a.show");
     start();
     EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 17);
-    EXPECT_TRUE(m_window->findChild<QCheckBox*>()->isChecked());
+    EXPECT_TRUE(loopBox()->isChecked());
+    EXPECT_FALSE(m_window->findChild<TimelinePane*>()->isVisible());
     EXPECT_EQ(m_window->geometry().size(), where.size());
     m_app->finish();
     m_app.reset();
@@ -317,7 +321,7 @@ TEST_F(MainWindowTest, SettingsRoundTrip) {
     m_options.resetSettings = true;
     start();
     EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 1);
-    EXPECT_FALSE(m_window->findChild<QCheckBox*>()->isChecked());
+    EXPECT_FALSE(loopBox()->isChecked());
 }
 
 // A run stores only what it changed, into the file as it is at its end: what
@@ -395,7 +399,7 @@ TEST_P(RememberedSettings, ReachOnlyAPlainStart) {
             << status().toStdString();
     }
     open(show);
-    EXPECT_EQ(m_window->findChild<QCheckBox*>()->isChecked(), rule.showLoops);
+    EXPECT_EQ(loopBox()->isChecked(), rule.showLoops);
     // The show's channel 17 lights nimbo 0 only at base 17.
     EXPECT_TRUE(shows({rule.base == 17 ? 6 : 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     m_app->finish();

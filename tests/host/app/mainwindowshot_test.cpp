@@ -51,25 +51,17 @@ TEST(MainWindowOnScreen, LooksAsItsReference) {
     for (const QString& name : QDir(kImages).entryList({QStringLiteral("*.gif")}))
         ASSERT_TRUE(QFile::copy(kImages + '/' + name, dir.filePath("images/" + name)));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
-    QFile show(dir.filePath("evening.show"));
-    ASSERT_TRUE(show.open(QIODevice::WriteOnly));
-    show.write(
-        "0 1=255 2=220 3=180 4=140 5=100 6=70 7=40 8=5 9=0\n"
-        "4000 1=200 8=300 9=120\n"
-        "19000 1=0\n");
-    show.close();
 
     HostOptions options;
     options.pluginPath = dir.filePath("Nimbolux.so");
     options.registryPath = dir.filePath("registry.txt");
     options.headless = false;
-    options.input = InputKind::Play;
-    options.showFile = show.fileName();
+    options.input = InputKind::Demo;
     HostApp app(options);
     ASSERT_EQ(app.start(), kExitOk);
-    // Paused at 0:04, where the second moment has just played.
+    // Paused at 0:09 of the demo, its whole timeline drawn.
     app.input().playPause();
-    app.input().seek(4000);
+    app.input().seek(9000);
 
     QWidget* window = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {

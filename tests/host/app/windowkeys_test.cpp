@@ -13,6 +13,8 @@
 
 #include "host/app/channelreadouts.h"
 #include "host/app/windowplacement.h"
+#include "host/timeline/timelinelayout.h"
+#include "host/timeline/timelinepane.h"
 #include "tests/host/app/hostwindowtest.h"
 
 namespace vexohost {
@@ -145,6 +147,40 @@ TEST_F(WindowMouse, SliderClickJumpsThere) {
     QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, groove.center().y()));
     EXPECT_TRUE(waitUntil([&] { return status().startsWith(QStringLiteral("a.show 0:15 / 1:00")); }, 1000))
         << status().toStdString();
+}
+
+// The timeline draws the part played: a click at a quarter of it seeks to a
+// quarter of the part, and the slider follows; the wheel zooms in around the
+// pointer and Whole show goes back.
+TEST_F(WindowMouse, TimelineClickSeeksAndWheelZooms) {
+    m_options.input = InputKind::Play;
+    m_options.showFile = write("a.show", "0 1=235\n59000 1=0\n");
+    m_options.fromMs = 20000;
+    m_options.toMs = 60000;
+    start();
+    press(m_window, Qt::Key_Space);
+    auto* pane = m_window->findChild<TimelinePane*>();
+    ASSERT_TRUE(pane);
+    const QRect plot = pane->layout().plot();
+    const QPoint quarter(plot.left() + plot.width() / 4, plot.center().y());
+    QTest::mouseClick(pane, Qt::LeftButton, Qt::NoModifier, quarter);
+    // Where the show stands, within the pixel column clicked.
+    const QSlider* slider = widget<QSlider>(QStringLiteral("Position"));
+    const double column = 40000.0 / plot.width();
+    EXPECT_TRUE(waitUntil([&] { return std::abs(slider->value() - 10000) <= column; }, 1000))
+        << slider->value();
+
+    QWheelEvent wheel(quarter, pane->mapToGlobal(quarter), QPoint(), QPoint(0, 4 * 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pane, &wheel);
+    const int64_t span = pane->viewEndMs() - pane->viewStartMs();
+    EXPECT_LT(span, 20000);
+    EXPECT_NEAR(double(pane->layout().msAt(quarter.x())), 30000.0, span / 100.0);
+    QPushButton* whole = findButton(QStringLiteral("Whole show"));
+    ASSERT_TRUE(whole);
+    QTest::mouseClick(whole, Qt::LeftButton);
+    EXPECT_EQ(pane->viewStartMs(), 20000);
+    EXPECT_EQ(pane->viewEndMs(), 60000);
 }
 
 // Record… asks for a file and records from then on, whatever the input;
