@@ -95,19 +95,20 @@ protected:
         return file.fileName();
     }
     QString status() const { return m_window->findChildren<QLabel*>().at(1)->text(); }
+    // A widget of the main window by its accessible name, or by the text it shows.
     template <class T>
     T* widget(const QString& accessibleName) const {
-        for (T* w : m_window->findChildren<T*>())
-            if (w->accessibleName() == accessibleName) return w;
-        ADD_FAILURE() << "no widget " << accessibleName.toStdString();
-        return nullptr;
+        return first<T>([&](T* w) { return w->accessibleName() == accessibleName; }, accessibleName);
     }
-    // A widget by the text it shows.
     template <class T>
     T* withText(const QString& text) const {
+        return first<T>([&](T* w) { return w->text() == text; }, text);
+    }
+    template <class T, class Match>
+    T* first(Match match, const QString& what) const {
         for (T* w : m_window->findChildren<T*>())
-            if (w->text() == text) return w;
-        ADD_FAILURE() << "no widget showing " << text.toStdString();
+            if (match(w)) return w;
+        ADD_FAILURE() << "no widget " << what.toStdString();
         return nullptr;
     }
     QCheckBox* loopBox() const { return withText<QCheckBox>(QStringLiteral("Loop")); }
