@@ -14,10 +14,10 @@
 namespace vexohost {
 namespace {
 
-// A live trace is followed at about the display's frame rate while a pane
-// shows it, else four times a second (for its gaps); the lanes' colours are
+// A live trace is followed up to ten times a second while a pane shows it,
+// else four times a second (for its gaps); the lanes' colours are
 // looked at once a second, and soon after the display is first shown.
-constexpr int kFollowMs = 40;
+constexpr int kLiveStepMs = 100;
 constexpr int kHeadlessFollowMs = 250;
 constexpr int kSampleMs = 1000;
 constexpr int kFirstSampleMs = 100;
@@ -81,7 +81,7 @@ void ChannelTimeline::setPane(TimelinePane* pane) {
     m_sampleColours.start();
     QTimer::singleShot(kFirstSampleMs, this, &ChannelTimeline::sampleColours);
     showSeries();
-    if (m_mode == Mode::Live) m_follow.start(kFollowMs);
+    if (m_mode == Mode::Live) m_follow.start(kLiveStepMs);
 }
 
 ShowFile::CheckSink ChannelTimeline::overviewSink(int64_t fromMs, std::optional<int64_t> toMs, int base) {
@@ -134,7 +134,7 @@ void ChannelTimeline::liveStarted(int base) {
     m_startMs = 0;
     m_startMs = liveNowMs();
     m_silentSinceMs = -1;
-    m_follow.start(m_pane ? kFollowMs : kHeadlessFollowMs);
+    m_follow.start(m_pane ? kLiveStepMs : kHeadlessFollowMs);
     showSeries();
 }
 
@@ -228,8 +228,10 @@ void ChannelTimeline::follow() {
     if (m_frozen) return;
     if (m_mode == Mode::Live) {
         m_pane->followLive(m_trace->nowMs(), m_liveWindowMs);
-        // Woken when the next column is due, at most at the display's rate.
-        const int interval = std::clamp(int(m_pane->msPerColumn()), kFollowMs, kHeadlessFollowMs);
+        // Woken when the next two columns are due, at most ten times a
+        // second: each step moves the pane's pixels on the screen, which
+        // costs more than drawing the columns it uncovers.
+        const int interval = std::clamp(int(2 * m_pane->msPerColumn()), kLiveStepMs, kHeadlessFollowMs);
         if (m_follow.interval() != interval) m_follow.setInterval(interval);
     } else if (m_mode == Mode::Stream && endMs() - m_pane->viewEndMs() >= m_pane->msPerColumn()) {
         m_pane->setPart(0, endMs(), false);

@@ -11,13 +11,18 @@ constexpr int kLaneSpacing = 2;
 
 }  // namespace
 
-TimelineLayout::TimelineLayout(const QRect& rect, const QFontMetrics& metrics, int64_t startMs, int64_t endMs)
-    : m_startMs(startMs), m_endMs(std::max(endMs, startMs + 1)) {
-    const int labels = metrics.horizontalAdvance(QStringLiteral("ch 512")) + 8;
-    m_axisHeight = metrics.height() + 6;
-    // Room on the right for half a time label, centred under the last tick.
-    const int right = metrics.horizontalAdvance(QStringLiteral("0:00:00")) / 2 + 2;
-    m_plot = rect.adjusted(labels, 0, -right, -m_axisHeight);
+TimelineLayout::Margins TimelineLayout::Margins::of(const QFontMetrics& metrics) {
+    Margins margins;
+    margins.labels = metrics.horizontalAdvance(QStringLiteral("ch 512")) + 8;
+    margins.timeLabel = metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 24;
+    margins.right = metrics.horizontalAdvance(QStringLiteral("0:00:00")) / 2 + 2;
+    margins.axis = metrics.height() + 6;
+    return margins;
+}
+
+TimelineLayout::TimelineLayout(const QRect& rect, const Margins& margins, int64_t startMs, int64_t endMs)
+    : m_margins(margins), m_startMs(startMs), m_endMs(std::max(endMs, startMs + 1)) {
+    m_plot = rect.adjusted(margins.labels, 0, -margins.right, -margins.axis);
     m_laneHeight = std::max(1, (m_plot.height() - (kLanes - 1) * kLaneSpacing) / kLanes);
     m_plot.setHeight(kLanes * m_laneHeight + (kLanes - 1) * kLaneSpacing);
 }
@@ -27,7 +32,7 @@ QRect TimelineLayout::lane(int lane) const {
 }
 
 QRect TimelineLayout::axis() const {
-    return {m_plot.left(), m_plot.bottom() + 1, m_plot.width(), m_axisHeight};
+    return {m_plot.left(), m_plot.bottom() + 1, m_plot.width(), m_margins.axis};
 }
 
 double TimelineLayout::xOf(int64_t ms) const {

@@ -15,13 +15,26 @@ namespace vexohost {
 // [startMs, endMs) drawn from the left of the lanes to their right.
 class TimelineLayout {
 public:
-    TimelineLayout(const QRect& rect, const QFontMetrics& metrics, int64_t startMs, int64_t endMs);
+    // What the layout takes from the font: measured once per font, since
+    // measuring text is far dearer than the rest of a layout.
+    struct Margins {
+        int labels = 0;     // the channel labels' column
+        int right = 0;      // half a time label, centred under the last tick
+        int axis = 0;       // the time axis's height
+        int timeLabel = 0;  // the room a time label takes
+        static Margins of(const QFontMetrics& metrics);
+    };
+
+    TimelineLayout(const QRect& rect, const QFontMetrics& metrics, int64_t startMs, int64_t endMs)
+        : TimelineLayout(rect, Margins::of(metrics), startMs, endMs) {}
+    TimelineLayout(const QRect& rect, const Margins& margins, int64_t startMs, int64_t endMs);
 
     // Where the lanes are drawn, all nine.
     const QRect& plot() const { return m_plot; }
     QRect lane(int lane) const;
-    // The bottom strip with the times.
+    // The bottom strip with the times, and the room a time label takes.
     QRect axis() const;
+    int timeLabelWidth() const { return m_margins.timeLabel; }
     int64_t startMs() const { return m_startMs; }
     int64_t endMs() const { return m_endMs; }
 
@@ -32,8 +45,8 @@ public:
     double yOf(int lane, int value) const;
 
 private:
+    Margins m_margins;
     QRect m_plot;
-    int m_axisHeight;
     int m_laneHeight;
     int64_t m_startMs;
     int64_t m_endMs;

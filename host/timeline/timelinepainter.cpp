@@ -84,10 +84,11 @@ int64_t floorDiv(int64_t a, int64_t b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLook& look) {
+// The ticks and times over the stretch of the axis that `want` covers.
+void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLook& look, const QRect& want) {
     const QRect axis = layout.axis();
     const int64_t span = layout.endMs() - layout.startMs();
-    const int labelWidth = painter.fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24;
+    const int labelWidth = layout.timeLabelWidth();
     const int64_t wanted = span * labelWidth / std::max(1, axis.width());
     constexpr int64_t kSteps[] = {100,     200,     500,     1000,     2000,     5000,     10000,
                                   15000,   30000,   60000,   120000,   300000,   600000,   900000,
@@ -104,6 +105,7 @@ void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLo
          t += step) {
         if (t < layout.startMs()) continue;
         const double x = layout.xOf(t);
+        if (x + labelWidth / 2.0 < want.left() || x - labelWidth / 2.0 > want.right() + 1) continue;
         painter.drawLine(QPointF(x, axis.top()), QPointF(x, axis.top() + 3));
         const QRectF label(x - labelWidth / 2.0, axis.top() + 3, labelWidth, axis.height() - 3);
         painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, formatAxisTime(t - zero));
@@ -219,7 +221,7 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     painter.setBrush(look.glitch);
     for (const QPointF& at : glitches)
         painter.drawPolygon(QPolygonF({at + QPointF(-3, 0), at + QPointF(3, 0), at + QPointF(0, 5)}));
-    if (want.intersects(layout.axis())) paintAxis(painter, layout, look);
+    if (want.intersects(layout.axis())) paintAxis(painter, layout, look, want);
     if (look.playheadMs && *look.playheadMs >= layout.startMs() && *look.playheadMs <= layout.endMs()) {
         const double x = std::floor(layout.xOf(*look.playheadMs)) + 0.5;
         painter.setPen(QPen(look.playhead, 1));

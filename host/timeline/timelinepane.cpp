@@ -124,7 +124,13 @@ TimelineLook TimelinePane::look() const {
 }
 
 TimelineLayout TimelinePane::layout() const {
-    return TimelineLayout(rect(), fontMetrics(), m_viewStart, m_viewEnd);
+    if (!m_margins) m_margins = TimelineLayout::Margins::of(fontMetrics());
+    return TimelineLayout(rect(), *m_margins, m_viewStart, m_viewEnd);
+}
+
+void TimelinePane::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) m_margins.reset();
+    QWidget::changeEvent(event);
 }
 
 double TimelinePane::msPerColumn() const {

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "host/timeline/timelinelayout.h"
 #include "host/timeline/timelinepainter.h"
 
 namespace vexohost {
 
-class TimelineLayout;
 class TimelineSeries;
 
 // The nine channels over time, one lane per nimbo, drawn from a series it is
@@ -66,6 +66,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -85,6 +86,7 @@ private:
     int64_t m_liveWindowMs = 0;
     int m_liveWidth = 0;
     TimelineLook m_look;
+    mutable std::optional<TimelineLayout::Margins> m_margins;  // for the current font
 };
 
 }  // namespace vexohost
