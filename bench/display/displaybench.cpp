@@ -36,10 +36,10 @@
 #include <memory>
 #include <vector>
 
-#include "host/app/channelreadouts.h"
 #include "host/app/pluginfeed.h"
 #include "host/session/hostclasses.h"
 #include "host/session/pluginsession.h"
+#include "host/windows/channelreadouts.h"
 #include "platform/com/registry.h"
 #include "platform/forms/formwindow.h"
 #include "platform/forms/shutdown.h"

@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <random>
 
-#include "host/app/channeltimeline.h"
-#include "host/app/sentvalues.h"
 #include "host/timeline/timelinepane.h"
+#include "host/windows/channeltimeline.h"
+#include "host/windows/sentvalues.h"
 #include "tests/support/allocationcounter.h"
 
 namespace {

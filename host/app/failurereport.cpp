@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/app/failurereport.h"
 
-#include "host/app/console.h"
+#include "host/files/console.h"
 
 namespace vexohost {
 

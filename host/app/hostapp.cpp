@@ -6,14 +6,14 @@
 #include <QFileInfo>
 #include <QScreen>
 
-#include "host/app/clockrecording.h"
-#include "host/app/console.h"
-#include "host/app/faderwindow.h"
-#include "host/app/mainwindow.h"
-#include "host/app/snapshot.h"
-#include "host/app/windowplacement.h"
+#include "host/files/console.h"
+#include "host/outputs/clockrecording.h"
+#include "host/outputs/snapshot.h"
 #include "host/session/moduleinfotext.h"
 #include "host/session/versioninfo.h"
+#include "host/windows/faderwindow.h"
+#include "host/windows/mainwindow.h"
+#include "host/windows/windowplacement.h"
 #include "platform/forms/formwindow.h"
 
 namespace vexohost {

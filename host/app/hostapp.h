@@ -7,14 +7,14 @@
 #include <QString>
 #include <memory>
 
-#include "host/app/channeltimeline.h"
 #include "host/app/exitstatus.h"
 #include "host/app/hostoptions.h"
 #include "host/app/hostsettings.h"
 #include "host/app/inputcontrol.h"
 #include "host/app/pluginfeed.h"
-#include "host/app/runoutputs.h"
+#include "host/outputs/runoutputs.h"
 #include "host/session/pluginsession.h"
+#include "host/windows/channeltimeline.h"
 
 namespace vexohost {
 

@@ -2,15 +2,17 @@
 #include "host/app/hostoptions.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <iterator>
+#include <optional>
+#include <utility>
 
-#include "host/app/atomicfile.h"
-#include "host/app/recorder.h"
-#include "host/app/timelineplot.h"
-#include "host/input/olalink.h"
+#include "host/app/optionchecks.h"
+#include "host/app/optionvalues.h"
 #include "host/input/universe.h"
+#include "host/outputs/timelineplot.h"
+#include "host/recording/recorderfactory.h"
 
 namespace vexohost {
 namespace {
@@ -91,270 +93,236 @@ const char kHelp[] =
     "  its command line says, with the defaults above for the rest, and takes up only the\n"
     "  windows' places and sizes. The demo plays at base 1 unless --base is given.\n";
 
-// An argument as an error message shows it: on one line, at most 40
-// characters, with control characters as \n, \t or \xNN.
-QString shown(const QString& text) {
-    QString out;
-    for (const QChar c : text.left(40)) {
-        if (c == QLatin1Char('\n'))
-            out += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\t'))
-            out += QStringLiteral("\\t");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
+// The command line as the option table reads it: the option at hand and the
+// values that follow it. A value that cannot work is said in the parse's
+// error, and the reader gives nothing.
+class Arguments {
+public:
+    Arguments(const QStringList& arguments, QString* error) : m_arguments(arguments), m_error(error) {}
+
+    // The first argument when it is word, taken.
+    bool takeFirst(const char* word) {
+        if (m_next != 1 || m_next >= m_arguments.size() || m_arguments[m_next] != QLatin1String(word))
+            return false;
+        ++m_next;
+        return true;
     }
-    if (text.size() > 40) out += QStringLiteral("...");
-    return out;
+    // The next argument when there is one that is no option, taken.
+    std::optional<QString> takeOperand() {
+        if (m_next >= m_arguments.size() || m_arguments[m_next].startsWith('-')) return std::nullopt;
+        return m_arguments[m_next++];
+    }
+    // Steps on to the next option; false after the last.
+    bool next() {
+        if (m_next >= m_arguments.size()) return false;
+        m_option = m_next++;
+        return true;
+    }
+    const QString& option() const { return m_arguments[m_option]; }
+
+    // The option's value, the argument after it.
+    std::optional<QString> value() {
+        if (m_next >= m_arguments.size()) return fail(option() + " needs a value");
+        return m_arguments[m_next++];
+    }
+    // A number from min to max, written in plain digits in the message
+    // (4294967295, not 4.29497e+09).
+    std::optional<double> number(double min, double max) {
+        const std::optional<QString> text = value();
+        if (!text) return std::nullopt;
+        bool ok = false;
+        const double v = text->toDouble(&ok);
+        if (!ok || !std::isfinite(v) || v < min || v > max)
+            return fail(QStringLiteral("%1: '%2' is not a number from %3 to %4")
+                            .arg(option(), shownArgument(*text), QString::number(min, 'g', 15),
+                                 QString::number(max, 'g', 15)));
+        return v;
+    }
+    // A whole number from min to max.
+    std::optional<double> integer(double min, double max) {
+        const std::optional<double> v = number(min, max);
+        if (!v || *v == std::floor(*v)) return v;
+        return fail(QStringLiteral("%1: '%2' is not a whole number from %3 to %4")
+                        .arg(option(), shownArgument(m_arguments[m_next - 1]))
+                        .arg(min, 0, 'f', 0)
+                        .arg(max, 0, 'f', 0));
+    }
+    // Says what is wrong; nothing for the reader to give.
+    std::nullopt_t fail(const QString& error) {
+        *m_error = error;
+        return std::nullopt;
+    }
+    // The same, for an entry of the table.
+    bool refuse(const QString& error) {
+        *m_error = error;
+        return false;
+    }
+
+private:
+    const QStringList& m_arguments;
+    QString* const m_error;
+    qsizetype m_option = 0;  // the option being read
+    qsizetype m_next = 1;    // the argument after what was read
+};
+
+// What the table's entries fill in.
+struct Reading {
+    ParsedOptions parsed;
+    int inputs = 0;  // input options given; more than one is an error
+
+    HostOptions& options() { return parsed.options; }
+    bool setInput(InputKind kind) {
+        parsed.options.input = kind;
+        parsed.options.inputGiven = true;
+        ++inputs;
+        return true;
+    }
+};
+
+// An option: its name, and what it takes from the arguments after it into
+// the reading. False when a value cannot work (said by Arguments).
+struct OptionEntry {
+    const char* name;
+    bool (*read)(Arguments& in, Reading& r);
+};
+
+// A moment of the show, for --from and --to.
+std::optional<int64_t> showTime(Arguments& in) {
+    const std::optional<QString> text = in.value();
+    if (!text) return std::nullopt;
+    int64_t ms = 0;
+    if (parseShowTime(*text, &ms)) return ms;
+    return in.fail(QStringLiteral("%1: '%2' is not a time in ms (90500) or M:SS.mmm (1:30.500)")
+                       .arg(in.option(), shownArgument(*text)));
 }
 
-bool parsePlotSize(const QString& text, QSize* size) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) return false;
-    const int width = match.captured(1).toInt(), height = match.captured(2).toInt();
-    if (width < 320 || height < 200 || width > 8000 || height > 8000) return false;
-    *size = QSize(width, height);
-    return true;
+// Sets field to the value when there is one; says whether there was.
+template <typename T, typename V>
+bool assign(T& field, const std::optional<V>& value) {
+    if (value) field = T(*value);
+    return value.has_value();
 }
 
-bool parseServer(const QString& server, HostOptions* o, QString* error) {
-    if (parseOlaServer(server, &o->olaHost, &o->olaPort)) return true;
-    *error = QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)")
-                 .arg(shown(server));
-    return false;
-}
-
-QString checkCombinations(const HostOptions& o, int inputs) {
-    if (inputs > 1) return QStringLiteral("choose one input: --demo, --play, --stdin, --faders or --ola");
-    const bool show = o.input == InputKind::Demo || o.input == InputKind::Play;
-    if (!show && (o.loop || o.fromMs > 0 || o.toMs))
-        return QStringLiteral("--loop, --from and --to need a show (--demo or --play)");
-    if (o.toMs && *o.toMs <= o.fromMs)
-        return QStringLiteral("--from %1 is not before --to %2")
-            .arg(formatShowTime(o.fromMs), formatShowTime(*o.toMs));
-    if (o.loop && !o.recordPath.isEmpty() && !o.durationSeconds)
-        return QStringLiteral("--record of a --loop needs --duration: a recording must end");
-    // One output written over the other would lose it (through a link too).
-    if (!o.snapshotPath.isEmpty() && !o.recordPath.isEmpty() &&
-        AtomicFile::target(o.snapshotPath) == AtomicFile::target(o.recordPath))
-        return QStringLiteral("--snapshot and --record name the same file '%1'; give each its own")
-            .arg(shown(o.recordPath));
-    if (!o.savedShowPath.isEmpty()) {
-        const QString saved = AtomicFile::target(o.savedShowPath);
-        for (const auto& [option, other] :
-             {std::pair{"--snapshot", o.snapshotPath}, std::pair{"--record", o.recordPath},
-              std::pair{"--play", o.showFile}})
-            if (!other.isEmpty() && AtomicFile::target(other) == saved)
-                return QStringLiteral("--save-show and %1 name the same file '%2'; give each its own")
-                    .arg(QString::fromLatin1(option), shown(o.savedShowPath));
-    }
-    for (const auto& [option, path] :
-         {std::pair{"--plot", o.plotPath}, std::pair{"--export-csv", o.csvPath}}) {
-        if (path.isEmpty()) continue;
-        for (const auto& [otherOption, other] :
-             {std::pair{"--snapshot", o.snapshotPath}, std::pair{"--record", o.recordPath},
-              std::pair{"--save-show", o.savedShowPath}, std::pair{"--play", o.showFile},
-              std::pair{"--plot", o.plotPath}, std::pair{"--export-csv", o.csvPath}})
-            if (std::strcmp(option, otherOption) != 0 && !other.isEmpty() &&
-                AtomicFile::target(other) == AtomicFile::target(path))
-                return QStringLiteral("%1 and %2 name the same file '%3'; give each its own")
-                    .arg(QString::fromLatin1(option), QString::fromLatin1(otherOption), shown(path));
-    }
-    return {};
-}
+// Every option, in the order of --help. Each reads its own value; the checks
+// between options come after the whole command line (checkOptionCombinations).
+const OptionEntry kOptions[] = {
+    {"-h", [](Arguments&, Reading& r) { return r.parsed.help = true; }},
+    {"--help", [](Arguments&, Reading& r) { return r.parsed.help = true; }},
+    {"--version", [](Arguments&, Reading& r) { return r.parsed.version = true; }},
+    // Input
+    {"--demo", [](Arguments&, Reading& r) { return r.setInput(InputKind::Demo); }},
+    {"--play",
+     [](Arguments& in, Reading& r) {
+         return r.setInput(InputKind::Play) && assign(r.options().showFile, in.value());
+     }},
+    {"--stdin", [](Arguments&, Reading& r) { return r.setInput(InputKind::Stdin); }},
+    {"--faders", [](Arguments&, Reading& r) { return r.setInput(InputKind::Faders); }},
+    {"--ola",
+     [](Arguments& in, Reading& r) {
+         return r.setInput(InputKind::Ola) && assign(r.options().universe, in.integer(0, 4294967295.0));
+     }},
+    {"--ola-server",
+     [](Arguments& in, Reading& r) {
+         const std::optional<QString> server = in.value();
+         if (!server) return false;
+         if (parseOlaServer(*server, &r.options().olaHost, &r.options().olaPort)) return true;
+         return in.refuse(QStringLiteral("--ola-server: '%1' is not HOST:PORT (an IPv4 address or localhost)")
+                              .arg(shownArgument(*server)));
+     }},
+    {"--no-data-after",
+     [](Arguments& in, Reading& r) {
+         const std::optional<double> seconds = in.number(0.1, 3600);
+         if (seconds) r.options().noDataAfterMs = int(*seconds * 1000);
+         return seconds.has_value();
+     }},
+    {"--universe",
+     [](Arguments& in, Reading& r) { return assign(r.options().universe, in.integer(0, 4294967295.0)); }},
+    {"--base",
+     [](Arguments& in, Reading& r) {
+         return assign(r.options().base, in.integer(1, kUniverseSize)) && (r.options().baseGiven = true);
+     }},
+    {"--speed",
+     [](Arguments& in, Reading& r) {
+         return assign(r.options().speed, in.number(0.001, 1000)) && (r.options().speedGiven = true);
+     }},
+    {"--fast", [](Arguments&, Reading& r) { return r.options().fast = true; }},
+    {"--duration",
+     [](Arguments& in, Reading& r) { return assign(r.options().durationSeconds, in.number(0, 1e9)); }},
+    {"--loop", [](Arguments&, Reading& r) { return r.options().loop = r.options().loopGiven = true; }},
+    {"--no-loop",
+     [](Arguments&, Reading& r) {
+         r.options().loop = false;
+         return r.options().loopGiven = true;
+     }},
+    {"--from", [](Arguments& in, Reading& r) { return assign(r.options().fromMs, showTime(in)); }},
+    {"--to", [](Arguments& in, Reading& r) { return assign(r.options().toMs, showTime(in)); }},
+    // Output
+    {"--headless", [](Arguments&, Reading& r) { return r.options().headless = true; }},
+    {"--snapshot",
+     [](Arguments& in, Reading& r) {
+         if (!assign(r.options().snapshotPath, in.value())) return false;
+         // PNG is what is written; a name that promises another type is
+         // refused, a name without one is not (/dev/stdout).
+         const QString suffix = QFileInfo(r.options().snapshotPath).suffix();
+         if (suffix.isEmpty() || suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) return true;
+         return in.refuse(QStringLiteral("--snapshot: '%1' is not OUT.png (the snapshot is a PNG picture)")
+                              .arg(shownArgument(r.options().snapshotPath)));
+     }},
+    {"--record",
+     [](Arguments& in, Reading& r) {
+         if (!assign(r.options().recordPath, in.value())) return false;
+         if (RecorderFactory::knowsFormatOf(r.options().recordPath)) return true;
+         return in.refuse(QStringLiteral("--record: '%1' is not %2")
+                              .arg(shownArgument(r.options().recordPath), RecorderFactory::formats()));
+     }},
+    {"--fps", [](Arguments& in, Reading& r) { return assign(r.options().fps, in.integer(1, 100)); }},
+    {"--plot",
+     [](Arguments& in, Reading& r) {
+         if (!assign(r.options().plotPath, in.value())) return false;
+         if (isTimelinePlotPath(r.options().plotPath)) return true;
+         return in.refuse(QStringLiteral("--plot: '%1' is not OUT.png or OUT.svg")
+                              .arg(shownArgument(r.options().plotPath)));
+     }},
+    {"--plot-size",
+     [](Arguments& in, Reading& r) {
+         const std::optional<QString> text = in.value();
+         if (!text) return false;
+         if (parsePlotSize(*text, &r.options().plotSize)) return true;
+         return in.refuse(QStringLiteral("--plot-size: '%1' is not WxH from 320x200 to 8000x8000")
+                              .arg(shownArgument(*text)));
+     }},
+    {"--export-csv", [](Arguments& in, Reading& r) { return assign(r.options().csvPath, in.value()); }},
+    {"--save-show", [](Arguments& in, Reading& r) { return assign(r.options().savedShowPath, in.value()); }},
+    {"--configure", [](Arguments&, Reading& r) { return r.options().configure = true; }},
+    {"--reset-settings", [](Arguments&, Reading& r) { return r.options().resetSettings = true; }},
+    // Plug-in
+    {"--plugin", [](Arguments& in, Reading& r) { return assign(r.options().pluginPath, in.value()); }},
+    {"--registry", [](Arguments& in, Reading& r) { return assign(r.options().registryPath, in.value()); }},
+};
 
 }  // namespace
 
-bool parseShowTime(const QString& text, int64_t* ms) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^(?:(\\d{1,7}):([0-5]\\d)(?:\\.(\\d{1,3}))?|(\\d{1,13}))$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch()) return false;
-    int64_t value = 0;
-    if (match.hasCaptured(4)) {
-        value = match.captured(4).toLongLong();
-    } else {
-        const QString fraction = match.captured(3).leftJustified(3, '0');
-        value = match.captured(1).toLongLong() * 60000 + match.captured(2).toLongLong() * 1000 +
-                fraction.toLongLong();
-    }
-    // A hundred days is longer than any show.
-    if (value > 100LL * 24 * 3600 * 1000) return false;
-    *ms = value;
-    return true;
-}
-
-QString formatShowTime(int64_t ms) {
-    return QStringLiteral("%1:%2.%3")
-        .arg(ms / 60000)
-        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
-}
-
-bool parseOlaServer(const QString& server, QString* host, quint16* port) {
-    const int colon = int(server.lastIndexOf(':'));
-    bool portOk = false;
-    const uint number = colon > 0 ? server.mid(colon + 1).toUInt(&portOk) : 0;
-    uint32_t address = 0;
-    if (!portOk || number == 0 || number > 65535 ||
-        !OlaLink::parseHost(server.left(colon).toStdString(), &address))
-        return false;
-    *host = server.left(colon);
-    *port = quint16(number);
-    return true;
-}
-
 ParsedOptions parseHostOptions(const QStringList& arguments) {
-    ParsedOptions parsed;
-    HostOptions& o = parsed.options;
-    int inputs = 0;
-    auto setInput = [&](InputKind kind) {
-        o.input = kind;
-        o.inputGiven = true;
-        ++inputs;
-    };
-
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        auto value = [&](QString* out) {
-            if (i + 1 >= arguments.size()) {
-                parsed.error = arg + " needs a value";
-                return false;
-            }
-            *out = arguments[++i];
-            return true;
-        };
-        auto number = [&](double* out, double min, double max) {
-            QString text;
-            if (!value(&text)) return false;
-            bool ok = false;
-            const double v = text.toDouble(&ok);
-            if (!ok || !std::isfinite(v) || v < min || v > max) {
-                // In plain digits: 4294967295, not 4.29497e+09.
-                parsed.error =
-                    QStringLiteral("%1: '%2' is not a number from %3 to %4")
-                        .arg(arg, shown(text), QString::number(min, 'g', 15), QString::number(max, 'g', 15));
-                return false;
-            }
-            *out = v;
-            return true;
-        };
-        // A whole number from min to max.
-        auto integer = [&](double* out, double min, double max) {
-            if (!number(out, min, max)) return false;
-            if (*out == std::floor(*out)) return true;
-            parsed.error = QStringLiteral("%1: '%2' is not a whole number from %3 to %4")
-                               .arg(arg, shown(arguments[i]))
-                               .arg(min, 0, 'f', 0)
-                               .arg(max, 0, 'f', 0);
-            return false;
-        };
-        double v = 0;
-        bool ok = true;
-        if (arg == "-h" || arg == "--help") {
-            parsed.help = true;
-        } else if (arg == "--version") {
-            parsed.version = true;
-        } else if (arg == "info" && i == 1) {
-            o.info = true;
-            if (i + 1 < arguments.size() && !arguments[i + 1].startsWith('-')) o.pluginPath = arguments[++i];
-        } else if (arg == "--demo") {
-            setInput(InputKind::Demo);
-        } else if (arg == "--play") {
-            setInput(InputKind::Play);
-            ok = value(&o.showFile);
-        } else if (arg == "--stdin") {
-            setInput(InputKind::Stdin);
-        } else if (arg == "--faders") {
-            setInput(InputKind::Faders);
-        } else if (arg == "--ola") {
-            setInput(InputKind::Ola);
-            if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
-        } else if (arg == "--ola-server") {
-            QString server;
-            if ((ok = value(&server))) ok = parseServer(server, &o, &parsed.error);
-        } else if (arg == "--save-show") {
-            ok = value(&o.savedShowPath);
-        } else if (arg == "--no-data-after") {
-            if ((ok = number(&v, 0.1, 3600))) o.noDataAfterMs = int(v * 1000);
-        } else if (arg == "--universe") {
-            if ((ok = integer(&v, 0, 4294967295.0))) o.universe = unsigned(v);
-        } else if (arg == "--base") {
-            if ((ok = integer(&v, 1, kUniverseSize))) o.base = int(v), o.baseGiven = true;
-        } else if (arg == "--speed") {
-            if ((ok = number(&v, 0.001, 1000))) o.speed = v, o.speedGiven = true;
-        } else if (arg == "--fast") {
-            o.fast = true;
-        } else if (arg == "--duration") {
-            if ((ok = number(&v, 0, 1e9))) o.durationSeconds = v;
-        } else if (arg == "--loop") {
-            o.loop = o.loopGiven = true;
-        } else if (arg == "--no-loop") {
-            o.loop = false;
-            o.loopGiven = true;
-        } else if (arg == "--reset-settings") {
-            o.resetSettings = true;
-        } else if (arg == "--from" || arg == "--to") {
-            QString text;
-            int64_t ms = 0;
-            if ((ok = value(&text)) && !(ok = parseShowTime(text, &ms)))
-                parsed.error = QStringLiteral("%1: '%2' is not a time in ms (90500) or M:SS.mmm (1:30.500)")
-                                   .arg(arg, shown(text));
-            if (ok && arg == "--from") o.fromMs = ms;
-            if (ok && arg == "--to") o.toMs = ms;
-        } else if (arg == "--headless") {
-            o.headless = true;
-        } else if (arg == "--snapshot") {
-            ok = value(&o.snapshotPath);
-            // PNG is what is written; a name that promises another type is refused, a name without one is not
-            // (/dev/stdout).
-            const QString suffix = QFileInfo(o.snapshotPath).suffix();
-            if (ok && !suffix.isEmpty() && suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) != 0) {
-                parsed.error =
-                    QStringLiteral("--snapshot: '%1' is not OUT.png (the snapshot is a PNG picture)")
-                        .arg(shown(o.snapshotPath));
-                ok = false;
-            }
-        } else if (arg == "--record") {
-            ok = value(&o.recordPath);
-            if (ok && !Recorder::knowsFormatOf(o.recordPath)) {
-                parsed.error =
-                    QStringLiteral("--record: '%1' is not %2").arg(shown(o.recordPath), Recorder::formats());
-                ok = false;
-            }
-        } else if (arg == "--plot") {
-            ok = value(&o.plotPath);
-            if (ok && !isTimelinePlotPath(o.plotPath)) {
-                parsed.error =
-                    QStringLiteral("--plot: '%1' is not OUT.png or OUT.svg").arg(shown(o.plotPath));
-                ok = false;
-            }
-        } else if (arg == "--plot-size") {
-            QString text;
-            if ((ok = value(&text)) && !(ok = parsePlotSize(text, &o.plotSize)))
-                parsed.error =
-                    QStringLiteral("--plot-size: '%1' is not WxH from 320x200 to 8000x8000").arg(shown(text));
-        } else if (arg == "--export-csv") {
-            ok = value(&o.csvPath);
-        } else if (arg == "--fps") {
-            if ((ok = integer(&v, 1, 100))) o.fps = int(v);
-        } else if (arg == "--configure") {
-            o.configure = true;
-        } else if (arg == "--plugin") {
-            ok = value(&o.pluginPath);
-        } else if (arg == "--registry") {
-            ok = value(&o.registryPath);
-        } else {
-            parsed.error = QStringLiteral("unknown option '%1' (see --help)").arg(shown(arg));
-            ok = false;
-        }
-        if (!ok) break;
+    Reading r;
+    Arguments in(arguments, &r.parsed.error);
+    // `info [PLUGIN]` is a command, first or not at all.
+    if (in.takeFirst("info")) {
+        r.options().info = true;
+        assign(r.options().pluginPath, in.takeOperand());
     }
-    if (parsed.error.isEmpty()) parsed.error = checkCombinations(o, inputs);
-    if (parsed.help) parsed.helpText = QString::fromLatin1(kHelp);
-    return parsed;
+    while (in.next()) {
+        const auto entry = std::find_if(std::begin(kOptions), std::end(kOptions), [&](const OptionEntry& e) {
+            return in.option() == QLatin1String(e.name);
+        });
+        if (entry == std::end(kOptions)) {
+            in.fail(QStringLiteral("unknown option '%1' (see --help)").arg(shownArgument(in.option())));
+            break;
+        }
+        if (!entry->read(in, r)) break;
+    }
+    if (r.parsed.error.isEmpty()) r.parsed.error = checkOptionCombinations(r.options(), r.inputs);
+    if (r.parsed.help) r.parsed.helpText = QString::fromLatin1(kHelp);
+    return std::move(r.parsed);
 }
 
 }  // namespace vexohost

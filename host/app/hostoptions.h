@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "host/app/optionvalues.h"
+
 namespace vexohost {
 
 enum class InputKind { Demo, Play, Stdin, Faders, Ola };
@@ -59,16 +61,6 @@ struct ParsedOptions {
 // Parses and checks the whole command line (arguments[0] is the program),
 // before anything is loaded: a value that cannot work is an error here.
 ParsedOptions parseHostOptions(const QStringList& arguments);
-
-// "HOST:PORT", where olad's RPC port listens: an IPv4 address or
-// "localhost", and a port 1..65535. False, and nothing set, for anything else.
-bool parseOlaServer(const QString& server, QString* host, quint16* port);
-
-// A moment of a show as people write it: milliseconds (90500) or M:SS.mmm
-// (1:30.5, 1:30.500, 1:30). False for anything else or a negative time.
-bool parseShowTime(const QString& text, int64_t* ms);
-// "M:SS.mmm"
-QString formatShowTime(int64_t ms);
 
 }  // namespace vexohost
 

@@ -8,18 +8,18 @@
 #include <algorithm>
 #include <limits>
 
-#include "host/app/channeltimeline.h"
-#include "host/app/console.h"
 #include "host/app/exitstatus.h"
 #include "host/app/liveinput.h"
-#include "host/app/mainwindow.h"
 #include "host/app/pluginfeed.h"
-#include "host/app/runoutputs.h"
 #include "host/app/showopening.h"
-#include "host/app/statustext.h"
+#include "host/files/console.h"
 #include "host/input/showfile.h"
 #include "host/input/showplayer.h"
 #include "host/input/universe.h"
+#include "host/outputs/runoutputs.h"
+#include "host/windows/channeltimeline.h"
+#include "host/windows/mainwindow.h"
+#include "host/windows/statustext.h"
 
 namespace vexohost {
 namespace {

@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "host/app/console.h"
-#include "host/app/statustext.h"
+#include "host/files/console.h"
 #include "host/input/olareceiver.h"
+#include "host/windows/statustext.h"
 
 namespace vexohost {
 

@@ -7,9 +7,9 @@
 #include <exception>
 #include <new>
 
-#include "host/app/console.h"
 #include "host/app/hostapp.h"
 #include "host/app/interruptwatcher.h"
+#include "host/files/console.h"
 #include "host/session/hostclasses.h"
 #include "platform/com/registry.h"
 #include "platform/forms/shutdown.h"

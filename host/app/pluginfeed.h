@@ -5,10 +5,10 @@
 #include <QObject>
 #include <QString>
 
-#include "host/app/displaywatch.h"
 #include "host/app/failurereport.h"
-#include "host/app/sentvalues.h"
 #include "host/input/hostmessage.h"
+#include "host/windows/displaywatch.h"
+#include "host/windows/sentvalues.h"
 
 class QWidget;
 

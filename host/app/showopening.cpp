@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/app/showopening.h"
 
-#include "host/app/console.h"
 #include "host/app/exitstatus.h"
+#include "host/files/console.h"
 #include "host/input/demoshow.h"
 #include "host/input/memoryshow.h"
 

@@ -12,6 +12,7 @@
 #include "platform/com/registry.h"
 #include "platform/com/server.h"
 #include "tests/com/testserver.h"
+#include "tests/support/casename.h"
 
 namespace {
 

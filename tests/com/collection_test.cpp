@@ -9,6 +9,7 @@
 #include "platform/com/object.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/com/variant.h"
+#include "tests/support/casename.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/com/runtimeerror.h"
+#include "tests/support/casename.h"
 
 namespace {
 

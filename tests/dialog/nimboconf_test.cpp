@@ -13,6 +13,7 @@
 #include "platform/forms/picturebox.h"
 #include "platform/forms/twips.h"
 #include "tests/display/nimbotest.h"
+#include "tests/support/casename.h"
 
 namespace {
 
@@ -207,7 +208,8 @@ INSTANTIATE_TEST_SUITE_P(Colours, DialogChoiceTest,
                                                               ChoiceCase{0, 8, 8, "weiss100.gif"},
                                                               ChoiceCase{8, 0, 0, "blau100.gif"},
                                                               ChoiceCase{6, 2, 2, "gruen100.gif"}),
-                                            ::testing::Bool()));
+                                            ::testing::Bool()),
+                         testsupport::CaseName());
 
 // --- Leaving the dialog ----------------------------------------------------------
 

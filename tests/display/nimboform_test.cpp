@@ -12,6 +12,7 @@
 
 #include "platform/com/dispatch.h"
 #include "tests/display/nimbotest.h"
+#include "tests/support/casename.h"
 
 namespace {
 
@@ -70,7 +71,8 @@ TEST_P(DisplayCreationFailureTest, MissingFileStopsTheReadingThereAndTheNextUseS
 }
 
 // First file, "gruen040.gif", "rot100.gif", last file.
-INSTANTIATE_TEST_SUITE_P(Positions, DisplayCreationFailureTest, ::testing::Values(0, 17, 55, 62));
+INSTANTIATE_TEST_SUITE_P(Positions, DisplayCreationFailureTest, ::testing::Values(0, 17, 55, 62),
+                         testsupport::CaseName());
 
 struct BadFolderCase {
     const char* name;
@@ -252,7 +254,8 @@ INSTANTIATE_TEST_SUITE_P(
                                          BandCase{160, 5, false}, BandCase{209, 5, false},
                                          BandCase{210, 6, false}, BandCase{255, 6, false},
                                          BandCase{-1, 1, false}, BandCase{INT32_MIN, 1, false},
-                                         BandCase{256, -1, false}, BandCase{INT32_MAX, -1, false})));
+                                         BandCase{256, -1, false}, BandCase{INT32_MAX, -1, false})),
+    testsupport::CaseName());
 
 TEST_F(DisplayTest, ColourIsReadAtEveryUpdateOfThatNimboOnly) {
     NimboForm& form = NimboForm::instance();
@@ -308,7 +311,8 @@ INSTANTIATE_TEST_SUITE_P(
             ChannelCase{-32767, com::kErrControlArrayElement}, ChannelCase{32769, com::kErrOverflow},
             ChannelCase{-32768, com::kErrOverflow}, ChannelCase{40000, com::kErrOverflow},
             ChannelCase{INT32_MIN, com::kErrOverflow}, ChannelCase{INT32_MAX, com::kErrOverflow}),
-        ::testing::Values(0, 1, 255)));
+        ::testing::Values(0, 1, 255)),
+    testsupport::CaseName());
 
 TEST_F(DisplayTest, StartChannelLoadsAWindowThatWasNotLoadedThenFails) {
     NimboForm& form = NimboForm::instance();
@@ -392,6 +396,7 @@ TEST_P(DisplayToolMembersTest, SucceedAndChangeNothingThroughTheVtableAndByName)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowLoadedOrNot, DisplayToolMembersTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(WindowLoadedOrNot, DisplayToolMembersTest, ::testing::Bool(),
+                         testsupport::CaseName());
 
 }  // namespace

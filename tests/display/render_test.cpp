@@ -9,6 +9,7 @@
 #include "display/nimboform.h"
 #include "platform/forms/twips.h"
 #include "tests/display/nimbotest.h"
+#include "tests/support/casename.h"
 #include "ui/designpictures.h"
 
 namespace {

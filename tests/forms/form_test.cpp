@@ -25,6 +25,7 @@
 #include "platform/forms/twips.h"
 #include "tests/forms/printers.h"
 #include "tests/forms/testform.h"
+#include "tests/support/casename.h"
 
 namespace formtest {
 namespace {
@@ -82,6 +83,10 @@ struct BoundsCase {
     int index;
     bool exists;
 };
+
+void PrintTo(const BoundsCase& c, std::ostream* out) {
+    *out << "item " << c.index << (c.exists ? " exists" : " missing");
+}
 class ControlArrayBoundsTest : public FormTest, public ::testing::WithParamInterface<BoundsCase> {};
 
 TEST_P(ControlArrayBoundsTest, MissingItemRaises340AfterLoading) {
@@ -94,7 +99,8 @@ TEST_P(ControlArrayBoundsTest, MissingItemRaises340AfterLoading) {
 INSTANTIATE_TEST_SUITE_P(Items, ControlArrayBoundsTest,
                          ::testing::Values(BoundsCase{-1, false}, BoundsCase{0, true}, BoundsCase{1, true},
                                            BoundsCase{2, false}, BoundsCase{3, true}, BoundsCase{4, false},
-                                           BoundsCase{-32768, false}));
+                                           BoundsCase{-32768, false}),
+                         testsupport::CaseName());
 
 TEST_F(FormTest, ArrayBoundsComeFromTheLayoutWithoutLoading) {
     EXPECT_EQ(form->Pics.lbound(), 0);

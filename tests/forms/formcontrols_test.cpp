@@ -14,6 +14,7 @@
 
 #include "tests/forms/printers.h"
 #include "tests/forms/testform.h"
+#include "tests/support/casename.h"
 
 namespace formtest {
 namespace {
@@ -84,6 +85,10 @@ struct DensityCase {
     QSize client;
     QPoint shape;
 };
+
+void PrintTo(const DensityCase& c, std::ostream* out) {
+    *out << c.twipsPerPixel << " twips per pixel";
+}
 class DensityTest : public FormTest, public ::testing::WithParamInterface<DensityCase> {};
 
 TEST_P(DensityTest, TwipsScaleWhilePicturesKeepTheirPixels) {
@@ -105,7 +110,8 @@ TEST_P(DensityTest, TwipsScaleWhilePicturesKeepTheirPixels) {
 INSTANTIATE_TEST_SUITE_P(Densities, DensityTest,
                          ::testing::Values(DensityCase{12, {150, 90}, {20, 0}},
                                            DensityCase{15, {120, 72}, {16, 0}},
-                                           DensityCase{6, {300, 180}, {40, 0}}));
+                                           DensityCase{6, {300, 180}, {40, 0}}),
+                         testsupport::CaseName());
 
 // Repaints of a shown window are coalesced into one.
 class PaintCounter : public QObject {
@@ -220,7 +226,8 @@ TEST_P(ButtonKeyTest, OnlyTheFocusedButtonReactsToEnterAndSpace) {
 INSTANTIATE_TEST_SUITE_P(Keys, ButtonKeyTest,
                          ::testing::Values(KeyCase{Qt::Key_Return, 1}, KeyCase{Qt::Key_Enter, 1},
                                            KeyCase{Qt::Key_Space, 1}, KeyCase{Qt::Key_Escape, 0},
-                                           KeyCase{Qt::Key_A, 0}));
+                                           KeyCase{Qt::Key_A, 0}),
+                         testsupport::CaseName());
 
 }  // namespace
 }  // namespace formtest

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "tests/forms/printers.h"
+#include "tests/support/casename.h"
 
 namespace {
 

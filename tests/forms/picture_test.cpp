@@ -10,6 +10,7 @@
 
 #include "platform/com/runtimeerror.h"
 #include "tests/forms/giffile.h"
+#include "tests/support/casename.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/app/recorder.h"
+#include "host/recording/recorderfactory.h"
 #include "tests/fuzz/fuzzcheck.h"
-#include "tests/host/app/decodedframes.h"
+#include "tests/support/decodedframes.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QString dir = (QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath());
     for (const char* format : {"gif", "webp"}) {
         const QString path = QStringLiteral("%1/recorder_fuzz.%2.%3").arg(dir).arg(getpid()).arg(format);
-        std::unique_ptr<vexohost::Recorder> recorder = vexohost::Recorder::forPath(path);
+        std::unique_ptr<vexohost::Recorder> recorder = vexohost::RecorderFactory::forPath(path);
         FUZZ_CHECK(recorder->open(path, width, height));
         for (const Given& g : given) FUZZ_CHECK(recorder->addFrame(g.image, g.ms));
         FUZZ_CHECK(recorder->close());

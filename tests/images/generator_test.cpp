@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "tests/support/casename.h"
 #include "tools/colourquantiser.h"
 #include "tools/gifwriter.h"
 #include "tools/icowriter.h"

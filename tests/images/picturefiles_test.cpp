@@ -17,6 +17,7 @@
 
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/picture.h"
+#include "tests/support/casename.h"
 
 namespace {
 

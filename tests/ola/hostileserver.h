@@ -11,6 +11,7 @@
 #include <QtGlobal>
 #include <atomic>
 #include <cstdint>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -23,6 +24,10 @@ namespace olatest {
 class HostileServer {
 public:
     enum class Kind { Slams, Resets, SendsGarbage, Silent };
+    friend void PrintTo(Kind kind, std::ostream* out) {
+        constexpr const char* kWords[] = {"slams", "resets", "sends garbage", "silent"};
+        *out << kWords[int(kind)];
+    }
 
     explicit HostileServer(Kind kind) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace olatest {
@@ -25,6 +26,9 @@ namespace olatest {
 class NetworkRig {
 public:
     enum class Protocol { E131, ArtNet };
+    friend void PrintTo(Protocol protocol, std::ostream* out) {
+        *out << (protocol == Protocol::E131 ? "sACN" : "Art-Net");
+    }
 
     enum class Desk { Main, Backup };
 

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "tests/support/casename.h"
+
 namespace {
 
 const QString kScript = QStringLiteral(OLAD_SANDBOX_SCRIPT);

@@ -25,6 +25,7 @@
 #include "tests/ola/dmxsender.h"
 #include "tests/ola/hostileserver.h"
 #include "tests/ola/oladsandbox.h"
+#include "tests/support/casename.h"
 
 namespace {
 
@@ -349,7 +350,8 @@ TEST_P(OlaReceiverHostile, ReportsItAndBacksOff) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, OlaReceiverHostile,
                          testing::Values(HostileServer::Kind::Slams, HostileServer::Kind::Resets,
-                                         HostileServer::Kind::SendsGarbage, HostileServer::Kind::Silent));
+                                         HostileServer::Kind::SendsGarbage, HostileServer::Kind::Silent),
+                         testsupport::CaseName());
 
 TEST(OlaReceiverOffline, RefusesAnAddressItCannotUse) {
     OlaReceiver receiver;

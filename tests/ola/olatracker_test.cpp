@@ -8,6 +8,7 @@
 
 #include "host/input/olachanneltracker.h"
 #include "host/input/olalink.h"
+#include "tests/support/casename.h"
 
 namespace {
 
@@ -97,6 +98,10 @@ struct HostCase {
     uint32_t address;  // host order
 };
 
+void PrintTo(const HostCase& c, std::ostream* out) {
+    *out << (*c.host ? c.host : "empty") << (c.valid ? "" : " refused");
+}
+
 class HostTest : public testing::TestWithParam<HostCase> {};
 
 TEST_P(HostTest, ParsesIpv4OrLocalhost) {
@@ -113,6 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Hosts, HostTest,
                                          HostCase{"127.0.0.2", true, 0x7f000002}, HostCase{"", false, 0},
                                          HostCase{"::1", false, 0}, HostCase{"256.0.0.1", false, 0},
                                          HostCase{"olad.example", false, 0},
-                                         HostCase{"127.0.0.1:9010", false, 0}));
+                                         HostCase{"127.0.0.1:9010", false, 0}),
+                         testsupport::CaseName());
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include "tests/ola/networkrig.h"
+#include "tests/support/casename.h"
 #include "tests/support/displaypictures.h"
 
 namespace {

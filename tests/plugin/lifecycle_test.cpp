@@ -15,6 +15,7 @@
 #include "platform/com/object.h"
 #include "platform/com/variant.h"
 #include "tests/plugin/pluginfixture.h"
+#include "tests/support/casename.h"
 
 namespace plugintest {
 namespace {
@@ -80,6 +81,10 @@ struct Lifecycle {
     HRESULT (vexo::IVexoPlugin::*call)(com::VARIANT_BOOL*);
     com::VARIANT_BOOL result;
 };
+
+void PrintTo(const Lifecycle& c, std::ostream* out) {
+    *out << c.member;
+}
 
 class PluginLifecycle : public PluginTest, public testing::WithParamInterface<Lifecycle> {};
 

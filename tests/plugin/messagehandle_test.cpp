@@ -7,6 +7,7 @@
 #include "platform/com/runtimeerror.h"
 #include "platform/com/variant.h"
 #include "tests/plugin/pluginfixture.h"
+#include "tests/support/casename.h"
 
 namespace plugintest {
 namespace {
@@ -61,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Ignored{15, -1, 120}, Ignored{15, 10, 120}, Ignored{15, 11, 0}, Ignored{15, INT32_MIN, 1},
                     Ignored{15, INT32_MAX, 1}, Ignored{15, 32767 + 1, 1},
                     // StartChannel itself drives no nimbo: ignored, not an error 340.
-                    Ignored{15, 0, 0}, Ignored{15, 0, 120}, Ignored{15, 0, 255}, Ignored{15, 0, INT32_MIN}));
+                    Ignored{15, 0, 0}, Ignored{15, 0, 120}, Ignored{15, 0, 255}, Ignored{15, 0, INT32_MIN}),
+    testsupport::CaseName());
 
 struct Glow {
     int32_t channel, value;
@@ -110,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // Negative values glow at the lowest level.
                     Glow{9, -1, "001", true}, Glow{2, INT32_MIN, "001", true},
                     // 256 and more change nothing.
-                    Glow{8, 256, "080", true}, Glow{1, INT32_MAX, "080", true}));
+                    Glow{8, 256, "080", true}, Glow{1, INT32_MAX, "080", true}),
+    testsupport::CaseName());
 
 // The first message inside the window creates the display window without
 // showing it; the module information later hands over that same window.

@@ -7,6 +7,7 @@
 #include "platform/com/classtable.h"
 #include "platform/com/variant.h"
 #include "tests/plugin/pluginfixture.h"
+#include "tests/support/casename.h"
 
 namespace plugintest {
 namespace {
@@ -122,6 +123,11 @@ struct ModuleInfoFailure {
     HRESULT status;
 };
 
+void PrintTo(const ModuleInfoFailure& c, std::ostream* out) {
+    constexpr const char* kWords[] = {"host class missing", "property refused", "pictures missing"};
+    *out << kWords[int(c.failure)];
+}
+
 class PluginModuleInfoFails : public PluginTest, public testing::WithParamInterface<ModuleInfoFailure> {
 protected:
     void TearDown() override {
@@ -159,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(Steps, PluginModuleInfoFails,
                          testing::Values(ModuleInfoFailure{Failure::HostClassMissing,
                                                            com::REGDB_E_CLASSNOTREG},
                                          ModuleInfoFailure{Failure::PropertyRefused, com::E_INVALIDARG},
-                                         ModuleInfoFailure{Failure::PicturesMissing, com::hr(0x800A0035)}));
+                                         ModuleInfoFailure{Failure::PicturesMissing, com::hr(0x800A0035)}),
+                         testsupport::CaseName());
 
 }  // namespace
 }  // namespace plugintest

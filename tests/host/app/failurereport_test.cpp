@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "tests/support/casename.h"
+
 namespace vexohost {
 namespace {
 

@@ -19,10 +19,11 @@
 #include <csignal>
 #include <vector>
 
-#include "tests/host/app/decodedframes.h"
-#include "tests/host/app/hostprogramtest.h"
+#include "tests/support/casename.h"
 #include "tests/support/colourdifference.h"
+#include "tests/support/decodedframes.h"
 #include "tests/support/displaypictures.h"
+#include "tests/support/hostprogramtest.h"
 
 namespace {
 
@@ -82,6 +83,10 @@ struct BadShow {
     const char* where;  // ":LINE:COLUMN:" or ":LINE:"
 };
 
+void PrintTo(const BadShow& c, std::ostream* out) {
+    *out << testing::PrintToString(c.text) << " at " << c.where;
+}
+
 // A recorder frame line of n slots.
 std::string manySlots(int n) {
     std::string values = "0";
@@ -117,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HostProgramBadShows,
                                          BadShow{"0 1=1\n+9223372036854775807 1=1\n", ":2:1:"},
                                          BadShow{"0 2147483648=1\n", ":1:3:"},
                                          BadShow{"OLA Show\n1 " + manySlots(1'000'000) + "\n", ":2:"},
-                                         BadShow{"OLA Show\n1 " + manySlots(513) + "\n", ":2:"}));
+                                         BadShow{"OLA Show\n1 " + manySlots(513) + "\n", ":2:"}),
+                         testsupport::CaseName());
 
 TEST_F(HostProgram, MissingPictureFileEndsWithItsName) {
     ASSERT_TRUE(QFile::remove(path("images/gruen040.gif")));
@@ -132,6 +138,10 @@ struct CommandLine {
     int exitCode;
     const char* says;
 };
+
+void PrintTo(const CommandLine& c, std::ostream* out) {
+    *out << testsupport::commandLine(c.arguments) << " exits " << c.exitCode << " saying " << c.says;
+}
 
 class HostProgramCommandLines : public HostProgram, public testing::WithParamInterface<CommandLine> {};
 
@@ -251,7 +261,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{
             {"--plugin", "TRUNCSO"}, 4, "trunc.so: malformed: its section headers lie beyond the end"},
         CommandLine{{"--plugin", "FIFO"}, 4, "fifo: not a regular file"},
-        CommandLine{{"HUGEGIF"}, 5, "run-time error 481: Invalid picture: "}));
+        CommandLine{{"HUGEGIF"}, 5, "run-time error 481: Invalid picture: "}),
+    testsupport::CaseName());
 
 TEST_F(HostProgram, VersionNamesTheProgramAndThePlugin) {
     const HostRun run = host({"--version"});
@@ -297,6 +308,10 @@ struct TimedInput {
     std::array<int, 9> levels;
 };
 
+void PrintTo(const TimedInput& c, std::ostream* out) {
+    *out << testsupport::commandLine(c.arguments);
+}
+
 class HostProgramTimedInput : public HostProgram, public testing::WithParamInterface<TimedInput> {};
 
 // Standard input keeps its times: the second line is due 3 s after the
@@ -311,7 +326,8 @@ TEST_P(HostProgramTimedInput, HonoursTheTimesOfItsLines) {
 
 INSTANTIATE_TEST_SUITE_P(Table, HostProgramTimedInput,
                          testing::Values(TimedInput{{"--duration", "0.7"}, {6, 0, 0, 0, 0, 0, 0, 0, 0}},
-                                         TimedInput{{"--fast"}, {0, 4, 0, 0, 0, 0, 0, 0, 0}}));
+                                         TimedInput{{"--fast"}, {0, 4, 0, 0, 0, 0, 0, 0, 0}}),
+                         testsupport::CaseName());
 
 // ... and a run that skipped lines says how many and ends with status 6.
 TEST_F(HostProgram, LongLinesOnStandardInputAndBadLinesInAPipeAreSkipped) {
@@ -356,7 +372,8 @@ TEST_P(HostProgramParts, PlayTheStateReachedThenOnToTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(OnceAndLooped, HostProgramParts,
                          testing::Values(std::vector<const char*>{},
-                                         std::vector<const char*>{"--loop", "--duration", "1.06"}));
+                                         std::vector<const char*>{"--loop", "--duration", "1.06"}),
+                         testsupport::CaseName());
 
 TEST_F(HostProgram, HeadlessDemoWritesPictureAndFilm) {
     const HostRun run = host({});
@@ -388,7 +405,8 @@ TEST_P(HostProgramDemoFilm, LastsAsLongAsTheDemoAndEndsAsTheWindow) {
     EXPECT_EQ(wrong, 0) << "pixels of the last frame that differ from the window";
 }
 
-INSTANTIATE_TEST_SUITE_P(FrameRates, HostProgramDemoFilm, testing::Values("25", "30", "40", "60"));
+INSTANTIATE_TEST_SUITE_P(FrameRates, HostProgramDemoFilm, testing::Values("25", "30", "40", "60"),
+                         testsupport::CaseName());
 
 }  // namespace
 
@@ -414,6 +432,10 @@ struct RecordingFormat {
     double maxMeanDeltaE;  // over the envelopes, and over the baskets and ground
     double minShareWithin10;
 };
+
+void PrintTo(const RecordingFormat& c, std::ostream* out) {
+    *out << c.file;
+}
 
 class HostProgramRecordings : public HostProgram, public testing::WithParamInterface<RecordingFormat> {};
 
@@ -450,7 +472,8 @@ TEST_P(HostProgramRecordings, EveryFrameLooksLikeTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, HostProgramRecordings,
                          testing::Values(RecordingFormat{"out.gif", 2.0, 0.995},
-                                         RecordingFormat{"out.webp", 0.0, 1.0}));
+                                         RecordingFormat{"out.webp", 0.0, 1.0}),
+                         testsupport::CaseName());
 
 class HostProgramLongSilence : public HostProgram, public testing::WithParamInterface<const char*> {};
 
@@ -473,7 +496,8 @@ TEST_P(HostProgramLongSilence, RecordsTheChangesNotTheLength) {
     EXPECT_EQ(changed->fromMs, 86400000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, HostProgramLongSilence, testing::Values("day.gif", "day.webp"));
+INSTANTIATE_TEST_SUITE_P(Formats, HostProgramLongSilence, testing::Values("day.gif", "day.webp"),
+                         testsupport::CaseName());
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/input/showparser.h"
+#include "tests/support/casename.h"
 
 namespace vexohost {
 namespace {
@@ -35,6 +36,10 @@ struct BadLine {
     const char* fragment;
 };
 
+void PrintTo(const BadLine& c, std::ostream* out) {
+    *out << testing::PrintToString(c.text) << " line " << c.line << " column " << c.column;
+}
+
 class ShowFileErrors : public testing::TestWithParam<BadLine> {};
 
 TEST_P(ShowFileErrors, NamesFileLineAndColumnAndPlaysNothing) {
@@ -66,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadLine{"100 1=1\n+9223372036854775807 1=1\n", 2, 1, "time too large"},
                     // Junk is shown short and printable.
                     BadLine{"\x01\xffyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy 1=1\n", 1, 1,
-                            "got '\\x01\\xffyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy' (50 bytes)"}));
+                            "got '\\x01\\xffyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy' (50 bytes)"}),
+    testsupport::CaseName());
 
 TEST(ShowFile, LiveLinesKeepTheirTimeAcrossCalls) {
     TextLineParser parser("<stdin>");

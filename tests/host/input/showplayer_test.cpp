@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include "tests/support/casename.h"
+
 namespace vexohost {
 namespace {
 

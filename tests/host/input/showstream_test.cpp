@@ -17,6 +17,7 @@
 #include "host/input/showfile.h"
 #include "host/input/showplayer.h"
 #include "tests/support/allocationcounter.h"
+#include "tests/support/casename.h"
 
 namespace vexohost {
 namespace {
@@ -52,6 +53,13 @@ struct LinesCase {
     std::vector<std::string> seen;
 };
 
+void PrintTo(const LinesCase& c, std::ostream* out) {
+    if (c.text.size() <= 40)
+        *out << testing::PrintToString(c.text);
+    else
+        *out << testing::PrintToString(c.text.substr(0, 20)) << "... (" << c.text.size() << " bytes)";
+}
+
 class LineReaderLines : public testing::TestWithParam<LinesCase> {};
 
 TEST_P(LineReaderLines, ReturnsEveryLineOnceAndSkipsLongOnesWithoutKeepingThem) {
@@ -70,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LinesCase{"a\n" + std::string(kMax + 1, 'x') + "\nz\n", {"L:a", "T:2", "L:z"}},
                     // Longer than the whole buffer, and no newline at all.
                     LinesCase{std::string(3 * kMax, 'x') + "\nz", {"T:1", "L:z"}},
-                    LinesCase{std::string(3 * kMax, 'x'), {"T:1"}}));
+                    LinesCase{std::string(3 * kMax, 'x'), {"T:1"}}),
+    testsupport::CaseName());
 
 // A text show of `lines` lines of ten pairs, 10 ms apart.
 std::string textShow(int lines) {

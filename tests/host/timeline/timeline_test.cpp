@@ -13,6 +13,7 @@
 #include "host/timeline/overview.h"
 #include "host/timeline/timelinelayout.h"
 #include "host/timeline/timelinepainter.h"
+#include "tests/support/casename.h"
 
 namespace vexohost {
 namespace {
