@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdint>
+#include <iostream>
 
 #include "tests/support/displaypictures.h"
 
@@ -72,9 +73,18 @@ protected:
             p->terminate();
             p->waitForFinished(5000);
         }
+        // What the server said, when the test failed: why a client could
+        // not connect, or why it went away.
+        if (HasFailure()) {
+            QFile log(m_dir.filePath("xvfb.log"));
+            if (log.open(QIODevice::ReadOnly)) std::cerr << "Xvfb said:\n" << log.readAll().toStdString();
+        }
     }
 
     void startServer(const QString& size) {
+        // Its messages go to a file, never to a pipe nobody reads, which a
+        // server that says much would fill and then wait on.
+        m_server.setStandardErrorFile(m_dir.filePath("xvfb.log"));
         m_server.start(m_xvfb,
                        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                         QStringLiteral("0"), size, QStringLiteral("-nolisten"), QStringLiteral("tcp")});
@@ -90,8 +100,16 @@ protected:
         m_environment.insert(QStringLiteral("DISPLAY"), m_display);
         m_environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         m_environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        // Nothing of the user's or of another test's: a home, runtime,
+        // configuration, data and cache folder of this test's own (the
+        // session bus's address files and the font cache live there too).
+        m_environment.insert(QStringLiteral("HOME"), m_dir.path());
         m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
         m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config"));
+        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath("data"));
+        m_environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath("cache"));
+        m_environment.remove(QStringLiteral("XAUTHORITY"));
+        m_environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     }
     QString write(const char* name, const char* text) {
         QFile file(m_dir.filePath(name));
