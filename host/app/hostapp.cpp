@@ -44,8 +44,8 @@ HostSettings remembered(const HostOptions& o) {
 
 // Headless, the demo runs once and leaves a picture and a film of it.
 bool headlessDemo(const HostOptions& o) {
-    return o.headless && o.input == InputKind::Demo && o.snapshotPath.isEmpty() && o.recordPath.isEmpty() &&
-           o.plotPath.isEmpty() && o.csvPath.isEmpty();
+    return !o.info && o.headless && o.input == InputKind::Demo && o.snapshotPath.isEmpty() &&
+           o.recordPath.isEmpty() && o.plotPath.isEmpty() && o.csvPath.isEmpty();
 }
 QString snapshotPath(const HostOptions& o) {
     return headlessDemo(o) ? QStringLiteral("nimbos.png") : o.snapshotPath;

@@ -125,6 +125,18 @@ public:
         if (m_next >= m_arguments.size()) return fail(option() + " needs a value");
         return m_arguments[m_next++];
     }
+    // The name of a file the run writes: never empty, and never one of our
+    // options, which the shell left there when the name was forgotten
+    // (`--export-csv --headless`); ./--name still names such a file.
+    std::optional<QString> outputPath() {
+        const std::optional<QString> path = value();
+        if (!path) return std::nullopt;
+        if (path->isEmpty()) return fail(option() + " needs a file name");
+        if (path->startsWith(QLatin1String("--")))
+            return fail(QStringLiteral("%1: '%2' is an option, not a file name (./%2 names a file)")
+                            .arg(option(), shownArgument(*path)));
+        return path;
+    }
     // A number from min to max, written in plain digits in the message
     // (4294967295, not 4.29497e+09).
     std::optional<double> number(double min, double max) {
@@ -233,7 +245,7 @@ const OptionEntry kOptions[] = {
      [](Arguments& in, Reading& r) {
          const std::optional<double> seconds = in.number(0.1, 3600);
          if (seconds) r.options().noDataAfterMs = int(*seconds * 1000);
-         return seconds.has_value();
+         return seconds.has_value() && (r.options().noDataAfterGiven = true);
      }},
     {"--universe",
      [](Arguments& in, Reading& r) { return assign(r.options().universe, in.integer(0, 4294967295.0)); }},
@@ -260,7 +272,7 @@ const OptionEntry kOptions[] = {
     {"--headless", [](Arguments&, Reading& r) { return r.options().headless = true; }},
     {"--snapshot",
      [](Arguments& in, Reading& r) {
-         if (!assign(r.options().snapshotPath, in.value())) return false;
+         if (!assign(r.options().snapshotPath, in.outputPath())) return false;
          // PNG is what is written; a name that promises another type is
          // refused, a name without one is not (/dev/stdout).
          const QString suffix = QFileInfo(r.options().snapshotPath).suffix();
@@ -270,7 +282,7 @@ const OptionEntry kOptions[] = {
      }},
     {"--record",
      [](Arguments& in, Reading& r) {
-         if (!assign(r.options().recordPath, in.value())) return false;
+         if (!assign(r.options().recordPath, in.outputPath())) return false;
          if (RecorderFactory::knowsFormatOf(r.options().recordPath)) return true;
          return in.refuse(QStringLiteral("--record: '%1' is not %2")
                               .arg(shownArgument(r.options().recordPath), RecorderFactory::formats()));
@@ -278,7 +290,7 @@ const OptionEntry kOptions[] = {
     {"--fps", [](Arguments& in, Reading& r) { return assign(r.options().fps, in.integer(1, 100)); }},
     {"--plot",
      [](Arguments& in, Reading& r) {
-         if (!assign(r.options().plotPath, in.value())) return false;
+         if (!assign(r.options().plotPath, in.outputPath())) return false;
          if (isTimelinePlotPath(r.options().plotPath)) return true;
          return in.refuse(QStringLiteral("--plot: '%1' is not OUT.png or OUT.svg")
                               .arg(shownArgument(r.options().plotPath)));
@@ -287,12 +299,13 @@ const OptionEntry kOptions[] = {
      [](Arguments& in, Reading& r) {
          const std::optional<QString> text = in.value();
          if (!text) return false;
-         if (parsePlotSize(*text, &r.options().plotSize)) return true;
+         if (parsePlotSize(*text, &r.options().plotSize)) return r.options().plotSizeGiven = true;
          return in.refuse(QStringLiteral("--plot-size: '%1' is not WxH from 320x200 to 8000x8000")
                               .arg(shownArgument(*text)));
      }},
-    {"--export-csv", [](Arguments& in, Reading& r) { return assign(r.options().csvPath, in.value()); }},
-    {"--save-show", [](Arguments& in, Reading& r) { return assign(r.options().savedShowPath, in.value()); }},
+    {"--export-csv", [](Arguments& in, Reading& r) { return assign(r.options().csvPath, in.outputPath()); }},
+    {"--save-show",
+     [](Arguments& in, Reading& r) { return assign(r.options().savedShowPath, in.outputPath()); }},
     {"--configure", [](Arguments&, Reading& r) { return r.options().configure = true; }},
     {"--reset-settings", [](Arguments&, Reading& r) { return r.options().resetSettings = true; }},
     // Plug-in

@@ -29,6 +29,7 @@ struct HostOptions {
     quint16 olaPort = 9010;
     QString savedShowPath;                  // --save-show FILE
     int noDataAfterMs = 3000;               // --no-data-after S: a live universe's silence that is "no data"
+    bool noDataAfterGiven = false;          // --no-data-after was on the command line
     int base = 1;                           // --base N: input channel N arrives as channel 1
     bool baseGiven = false;                 // --base was on the command line
     double speed = 1.0;                     // --speed X
@@ -40,6 +41,7 @@ struct HostOptions {
     QString recordPath;                     // --record OUT.gif
     QString plotPath;                       // --plot OUT.png|OUT.svg
     QSize plotSize{1600, 900};              // --plot-size WxH
+    bool plotSizeGiven = false;             // --plot-size was on the command line
     QString csvPath;                        // --export-csv OUT.csv
     int fps = 25;                           // --fps N
     bool configure = false;                 // --configure: open the colour dialog at start

@@ -17,6 +17,11 @@ QString checkOptionCombinations(const HostOptions& o, int inputs) {
     if (o.toMs && *o.toMs <= o.fromMs)
         return QStringLiteral("--from %1 is not before --to %2")
             .arg(formatShowTime(o.fromMs), formatShowTime(*o.toMs));
+    if (o.plotSizeGiven && o.plotPath.isEmpty()) return QStringLiteral("--plot-size needs --plot");
+    // In a window, Connect reaches olad whatever the input; headless, only --ola does.
+    if (o.noDataAfterGiven && o.headless && o.inputGiven && o.input != InputKind::Ola)
+        return QStringLiteral(
+            "--no-data-after needs a live universe: --ola, or a window, which connects to olad");
     if (o.loop && !o.recordPath.isEmpty() && !o.durationSeconds)
         return QStringLiteral("--record of a --loop needs --duration: a recording must end");
     if (!o.snapshotPath.isEmpty() && !o.recordPath.isEmpty() &&

@@ -34,5 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool show = o.input == vexohost::InputKind::Demo || o.input == vexohost::InputKind::Play;
     FUZZ_CHECK(show || (!o.loop && o.fromMs == 0 && !o.toMs));
     FUZZ_CHECK(!parsed.help || !parsed.helpText.isEmpty());
+    FUZZ_CHECK(!o.plotSizeGiven || !o.plotPath.isEmpty());
+    // An output named is a name, not an option the shell left in its place.
+    for (const QString* path : {&o.snapshotPath, &o.recordPath, &o.plotPath, &o.csvPath, &o.savedShowPath})
+        FUZZ_CHECK(!path->startsWith(QLatin1String("--")));
     return 0;
 }

@@ -240,6 +240,14 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--to", "1:75"}, 2, "--to: '1:75' is not a time"},
         CommandLine{{"--from", "0:02", "--to", "1500"}, 2, "--from 0:02.000 is not before --to 0:01.500"},
         CommandLine{{"--stdin", "--loop"}, 2, "need a show (--demo or --play)"},
+        // An output with no name, or with an option for a name, and options that would do nothing.
+        CommandLine{{"--export-csv", ""}, 2, "--export-csv needs a file name"},
+        CommandLine{{"--save-show", ""}, 2, "--save-show needs a file name"},
+        CommandLine{{"--snapshot", ""}, 2, "--snapshot needs a file name"},
+        CommandLine{
+            {"--export-csv", "--headless"}, 2, "--export-csv: '--headless' is an option, not a file name"},
+        CommandLine{{"--plot-size", "800x600"}, 2, "--plot-size needs --plot"},
+        CommandLine{{"--play", "TEXT", "--no-data-after", "5"}, 2, "--no-data-after needs a live universe"},
         CommandLine{{"--demo", "--loop", "--record", "x.gif"}, 2, "needs --duration"},
         CommandLine{{"--demo", "--from", "5:00"}, 2, "--from 5:00.000 is past the end of the show"},
         CommandLine{{"--play", "/dev/stdin", "--loop"}, 2, "/dev/stdin is a pipe, which plays only once"},
@@ -290,6 +298,7 @@ TEST_F(HostProgram, WithoutAHomeFolderSaysWhereTheRegistryCouldGo) {
 TEST_F(HostProgram, InfoPrintsModuleInformationAndVersionBlock) {
     const HostRun run = host({"info"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("writes")) << "info writes nothing\n" << run.out.toStdString();
     for (const char* text : {"Nimbo Lux", "coloring Nimbos, Version 2.9.0", "messages      15", "NimboForm",
                              "FileVersion", "2.09", "Nimbos"})
         EXPECT_TRUE(run.out.contains(text)) << text << "\n" << run.out.toStdString();
