@@ -99,7 +99,7 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
     : QObject(parent),
       m_options(options),
       m_remembered(remembered(options)),
-      m_settingsIgnored(!options.headless && HostSettings::tooLarge()),
+      m_settingsIgnored(!options.headless && !HostSettings::foreign().isEmpty()),
       m_feed(m_session),
       m_outputs(m_session, snapshotPath(options), recordPath(options), options.savedShowPath),
       m_timeline(m_feed.sent(), {options.plotPath, options.plotSize, options.csvPath}),
@@ -131,11 +131,9 @@ HostApp::~HostApp() {
 
 int HostApp::start() {
     if (m_settingsIgnored)
-        printError(
-            QStringLiteral("%1 is larger than %2 KB, so it is no settings file of ours: it is ignored and "
-                           "left as it is (--reset-settings removes it)")
-                .arg(HostSettings::fileName())
-                .arg(HostSettings::kMaxFileBytes / 1024));
+        printError(QStringLiteral("%1 %2, so it is no settings file of ours: it is ignored and left as it is "
+                                  "(--reset-settings removes it)")
+                       .arg(HostSettings::fileName(), HostSettings::foreign()));
     if (headlessDemo(m_options))
         printLine(stdout, QStringLiteral("no --snapshot or --record named: the demo writes nimbos.png and "
                                          "nimbos.gif in %1, replacing files of those names")

@@ -83,7 +83,7 @@ private:
     const HostOptions m_options;
     const HostSettings m_remembered;  // as stored when the run started (nothing headless)
     HostSettings m_changed;           // what the user changed in this run, stored at its end
-    const bool m_settingsIgnored;     // the file is too large to be ours: never read or written
+    const bool m_settingsIgnored;     // the file is none of ours: never read or written
     PluginSession m_session;
     PluginFeed m_feed;
     RunOutputs m_outputs;

@@ -22,12 +22,16 @@ bool HostSettings::isEmpty() const {
            lastShowFile.isEmpty() && !universe && olaServer.isEmpty() && !base && !loop && !timelineShown;
 }
 
-bool HostSettings::tooLarge() {
-    return QFileInfo(fileName()).size() > kMaxFileBytes;
+QString HostSettings::foreign() {
+    const QFileInfo file(fileName());
+    if (!file.exists()) return {};
+    if (!file.isFile()) return QStringLiteral("is not a regular file");
+    if (file.size() > kMaxFileBytes) return QStringLiteral("is larger than %1 KB").arg(kMaxFileBytes / 1024);
+    return {};
 }
 
 HostSettings HostSettings::load() {
-    if (tooLarge()) return {};
+    if (!foreign().isEmpty()) return {};
     const QSettings s = store();
     HostSettings out;
     out.mainWindowGeometry = s.value("window/main").toByteArray();
@@ -47,7 +51,7 @@ HostSettings HostSettings::load() {
 
 bool HostSettings::save() const {
     if (isEmpty()) return true;
-    if (tooLarge()) return false;
+    if (!foreign().isEmpty()) return false;
     QSettings s = store();
     if (!mainWindowGeometry.isEmpty()) s.setValue("window/main", mainWindowGeometry);
     if (!fadersGeometry.isEmpty()) s.setValue("window/faders", fadersGeometry);
@@ -64,7 +68,7 @@ bool HostSettings::save() const {
 }
 
 void HostSettings::reset() {
-    if (tooLarge()) {  // not worth reading to empty it
+    if (!foreign().isEmpty()) {  // not worth reading to empty it, or not to be read at all
         QFile::remove(fileName());
         return;
     }
@@ -74,7 +78,13 @@ void HostSettings::reset() {
 }
 
 QString HostSettings::fileName() {
-    return store().fileName();
+    // The QSettings of our file would read it as it is made, however large,
+    // and wait on a FIFO. One for a file of ours that never exists names the
+    // folder QSettings uses (XDG_CONFIG_HOME, or what setPath() said) and
+    // reads nothing.
+    const QSettings folder(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("nimbo-lux"),
+                           QStringLiteral(".vexo-host-folder"));
+    return QFileInfo(folder.fileName()).path() + QStringLiteral("/vexo-host.ini");
 }
 
 }  // namespace vexohost

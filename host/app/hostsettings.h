@@ -29,18 +29,21 @@ struct HostSettings {
     bool isEmpty() const;
 
     // What is stored; a value that is not valid is left out, as never stored.
-    // A file larger than kMaxFileBytes is no file of ours: it is neither read
-    // nor ever written (see tooLarge()).
+    // A file larger than kMaxFileBytes, or one that is no regular file (a
+    // FIFO, which would keep the start waiting for a writer), is no file of
+    // ours: it is neither read nor ever written (see foreign()).
     static HostSettings load();
     // Writes every value that is set into the file as it is now (what another
     // run stored meanwhile stays) and leaves the others as stored. Nothing set,
     // nothing written. False when the file cannot be written.
     bool save() const;
     static constexpr qint64 kMaxFileBytes = 64 * 1024;
-    static bool tooLarge();
+    // Why the file is no settings file of ours ("is larger than 64 KB", "is
+    // not a regular file"); empty when it is ours or there is none yet.
+    static QString foreign();
     // Forgets everything stored.
     static void reset();
-    // The file the settings live in.
+    // The file the settings live in. Naming it opens nothing.
     static QString fileName();
 };
 

@@ -4,6 +4,7 @@
 // show player, the live chooser and what the window remembers.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -356,6 +358,26 @@ TEST_F(MainWindowTest, SettingsKeepWhatOthersStoredAndLeaveForeignFilesAlone) {
     EXPECT_TRUE(file.readAll() == foreign);
     HostSettings::reset();
     EXPECT_FALSE(QFile::exists(HostSettings::fileName()));
+}
+
+// A FIFO where the settings live is no file of ours: the start does not wait
+// for a writer, the windows come up with the defaults, and it is left as it
+// was. Naming the file is QSettings' own name for it, without opening it.
+TEST_F(MainWindowTest, SettingsThatAreAFifoAreNeitherReadNorWritten) {
+    EXPECT_EQ(HostSettings::fileName(), QSettings(QSettings::IniFormat, QSettings::UserScope,
+                                                  QStringLiteral("nimbo-lux"), QStringLiteral("vexo-host"))
+                                            .fileName());
+    QDir().mkpath(QFileInfo(HostSettings::fileName()).path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(HostSettings::fileName()).constData(), 0600), 0);
+    start();
+    EXPECT_EQ(widget<QSpinBox>(QStringLiteral("Base address"))->value(), 1);
+    widget<QSpinBox>(QStringLiteral("Base address"))->setValue(12);
+    m_app->finish();
+    m_app.reset();
+    EXPECT_FALSE(QFileInfo(HostSettings::fileName()).isFile()) << "the FIFO was replaced";
+    EXPECT_FALSE(HostSettings::load().base);
+    HostSettings::reset();
+    EXPECT_FALSE(QFileInfo::exists(HostSettings::fileName()));
 }
 
 // What a window remembers reaches only a plain start: a run whose command
