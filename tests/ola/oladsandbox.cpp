@@ -9,8 +9,10 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
+#include <fstream>
 
 namespace olatest {
 namespace {
@@ -129,15 +131,28 @@ QString OladSandbox::log() const {
 }
 
 quint16 OladSandbox::freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
-    socklen_t length = sizeof address;
-    quint16 port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0) ::close(fd);
-    return port;
+    auto bindable = [](quint16 port) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address = loopback(port);
+        socklen_t length = sizeof address;
+        quint16 bound = 0;
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            bound = ntohs(address.sin_port);
+        if (fd >= 0) ::close(fd);
+        return bound;
+    };
+    // The system's ephemeral ports (32768..60999 unless set otherwise): a
+    // port found free among them may be handed to another test's listener
+    // or connection the moment it is closed again.
+    unsigned low = 32768, high = 60999;
+    if (std::ifstream range("/proc/sys/net/ipv4/ip_local_port_range"); range) range >> low >> high;
+    const unsigned first = low >= 11024 ? low - 10000 : high + 1, last = low >= 11024 ? low - 1 : 65535;
+    for (int attempt = 0; first <= last && attempt < 64; ++attempt)
+        if (const quint16 port =
+                bindable(quint16(first + QRandomGenerator::global()->bounded(last - first + 1))))
+            return port;
+    return bindable(0);
 }
 
 bool OladSandbox::accepting(quint16 port) {

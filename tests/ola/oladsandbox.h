@@ -36,7 +36,9 @@ public:
     QString configDir() const { return m_dir.path(); }
     QString log() const;
 
-    // A loopback port nobody listens on right now.
+    // A loopback port nobody listens on right now, outside the range the
+    // system hands out for port 0 and outgoing connections, so that no other
+    // test's socket can be given it before olad binds it.
     static quint16 freePort();
     // True when something takes TCP connections on 127.0.0.1:port.
     static bool accepting(quint16 port);
