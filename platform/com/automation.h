@@ -71,8 +71,16 @@ struct VARIANT {
         VARIANT_BOOL* pboolVal;
         HRESULT* pscode;
         VARIANT* pvarVal;
+        // Not used here; gives the union the size of the widest member of
+        // the system's VARIANT (a record: two pointers), so that arrays of
+        // arguments have the system's stride.
+        struct {
+            void* pvRecord;
+            void* pRecInfo;
+        } record;
     };
 };
+static_assert(sizeof(VARIANT) == 8 + 2 * sizeof(void*));
 
 void VariantInit(VARIANT* value);
 // Frees what the variant owns (BSTR, interface reference) and leaves it empty.
@@ -115,8 +123,9 @@ enum DispatchFlags : uint16_t {
     DISPATCH_PROPERTYPUTREF = 8,
 };
 
-// Slots 4..7 of every dual interface. Type information is not offered:
-// GetTypeInfoCount answers 0 and GetTypeInfo E_NOTIMPL.
+// Slots 4..7 of every dual interface. On Linux type information is not
+// offered: GetTypeInfoCount answers 0 and GetTypeInfo E_NOTIMPL. On Windows
+// GetTypeInfo gives the system's ITypeInfo.
 struct IDispatch : IUnknown {
     static constexpr IID iid = makeGuid("00020400-0000-0000-c000-000000000046");
 

@@ -9,12 +9,7 @@
 namespace com {
 namespace {
 
-constexpr uint32_t kPrefixBytes = sizeof(uint32_t);
 constexpr char32_t kReplacement = 0xFFFD;
-
-uint32_t* prefixOf(BSTR text) {
-    return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(text) - kPrefixBytes);
-}
 
 // Decodes one code point from utf8 at position, advancing it; malformed,
 // overlong and surrogate sequences give U+FFFD and consume one byte.
@@ -66,38 +61,6 @@ void appendUtf8(std::string& out, char32_t code) {
 }
 
 }  // namespace
-
-BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length) {
-    // The byte length must fit the 32-bit prefix, with room for the terminator.
-    constexpr uint32_t kMaxLength =
-        (std::numeric_limits<uint32_t>::max() - kPrefixBytes) / sizeof(OLECHAR) - 1;
-    if (length > kMaxLength) return nullptr;
-    const size_t bytes = size_t(length) * sizeof(OLECHAR);
-    auto* block = static_cast<char*>(std::malloc(kPrefixBytes + bytes + sizeof(OLECHAR)));
-    if (!block) return nullptr;
-    const auto byteLength = static_cast<uint32_t>(bytes);
-    std::memcpy(block, &byteLength, kPrefixBytes);
-    auto* result = reinterpret_cast<BSTR>(block + kPrefixBytes);
-    if (text)
-        std::memcpy(result, text, bytes);
-    else
-        std::memset(result, 0, bytes);
-    result[length] = 0;
-    return result;
-}
-
-BSTR SysAllocString(const OLECHAR* text) {
-    if (!text) return nullptr;
-    return SysAllocStringLen(text, static_cast<uint32_t>(std::char_traits<char16_t>::length(text)));
-}
-
-void SysFreeString(BSTR text) {
-    if (text) std::free(prefixOf(text));
-}
-
-uint32_t SysStringLen(BSTR text) {
-    return text ? *prefixOf(text) / sizeof(OLECHAR) : 0;
-}
 
 BSTR allocBstr(std::string_view utf8) {
     std::u16string units;

@@ -99,9 +99,49 @@ private:
 template <class I>
 const DispatchTable& dispatchTable();
 
-// Implements the four IDispatch slots of I from dispatchTable<I>(). List it
-// in ComObject<Dual<IA>, Dual<IB>>; the first one answers QueryInterface for
-// IDispatch (the default interface).
+// Implements the four IDispatch slots of I: from dispatchTable<I>() on Linux,
+// from I's type information on Windows. List it in ComObject<Dual<IA>,
+// Dual<IB>>; the first one answers QueryInterface for IDispatch (the default
+// interface).
+#if defined(_WIN32)
+// On Windows the system's automation serves IDispatch from the interface's
+// type information, as it is registered or embedded in the module that
+// implements the interface (win32/systemdispatch.cpp). Each returns what the
+// IDispatch member of the same name returns.
+namespace system_dispatch {
+HRESULT getTypeInfo(const IID& iid, uint32_t index, void** typeInfo);
+HRESULT getIDsOfNames(const IID& iid, const IID& riid, const OLECHAR** names, uint32_t nameCount,
+                      DISPID* dispIds);
+HRESULT invoke(const IID& iid, void* self, DISPID member, const IID& riid, LCID locale, uint16_t flags,
+               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError);
+}  // namespace system_dispatch
+
+template <class I>
+class Dual : public I {
+    static_assert(std::is_base_of_v<IDispatch, I>);
+
+public:
+    static constexpr IID iid = I::iid;
+
+    HRESULT GetTypeInfoCount(uint32_t* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(uint32_t index, LCID, void** typeInfo) override {
+        return system_dispatch::getTypeInfo(I::iid, index, typeInfo);
+    }
+    HRESULT GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID,
+                          DISPID* dispIds) override {
+        return system_dispatch::getIDsOfNames(I::iid, riid, names, nameCount, dispIds);
+    }
+    HRESULT Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags, DISPPARAMS* params,
+                   VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) override {
+        return system_dispatch::invoke(I::iid, static_cast<void*>(static_cast<I*>(this)), member, riid,
+                                       locale, flags, params, result, exception, argumentError);
+    }
+};
+#else
 template <class I>
 class Dual : public I {
     static_assert(std::is_base_of_v<IDispatch, I>);
@@ -128,6 +168,7 @@ public:
                                          params, result, argumentError);
     }
 };
+#endif
 
 // Calls a member of object by name (late binding). argsInOrder holds the
 // arguments first to last; they stay owned by the caller (by-reference ones

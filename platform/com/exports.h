@@ -10,7 +10,12 @@
 // The four functions that an in-process server exports, with C linkage so
 // that loadServer finds them by name. A server includes this header and
 // defines all four; each one is a COM boundary (no exception may leave it).
+#if defined(_WIN32)
+// A Windows module exports them through its .def file.
+#define NIMBO_COM_EXPORT
+#else
 #define NIMBO_COM_EXPORT __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 

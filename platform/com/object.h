@@ -23,8 +23,32 @@ namespace com {
 //
 // A derived class may widen QueryInterface by overriding queryExtra (for
 // interfaces that are not among its bases, or tear-offs).
+#if defined(_WIN32)
+// Tells a caller that a failing member left a description in the thread's
+// error info; the system's automation asks before it reads it.
+struct ISupportErrorInfo : IUnknown {
+    static constexpr IID iid = makeGuid("df0b3d60-548f-101b-8e65-08002b2bd119");
+
+    virtual HRESULT InterfaceSupportsErrorInfo(const IID& riid) = 0;
+
+protected:
+    ~ISupportErrorInfo() = default;
+};
+// Every object's failures come with error info (platform/com/runtimeerror.h).
 template <class... Interfaces>
-class ComObject : public Interfaces... {
+struct ErrorInfoSupport : ISupportErrorInfo {
+    HRESULT InterfaceSupportsErrorInfo(const IID& riid) override {
+        return ((riid == uuidof<Interfaces>()) || ...) ? S_OK : S_FALSE;
+    }
+};
+#else
+// Our own runtime keeps the error info where the caller finds it without asking.
+template <class... Interfaces>
+struct ErrorInfoSupport {};
+#endif
+
+template <class... Interfaces>
+class ComObject : public Interfaces..., public ErrorInfoSupport<Interfaces...> {
     static_assert(sizeof...(Interfaces) > 0);
     using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
@@ -65,6 +89,9 @@ private:
         if (!found && riid == uuidof<IDispatch>()) {
             ((found = found ? found : dispatchOf<Interfaces>()), ...);
         }
+#if defined(_WIN32)
+        if (!found && riid == uuidof<ISupportErrorInfo>()) found = static_cast<ISupportErrorInfo*>(this);
+#endif
         return found;
     }
     template <class I>

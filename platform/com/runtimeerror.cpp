@@ -4,11 +4,6 @@
 #include <cstdio>
 
 namespace com {
-namespace {
-
-thread_local ErrorInfo t_errorInfo;
-
-}  // namespace
 
 std::string RuntimeError::standardDescription(int number) {
     switch (number) {
@@ -59,24 +54,13 @@ void raise(int number, const std::string& detail) {
     throw RuntimeError(number, std::move(description));
 }
 
-void setErrorInfo(ErrorInfo info) {
-    t_errorInfo = std::move(info);
-}
-
-const ErrorInfo& errorInfo() {
-    return t_errorInfo;
-}
-
-void clearErrorInfo() {
-    t_errorInfo = ErrorInfo{};
-}
-
 void raiseStatus(HRESULT status) {
     if (const int number = runtimeErrorNumber(status)) {
         const ErrorInfo& info = errorInfo();
-        throw RuntimeError(number, info.status == status && !info.description.empty()
-                                       ? info.description
-                                       : RuntimeError::standardDescription(number));
+        // The description is the failure's own when the error info is of this
+        // status, or of no status of ours (set by another module).
+        const bool described = (info.status == status || info.status == S_OK) && !info.description.empty();
+        throw RuntimeError(number, described ? info.description : RuntimeError::standardDescription(number));
     }
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(status));

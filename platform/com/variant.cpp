@@ -27,67 +27,16 @@ bool isValueType(uint16_t vt) {
     }
 }
 
-bool isSupported(uint16_t vt) {
+}  // namespace
+
+bool isKnownVariantType(uint16_t vt) {
     if (!(vt & VT_BYREF)) return isValueType(vt);
     const uint16_t base = vt & ~VT_BYREF;
     return base != VT_EMPTY && (isValueType(base) || base == VT_VARIANT);
 }
 
-// Copies a by-value source; the destination is empty on entry.
-HRESULT copyValue(VARIANT* destination, const VARIANT* source) {
-    if (source->vt == VT_BSTR && source->bstrVal) {
-        BSTR copy = SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal));
-        if (!copy) return E_OUTOFMEMORY;
-        *destination = *source;
-        destination->bstrVal = copy;
-        return S_OK;
-    }
-    *destination = *source;
-    if ((source->vt == VT_DISPATCH || source->vt == VT_UNKNOWN) && source->punkVal) source->punkVal->AddRef();
-    return S_OK;
-}
-
-}  // namespace
-
-void VariantInit(VARIANT* value) {
-    if (!value) return;
-    std::memset(value, 0, sizeof *value);
-    value->vt = VT_EMPTY;
-}
-
-HRESULT VariantClear(VARIANT* value) {
-    if (!value) return E_POINTER;
-    if (!isSupported(value->vt)) return DISP_E_BADVARTYPE;
-    if (value->vt == VT_BSTR) {
-        SysFreeString(value->bstrVal);
-    } else if ((value->vt == VT_DISPATCH || value->vt == VT_UNKNOWN) && value->punkVal) {
-        value->punkVal->Release();
-    }
-    VariantInit(value);
-    return S_OK;
-}
-
-HRESULT VariantCopy(VARIANT* destination, const VARIANT* source) {
-    if (!destination || !source) return E_POINTER;
-    if (destination == source) return S_OK;
-    if (!isSupported(source->vt)) return DISP_E_BADVARTYPE;
-    // Copy first, so that a source that the destination owns (a by-reference
-    // variant pointing into it) is still alive while it is read.
-    VARIANT copy;
-    VariantInit(&copy);
-    const HRESULT status = copyValue(&copy, source);
-    if (FAILED(status)) return status;
-    const HRESULT cleared = VariantClear(destination);
-    if (FAILED(cleared)) {
-        VariantClear(&copy);
-        return cleared;
-    }
-    *destination = copy;
-    return S_OK;
-}
-
 bool dereferenceVariant(const VARIANT& source, VARIANT* view) {
-    if (!isSupported(source.vt)) return false;
+    if (!isKnownVariantType(source.vt)) return false;
     if (!(source.vt & VT_BYREF)) {
         *view = source;
         return true;
@@ -121,21 +70,13 @@ bool dereferenceVariant(const VARIANT& source, VARIANT* view) {
         case VT_VARIANT:
             // One level only: a variant that refers to another reference is refused,
             // which also stops a variant that refers to itself.
-            if (source.pvarVal->vt & VT_BYREF || !isSupported(source.pvarVal->vt)) return false;
+            if (source.pvarVal->vt & VT_BYREF || !isKnownVariantType(source.pvarVal->vt)) return false;
             *view = *source.pvarVal;
             break;
         default:
             return false;
     }
     return true;
-}
-
-HRESULT VariantCopyInd(VARIANT* destination, const VARIANT* source) {
-    if (!destination || !source) return E_POINTER;
-    VARIANT view;
-    if (!dereferenceVariant(*source, &view))
-        return source->vt & VT_BYREF && !source->plVal ? E_POINTER : DISP_E_BADVARTYPE;
-    return VariantCopy(destination, &view);
 }
 
 bool isMissingArgument(const VARIANT& value) {

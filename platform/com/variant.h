@@ -69,6 +69,11 @@ private:
     VARIANT m_value;
 };
 
+// The types this runtime's variants hold: VT_EMPTY, VT_I2, VT_I4, VT_BOOL,
+// VT_ERROR, VT_BSTR, VT_DISPATCH, VT_UNKNOWN, each also by reference, and a
+// reference to a VARIANT.
+bool isKnownVariantType(uint16_t vt);
+
 // The value a by-reference variant refers to, as a shallow view (not owning);
 // a by-value variant is returned as is. *source must outlive the result.
 // Returns false for a null reference or an unsupported type.
