@@ -47,8 +47,12 @@ function(nimbo_type_library name)
   add_custom_target(${name} DEPENDS ${tlb} ${header})
 endfunction()
 
+# The picture tables; the plug-in's images/ folder lands beside it in bin/.
+set(NIMBO_PRIVATE_LIBDIR bin)
+include(cmake/NimboTables.cmake)
+
 set(NIMBO_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
 
-foreach(dir platform/com vexo nimbo win32 tests/windows)
+foreach(dir platform/com platform/forms vexo nimbo state ui display dialog plugin images win32 tests/windows)
   add_subdirectory(${dir})
 endforeach()

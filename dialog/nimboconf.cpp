@@ -13,17 +13,20 @@ namespace {
 forms::FormInstance<NimboConf> g_nimboConf;
 
 constexpr int kChannelEntries = 512;
-const QString kNotYetAvailable = QStringLiteral("Not yet available !");
+constexpr std::string_view kNotYetAvailable = "Not yet available !";
 
-QLatin1StringView colorName(int k) {
-    const std::string_view name = kColorNames[size_t(k)];
-    return QLatin1StringView(name.data(), qsizetype(name.size()));
+forms::String text(std::string_view utf8) {
+    return forms::String::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+}
+
+forms::String colorName(int k) {
+    return text(kColorNames[size_t(k)]);
 }
 
 // The colour code of a list text: exact, case-sensitive; -1 for none.
-int colorCodeOf(const QString& text) {
+int colorCodeOf(const forms::String& entry) {
     for (int k = 0; k < kColorCount; ++k)
-        if (text == colorName(k)) return k;
+        if (entry == colorName(k)) return k;
     return -1;
 }
 
@@ -51,7 +54,7 @@ void NimboConf::releaseInstance() {
 
 void NimboConf::Form_Initialize() {
     // The base addresses on offer; nothing selected.
-    for (int n = 1; n <= kChannelEntries; ++n) Channels->addItem(QString::number(n));
+    for (int n = 1; n <= kChannelEntries; ++n) Channels->addItem(forms::String::number(n));
 
     // Every colour list offers the nine colours, in colour-code order, and
     // starts on colour i; each selection stores that colour for nimbo i.
@@ -94,11 +97,11 @@ void NimboConf::Cancel_Click() {
 }
 
 void NimboConf::Save_Click() {
-    forms::msgBox(kNotYetAvailable, forms::kOkOnly);
+    forms::msgBox(text(kNotYetAvailable), forms::kOkOnly);
 }
 
 void NimboConf::help_Click() {
-    forms::msgBox(kNotYetAvailable, forms::kOkOnly);
+    forms::msgBox(text(kNotYetAvailable), forms::kOkOnly);
 }
 
 }  // namespace nimbo

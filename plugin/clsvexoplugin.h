@@ -60,11 +60,26 @@ public:
     com::HRESULT get_ModuleInfo(vexo::IVexoModuleInfo** result) override;
 
 private:
-    // The calling thread's identity: its thread pointer, the value that
-    // pthread_self() returns, read in one instruction instead of a call, as
-    // every message passes this check.
-    static const void* currentThread() { return __builtin_thread_pointer(); }
-    bool onOwnThread() const { return currentThread() == m_apartment; }
+    // The calling thread's identity, read in one instruction instead of a
+    // call, as every message passes this check: its thread pointer (the
+    // value that pthread_self() returns), on Windows its thread environment
+    // block (what NtCurrentTeb() returns).
+    static const void* currentThread() {
+#if defined(_WIN64)
+        const void* block;
+        asm("mov %%gs:0x30, %0" : "=r"(block));
+        return block;
+#elif defined(_WIN32)
+        const void* block;
+        asm("mov %%fs:0x18, %0" : "=r"(block));
+        return block;
+#else
+        return __builtin_thread_pointer();
+#endif
+    }
+    bool onOwnThread() const {
+        return currentThread() == m_apartment;
+    }
 
     // The thread that created the object: its apartment, not plug-in state.
     const void* const m_apartment;

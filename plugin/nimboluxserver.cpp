@@ -3,7 +3,9 @@
 // registers the plug-in and creates clsVexoPlugIn.
 
 #include <atomic>
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "dialog/nimboconf.h"
 #include "display/nimboform.h"
@@ -32,6 +34,16 @@ std::string serverPath() {
     return com::modulePathOf(reinterpret_cast<const void*>(&DllRegisterServer));
 }
 
+#if defined(_WIN32)
+constexpr std::string_view kVexoTypeLibVersion = "2.2";
+constexpr std::string_view kVexoTypeLibHelpString = "Vexo host contract";
+
+bool fileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::u8string(path.begin(), path.end()), error);
+}
+#endif
+
 }  // namespace
 }  // namespace nimbo
 
@@ -55,6 +67,17 @@ extern "C" com::HRESULT DllCanUnloadNow() {
 extern "C" com::HRESULT DllRegisterServer() {
     return com::guarded([] {
         const std::string path = nimbo::serverPath();
+#if defined(_WIN32)
+        // The plug-in carries its host's type library too: registered with
+        // the plug-in where no host has registered it (or its file is gone),
+        // so that the interfaces the plug-in's library refers to resolve, and
+        // registered first, so that those interfaces stay the host's.
+        const std::string host =
+            com::typeLibRegistrationPath(vexo::LIBID_VexoTypeLib, nimbo::kVexoTypeLibVersion);
+        if (host.empty() || host == path || !nimbo::fileExists(host))
+            com::writeTypeLibRegistration(vexo::LIBID_VexoTypeLib, nimbo::kVexoTypeLibVersion,
+                                          nimbo::kVexoTypeLibHelpString, path);
+#endif
         com::writeTypeLibRegistration(nimbo::LIBID_Nimbo, nimbo::kTypeLibVersion, nimbo::kTypeLibHelpString,
                                       path);
         com::writeClassRegistration({nimbo::CLSID_clsVexoPlugIn, std::string(nimbo::kPluginProgId),
@@ -66,5 +89,11 @@ extern "C" com::HRESULT DllUnregisterServer() {
     return com::guarded([] {
         com::removeClassRegistration(nimbo::CLSID_clsVexoPlugIn, nimbo::kPluginProgId);
         com::removeTypeLibRegistration(nimbo::LIBID_Nimbo);
+#if defined(_WIN32)
+        // The host's library goes only where it is the plug-in's registration.
+        if (com::typeLibRegistrationPath(vexo::LIBID_VexoTypeLib, nimbo::kVexoTypeLibVersion) ==
+            nimbo::serverPath())
+            com::removeTypeLibRegistration(vexo::LIBID_VexoTypeLib);
+#endif
     });
 }

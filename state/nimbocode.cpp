@@ -8,20 +8,21 @@ namespace nimbo {
 NimboCodeModule NimboCode;
 
 namespace {
-QString g_imagesFolder;
+forms::String g_imagesFolder;
 }  // namespace
 
-QString imagesFolder() {
-    return g_imagesFolder.isEmpty() ? forms::appPath() + QStringLiteral("/images/") : g_imagesFolder;
+forms::String imagesFolder() {
+    return g_imagesFolder.isEmpty() ? forms::appPath() + "/images/" : g_imagesFolder;
 }
 
-QString pictureFile(int k, int level) {
+forms::String pictureFile(int k, int level) {
     if (k < 0 || k >= kColorCount || level < 0 || level >= kGlowLevelCount)
         com::raise(com::kErrSubscriptOutOfRange);
-    return imagesFolder() + QLatin1String(pictureFileName(k, level).view());
+    const std::string_view name = pictureFileName(k, level).view();
+    return imagesFolder() + forms::String::fromUtf8(name.data(), static_cast<int>(name.size()));
 }
 
-void setImagesFolder(const QString& folder) {
+void setImagesFolder(const forms::String& folder) {
     g_imagesFolder = folder.isEmpty() || folder.endsWith('/') ? folder : folder + '/';
 }
 

@@ -2,10 +2,10 @@
 #ifndef STATE_NIMBOCODE_H_
 #define STATE_NIMBOCODE_H_
 
-#include <QString>
 #include <cstdint>
 
 #include "platform/com/comptr.h"
+#include "platform/forms/text.h"
 #include "state/checkedtable.h"
 #include "state/picturetable.h"
 #include "state/tables.h"
@@ -33,12 +33,12 @@ extern NimboCodeModule NimboCode;
 
 // The folder that holds the picture files, with a trailing separator: the
 // folder "images" beside the plug-in's own file.
-QString imagesFolder();
+forms::String imagesFolder();
 // The full path of the picture of colour k at glow level `level` in
 // imagesFolder(). Both must be in range (run-time error 9).
-QString pictureFile(int k, int level);
+forms::String pictureFile(int k, int level);
 // Points the picture readers at another folder (tests); empty restores the default.
-void setImagesFolder(const QString& folder);
+void setImagesFolder(const forms::String& folder);
 
 // Puts the shared state back to its values at load, releasing what it holds.
 void resetNimboCode();

@@ -1,6 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/uiresources.h"
 
+#if defined(_WIN32)
+
+namespace nimbo {
+
+// On Windows the pictures are resources of the module itself (pictures.rc,
+// written by ui/CMakeLists.txt), there from the start.
+void registerUiResources() {}
+
+}  // namespace nimbo
+
+#else
+
 #include <QtCore/qglobal.h>
 
 #include <QDir>
@@ -18,3 +30,5 @@ void registerUiResources() {
 }
 
 }  // namespace nimbo
+
+#endif

@@ -379,4 +379,10 @@ void removeTypeLibRegistration(const GUID& libid) {
     registry().deleteKey("TypeLib\\" + formatGuid(libid));
 }
 
+std::string typeLibRegistrationPath(const GUID& libid, std::string_view version) {
+    return registry()
+        .value("TypeLib\\" + formatGuid(libid) + "\\" + std::string(version) + "\\0\\linux64")
+        .value_or(std::string());
+}
+
 }  // namespace com

@@ -99,6 +99,10 @@ void removeClassRegistration(const CLSID& clsid, std::string_view progId);
 void writeTypeLibRegistration(const GUID& libid, std::string_view version, std::string_view helpString,
                               std::string_view path);
 void removeTypeLibRegistration(const GUID& libid);
+// The file whose type library the registration of libid and version names
+// (without the resource number a Windows path may end in); empty when the
+// library is not registered.
+std::string typeLibRegistrationPath(const GUID& libid, std::string_view version);
 
 }  // namespace com
 

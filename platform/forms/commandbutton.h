@@ -2,33 +2,11 @@
 #ifndef PLATFORM_FORMS_COMMANDBUTTON_H_
 #define PLATFORM_FORMS_COMMANDBUTTON_H_
 
-#include <QString>
-
-#include "platform/forms/windowedcontrol.h"
-
-class QPushButton;
-
-namespace forms {
-
-// A push button with a text caption. Click runs on a mouse click, and on
-// Enter or Space while the button has the focus. No button of a form is its
-// default or cancel button: Enter acts only on the focused button and
-// Escape does nothing.
-class CommandButton : public WindowedControl {
-public:
-    static constexpr ControlKind kKind = ControlKind::CommandButton;
-
-    CommandButton(const ControlDesign& design, Canvas& container);
-
-    QString caption() const;
-    void setCaption(const QString& caption);
-    // Presses the button from code: runs Click as a user's press does.
-    void click();
-
-private:
-    QPushButton* m_button;  // owned by the container
-};
-
-}  // namespace forms
+// The toolkit's back end for this system: Win32 on Windows, Qt Widgets elsewhere.
+#if defined(_WIN32)
+#include "platform/forms/win32/commandbutton.h"
+#else
+#include "platform/forms/qt/commandbutton.h"
+#endif
 
 #endif  // PLATFORM_FORMS_COMMANDBUTTON_H_

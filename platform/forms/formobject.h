@@ -37,7 +37,7 @@ public:
     com::HRESULT put_Visible(com::VARIANT_BOOL visible) override {
         return com::guarded([this, visible] { setVisible(visible != com::VARIANT_FALSE); });
     }
-    com::HRESULT get_Window(QWidget** window) override {
+    com::HRESULT get_Window(NativeWindow* window) override {
         if (!window) return com::E_POINTER;
         *window = widget();
         return com::S_OK;

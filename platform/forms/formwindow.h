@@ -5,9 +5,20 @@
 #include "platform/com/automation.h"
 #include "platform/com/unknown.h"
 
+#if defined(_WIN32)
+struct HWND__;
+#else
 class QWidget;
+#endif
 
 namespace forms {
+
+// The system's handle of a top-level window.
+#if defined(_WIN32)
+using NativeWindow = HWND__*;
+#else
+using NativeWindow = QWidget*;
+#endif
 
 // What every form answers to, whatever else it implements: the window
 // operations a host needs to show, hide, close and embed it.
@@ -24,7 +35,7 @@ struct IFormWindow : com::IUnknown {
     virtual com::HRESULT put_Visible(com::VARIANT_BOOL visible) = 0;
     // The form's top-level window, not loaded or shown by this call. The form
     // keeps ownership; the pointer is valid while the caller holds a reference.
-    virtual com::HRESULT get_Window(QWidget** window) = 0;
+    virtual com::HRESULT get_Window(NativeWindow* window) = 0;
 
 protected:
     ~IFormWindow() = default;

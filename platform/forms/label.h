@@ -2,29 +2,11 @@
 #ifndef PLATFORM_FORMS_LABEL_H_
 #define PLATFORM_FORMS_LABEL_H_
 
-#include <QString>
-
-#include "platform/forms/control.h"
-
-namespace forms {
-
-// Windowless static text, left-aligned from the top-left corner, wrapped at
-// word boundaries within its width, painted on its container's background.
-class Label : public Control {
-public:
-    static constexpr ControlKind kKind = ControlKind::Label;
-
-    Label(const ControlDesign& design, Canvas& container);
-
-    const QString& caption() const { return m_caption; }
-    void setCaption(const QString& caption);
-
-    void paint(QPainter& painter) const override;
-
-private:
-    QString m_caption;
-};
-
-}  // namespace forms
+// The toolkit's back end for this system: Win32 on Windows, Qt Widgets elsewhere.
+#if defined(_WIN32)
+#include "platform/forms/win32/label.h"
+#else
+#include "platform/forms/qt/label.h"
+#endif
 
 #endif  // PLATFORM_FORMS_LABEL_H_

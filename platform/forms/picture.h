@@ -2,60 +2,11 @@
 #ifndef PLATFORM_FORMS_PICTURE_H_
 #define PLATFORM_FORMS_PICTURE_H_
 
-#include <QImage>
-#include <QSize>
-#include <QString>
-
-#include "platform/com/comptr.h"
-#include "platform/com/object.h"
-
-namespace forms {
-
-// The automation face of a decoded picture: its size in pixels.
-struct IPicture : com::IUnknown {
-    static constexpr com::IID iid = com::makeGuid("6b1f3a52-0c4e-4d8e-9a57-2f0e51d3c701");
-
-    virtual com::HRESULT get_Width(int32_t* pixels) = 0;
-    virtual com::HRESULT get_Height(int32_t* pixels) = 0;
-
-protected:
-    ~IPicture() = default;
-};
-
-// A decoded picture, immutable once made and shared by counted reference:
-// every control that shows it and every table that keeps it hold the same
-// object, never a copy. The pixels are kept premultiplied so that painting
-// them is a plain blend.
-class Picture : public com::ComObject<IPicture> {
-public:
-    // Takes a copy of image converted for painting. Returns the first reference.
-    static com::ComPtr<Picture> fromImage(const QImage& image);
-
-    const QImage& image() const { return m_image; }
-    QSize size() const { return m_image.size(); }
-
-    com::HRESULT get_Width(int32_t* pixels) override;
-    com::HRESULT get_Height(int32_t* pixels) override;
-
-private:
-    explicit Picture(QImage image);
-
-    const QImage m_image;
-};
-
-// The largest picture the loader decodes; anything claiming more is refused
-// before a single pixel is allocated.
-constexpr int kMaxPictureSide = 8192;
-constexpr int kMaxPictureMegabytes = 64;
-
-// Reads a picture file (the first frame of a GIF, with its transparency) or a
-// Qt resource (":/..."). Raises run-time error 53 when the file does not exist
-// in an existing folder, 76 when the folder does not exist, 75 when the path
-// is a folder or cannot be read, 481 when the contents are not a picture the
-// loader can read or are too large; each description names the path.
-// An empty path gives an empty reference (no picture), which clears a control.
-com::ComPtr<Picture> loadPicture(const QString& path);
-
-}  // namespace forms
+// The toolkit's back end for this system: Win32 on Windows, Qt Widgets elsewhere.
+#if defined(_WIN32)
+#include "platform/forms/win32/picture.h"
+#else
+#include "platform/forms/qt/picture.h"
+#endif
 
 #endif  // PLATFORM_FORMS_PICTURE_H_

@@ -2,29 +2,11 @@
 #ifndef PLATFORM_FORMS_SHAPE_H_
 #define PLATFORM_FORMS_SHAPE_H_
 
-#include <QColor>
-
-#include "platform/forms/control.h"
-
-namespace forms {
-
-// A windowless rectangle filled solid with its fill colour and outlined by a
-// one-pixel line in the default line colour, black, inside its bounds.
-class Shape : public Control {
-public:
-    static constexpr ControlKind kKind = ControlKind::Shape;
-
-    Shape(const ControlDesign& design, Canvas& container);
-
-    QColor fillColor() const { return m_fill; }
-    void setFillColor(const QColor& color);
-
-    void paint(QPainter& painter) const override;
-
-private:
-    QColor m_fill;
-};
-
-}  // namespace forms
+// The toolkit's back end for this system: Win32 on Windows, Qt Widgets elsewhere.
+#if defined(_WIN32)
+#include "platform/forms/win32/shape.h"
+#else
+#include "platform/forms/qt/shape.h"
+#endif
 
 #endif  // PLATFORM_FORMS_SHAPE_H_

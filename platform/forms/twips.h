@@ -2,23 +2,11 @@
 #ifndef PLATFORM_FORMS_TWIPS_H_
 #define PLATFORM_FORMS_TWIPS_H_
 
-#include <QRect>
-
-namespace forms {
-
-// Layouts are made in twips at the design density of 12 twips per pixel, so
-// that they keep their proportions with the pictures, which are in pixels.
-// A high-density screen scales the whole window through Qt's device pixel
-// ratio instead. Changing the density affects forms loaded afterwards.
-constexpr int kDesignTwipsPerPixel = 12;
-
-int twipsPerPixel();
-void setTwipsPerPixel(int twips);  // values below 1 are taken as 1
-
-// Rounds to the nearest pixel, halves away from zero.
-int twipsToPixels(int twips);
-QRect twipsToPixels(int left, int top, int width, int height);
-
-}  // namespace forms
+// The toolkit's back end for this system: Win32 on Windows, Qt Widgets elsewhere.
+#if defined(_WIN32)
+#include "platform/forms/win32/twips.h"
+#else
+#include "platform/forms/qt/twips.h"
+#endif
 
 #endif  // PLATFORM_FORMS_TWIPS_H_

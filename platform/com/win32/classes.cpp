@@ -2,13 +2,13 @@
 // Creating objects on Windows: the system's class registry and its loading
 // of in-process servers (CoCreateInstance, CLSIDFromProgID). Classes are
 // found as every other client finds them, under HKEY_CLASSES_ROOT.
+#include <objbase.h>
+#include <windows.h>
+
 #include <string>
 
 #include "platform/com/classtable.h"
 #include "platform/com/win32/wide.h"
-
-#include <windows.h>
-#include <objbase.h>
 
 namespace com {
 namespace {
@@ -24,8 +24,8 @@ HRESULT CoGetClassObject(const CLSID& clsid, const IID& riid, void** object) {
 }
 
 HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, const IID& riid, void** object) {
-    return ::CoCreateInstance(sys(clsid), reinterpret_cast<::IUnknown*>(outer), CLSCTX_INPROC_SERVER, sys(riid),
-                              object);
+    return ::CoCreateInstance(sys(clsid), reinterpret_cast<::IUnknown*>(outer), CLSCTX_INPROC_SERVER,
+                              sys(riid), object);
 }
 
 HRESULT CLSIDFromProgID(std::string_view progId, CLSID* clsid) {

@@ -2,12 +2,12 @@
 // Strings and variants on Windows are the system's: allocated, copied and
 // freed by oleaut32, so that every BSTR and VARIANT that crosses a boundary
 // belongs to the one allocator every other module uses.
+#include <oleauto.h>
+#include <windows.h>
+
 #include <cstddef>
 
 #include "platform/com/automation.h"
-
-#include <windows.h>
-#include <oleauto.h>
 
 namespace com {
 namespace {

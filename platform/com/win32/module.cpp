@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Modules and text on Windows: which file holds an address, UTF-8 and UTF-16.
+#include <windows.h>
+
 #include <string>
 
 #include "platform/com/runtimeerror.h"
 #include "platform/com/server.h"
 #include "platform/com/win32/wide.h"
-
-#include <windows.h>
 
 namespace com::win32 {
 
@@ -34,9 +34,9 @@ std::wstring wideGuid(const GUID& guid) {
 
 std::wstring modulePath(const void* address) {
     HMODULE module = nullptr;
-    if (!address || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                        static_cast<LPCWSTR>(address), &module))
+    if (!address || !GetModuleHandleExW(
+                        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                        static_cast<LPCWSTR>(address), &module))
         raise(kErrDllLoad, "no loaded module holds the address");
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

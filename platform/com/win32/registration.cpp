@@ -7,15 +7,15 @@
 // registration: a plug-in carries copies of its host's interfaces in its own
 // library, and registering the plug-in must neither take them over from the
 // host's library nor take them away when it is unregistered again.
+#include <oleauto.h>
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 #include "platform/com/registry.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/com/win32/wide.h"
-
-#include <windows.h>
-#include <oleauto.h>
 
 namespace com {
 namespace {
@@ -35,9 +35,8 @@ constexpr wchar_t kPlatform[] = L"win32";
 }
 
 void setValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    const LSTATUS status =
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    const LSTATUS status = RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
+                                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS) failed(status, key);
 }
 
@@ -149,7 +148,8 @@ void writeClassRegistration(const ClassRegistration& registration) {
     setValue(classKey + L"\\InprocServer32", nullptr, win32::toWide(registration.serverPath));
     setValue(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     setValue(classKey + L"\\ProgID", nullptr, progId);
-    if (registration.typeLib) setValue(classKey + L"\\TypeLib", nullptr, win32::wideGuid(*registration.typeLib));
+    if (registration.typeLib)
+        setValue(classKey + L"\\TypeLib", nullptr, win32::wideGuid(*registration.typeLib));
     setValue(progId, nullptr, description);
     setValue(progId + L"\\CLSID", nullptr, clsid);
 }
@@ -158,7 +158,8 @@ void removeClassRegistration(const CLSID& clsid, std::string_view progId) {
     const std::wstring classId = win32::wideGuid(clsid);
     const std::wstring name = win32::toWide(progId);
     // The ProgID goes only while it names this class.
-    if (!name.empty() && _wcsicmp(stringValue(name + L"\\CLSID").c_str(), classId.c_str()) == 0) deleteTree(name);
+    if (!name.empty() && _wcsicmp(stringValue(name + L"\\CLSID").c_str(), classId.c_str()) == 0)
+        deleteTree(name);
     deleteTree(L"CLSID\\" + classId);
 }
 
@@ -190,6 +191,17 @@ void removeTypeLibRegistration(const GUID& libid) {
         if (_wcsicmp(stringValue(key + L"\\TypeLib").c_str(), id.c_str()) == 0) deleteTree(key);
     }
     deleteTree(L"TypeLib\\" + id);
+}
+
+std::string typeLibRegistrationPath(const GUID& libid, std::string_view version) {
+    std::wstring path = stringValue(L"TypeLib\\" + win32::wideGuid(libid) + L"\\" + win32::toWide(version) +
+                                    L"\\0\\" + kPlatform);
+    // "file.dll\2" names the second type library in file.dll.
+    if (const auto slash = path.find_last_of(L'\\');
+        slash != std::wstring::npos && slash + 1 < path.size() &&
+        path.find_first_not_of(L"0123456789", slash + 1) == std::wstring::npos)
+        path.resize(slash);
+    return win32::fromWide(path);
 }
 
 }  // namespace com

@@ -7,15 +7,15 @@
 // in the type libraries embedded in the module that implements it (resources
 // TYPELIB 1, 2, ...), which needs no registration, then in the library that
 // HKEY_CLASSES_ROOT\Interface\{iid}\TypeLib names.
+#include <oleauto.h>
+#include <windows.h>
+
 #include <map>
 #include <mutex>
 #include <string>
 
 #include "platform/com/dispatch.h"
 #include "platform/com/win32/wide.h"
-
-#include <windows.h>
-#include <oleauto.h>
 
 namespace com::system_dispatch {
 namespace {

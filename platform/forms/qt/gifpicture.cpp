@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/forms/qt/gifpicture.h"
+
+#include <gif_lib.h>
+
+#include <QFile>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace forms {
+namespace {
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
+
+// The palette as premultiplied pixels; indexes the table lacks and the
+// transparent index are transparent black.
+std::array<QRgb, 256> pixelTable(const ColorMapObject& map, int transparent) {
+    std::array<QRgb, 256> table{};
+    for (int i = 0; i < map.ColorCount && i < 256; ++i)
+        table[size_t(i)] = qRgb(map.Colors[i].Red, map.Colors[i].Green, map.Colors[i].Blue);
+    if (transparent >= 0 && transparent < 256) table[size_t(transparent)] = 0;
+    return table;
+}
+
+// The row of the image that the n-th row of the file fills: in order, or
+// interlaced in four passes (every 8th from 0, every 8th from 4, every 4th
+// from 2, every 2nd from 1).
+int rowOf(int n, int height, bool interlaced) {
+    if (!interlaced) return n;
+    constexpr int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        const int rows = (height - start[pass] + step[pass] - 1) / step[pass];
+        if (n < rows) return start[pass] + n * step[pass];
+        n -= rows;
+    }
+    return -1;
+}
+
+}  // namespace
+
+QImage decodeGifPicture(const QString& path, int maxSide, qsizetype maxBytes) {
+    int error = 0;
+    const GifHandle gif(DGifOpenFileName(QFile::encodeName(path).constData(), &error));
+    if (!gif) return {};
+    const int width = gif->SWidth, height = gif->SHeight;
+    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide ||
+        qsizetype(width) * height * 4 > maxBytes)
+        return {};
+    int transparent = -1;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) != GIF_OK) return {};
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) return {};
+            GraphicsControlBlock control{};
+            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4 &&
+                DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+                transparent = control.TransparentColor;
+            while (block)
+                if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) return {};
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE) return {};  // the file ends without an image
+        if (DGifGetImageDesc(gif.get()) != GIF_OK) return {};
+        const GifImageDesc& desc = gif->Image;
+        const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        if (!map || desc.Left != 0 || desc.Top != 0 || desc.Width != width || desc.Height != height)
+            return {};
+        const std::array<QRgb, 256> table = pixelTable(*map, transparent);
+        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) return {};
+        std::vector<GifByteType> line(static_cast<size_t>(width));
+        for (int n = 0; n < height; ++n) {
+            if (DGifGetLine(gif.get(), line.data(), width) != GIF_OK) return {};
+            auto* out = reinterpret_cast<QRgb*>(image.scanLine(rowOf(n, height, desc.Interlace)));
+            for (int x = 0; x < width; ++x) out[x] = table[line[size_t(x)]];
+        }
+        return image;
+    }
+}
+
+}  // namespace forms
