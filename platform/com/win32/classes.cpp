@@ -2,13 +2,14 @@
 // Creating objects on Windows: the system's class registry and its loading
 // of in-process servers (CoCreateInstance, CLSIDFromProgID). Classes are
 // found as every other client finds them, under HKEY_CLASSES_ROOT.
-#include <objbase.h>
-#include <windows.h>
 
 #include <string>
 
 #include "platform/com/classtable.h"
 #include "platform/com/win32/wide.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace com {
 namespace {

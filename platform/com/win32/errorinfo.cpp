@@ -4,14 +4,15 @@
 // layer or any other caller reads it (Err.Description, EXCEPINFO), and read
 // back with GetErrorInfo, so that a failure of another module's object
 // keeps its description inside the system too.
-#include <oleauto.h>
-#include <windows.h>
 
 #include <utility>
 
 #include "platform/com/automation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/runtimeerror.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace com {
 namespace {

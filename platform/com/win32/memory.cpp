@@ -2,12 +2,13 @@
 // Strings and variants on Windows are the system's: allocated, copied and
 // freed by oleaut32, so that every BSTR and VARIANT that crosses a boundary
 // belongs to the one allocator every other module uses.
-#include <oleauto.h>
-#include <windows.h>
 
 #include <cstddef>
 
 #include "platform/com/automation.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace com {
 namespace {

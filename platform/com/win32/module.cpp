@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Modules and text on Windows: which file holds an address, UTF-8 and UTF-16.
-#include <windows.h>
 
 #include <string>
 
 #include "platform/com/runtimeerror.h"
 #include "platform/com/server.h"
 #include "platform/com/win32/wide.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace com::win32 {
 

@@ -7,8 +7,6 @@
 // registration: a plug-in carries copies of its host's interfaces in its own
 // library, and registering the plug-in must neither take them over from the
 // host's library nor take them away when it is unregistered again.
-#include <oleauto.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -16,6 +14,9 @@
 #include "platform/com/registry.h"
 #include "platform/com/runtimeerror.h"
 #include "platform/com/win32/wide.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace com {
 namespace {

@@ -7,8 +7,6 @@
 // in the type libraries embedded in the module that implements it (resources
 // TYPELIB 1, 2, ...), which needs no registration, then in the library that
 // HKEY_CLASSES_ROOT\Interface\{iid}\TypeLib names.
-#include <oleauto.h>
-#include <windows.h>
 
 #include <map>
 #include <mutex>
@@ -16,6 +14,9 @@
 
 #include "platform/com/dispatch.h"
 #include "platform/com/win32/wide.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace com::system_dispatch {
 namespace {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/apppath.h"
 
-#include <windows.h>
-
+// Last: the system's macros would rewrite our own names (see system.h).
 #include <string>
+
+#include "platform/com/win32/system.h"
 
 namespace forms {
 

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/combobox.h"
 
-#include <windows.h>
-
 #include <string>
 
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/win32/surface.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace forms {
 namespace {

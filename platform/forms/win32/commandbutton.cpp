@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/commandbutton.h"
 
-#include <windows.h>
-
 #include <string>
 
 #include "platform/forms/win32/surface.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace forms {
 namespace {

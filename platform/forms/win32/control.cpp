@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/control.h"
 
-#include <windows.h>
-
 #include "platform/forms/controlbinding.h"
 #include "platform/forms/win32/surface.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace forms {
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/form.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <string>
 
@@ -16,6 +14,9 @@
 #include "platform/forms/win32/shape.h"
 #include "platform/forms/win32/surface.h"
 #include "platform/forms/win32/twips.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include "platform/com/win32/system.h"
 
 namespace forms {
 namespace {

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/msgbox.h"
 
-#include <windows.h>
-
+// Last: the system's macros would rewrite our own names (see system.h).
 #include <string>
 #include <utility>
+
+#include "platform/com/win32/system.h"
 
 namespace forms {
 namespace {

@@ -3,14 +3,16 @@
 // from the resources of the module that holds this code.
 #include "platform/forms/win32/picture.h"
 
-#include <wincodec.h>
-#include <windows.h>
-
 #include <cstring>
 #include <cwctype>
 #include <string>
 
 #include "platform/com/runtimeerror.h"
+
+// Last: the system's macros would rewrite our own names (see system.h).
+#include <wincodec.h>
+
+#include "platform/com/win32/system.h"
 
 namespace forms {
 namespace {
