@@ -8,7 +8,7 @@ enable_language(C RC)
 
 add_compile_options(-Wall -Wextra -Werror)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601)
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 
 include_directories(${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
 
@@ -56,3 +56,21 @@ set(NIMBO_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PR
 foreach(dir platform/com platform/forms vexo nimbo state ui display dialog plugin images win32 tests/windows)
   add_subdirectory(${dir})
 endforeach()
+
+# nimbo-lux-VERSION-win64.zip: what a user needs, from the built files
+# (scripts/nimbo windows builds it once the tests under Wine have passed).
+set(zip_name nimbo-lux-${PROJECT_VERSION}-win64)
+set(zip_stage ${PROJECT_BINARY_DIR}/${zip_name})
+configure_file(packaging/windows/README-windows.txt ${PROJECT_BINARY_DIR}/README-windows.txt @ONLY)
+add_custom_target(nimbo_zip
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_stage} ${zip_stage}.zip
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_stage}/images
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:nimbolux> $<TARGET_FILE:vexo_hostserver>
+          $<TARGET_FILE:vexo_consolehost> ${PROJECT_BINARY_DIR}/README-windows.txt ${PROJECT_SOURCE_DIR}/LICENSE
+          ${zip_stage}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${NIMBO_OUTPUT_DIR}/images ${zip_stage}/images
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${zip_name}.zip --format=zip ${zip_name}
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+  DEPENDS nimbolux vexo_hostserver vexo_consolehost nimbo_images
+  COMMENT "Packing ${zip_name}.zip"
+  VERBATIM)

@@ -160,6 +160,10 @@ LRESULT CALLBACK Surface::procedure(HWND window, UINT message, WPARAM wParam, LP
             EndPaint(window, &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:
+            // PrintWindow and WM_PRINT: the client area onto the caller's context.
+            self->paintAll(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_COMMAND:
             if (lParam) {
                 auto* control =
