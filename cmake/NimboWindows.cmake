@@ -9,6 +9,11 @@ enable_language(C RC)
 add_compile_options(-Wall -Wextra -Werror)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601)
 add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The exports are stdcall (DllGetClassObject@12); the .def files name them
+  # as the system looks them up, undecorated.
+  add_link_options(-Wl,--enable-stdcall-fixup)
+endif()
 
 include_directories(${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
 
@@ -57,9 +62,9 @@ foreach(dir platform/com platform/forms vexo nimbo state ui display dialog plugi
   add_subdirectory(${dir})
 endforeach()
 
-# nimbo-lux-VERSION-win64.zip: what a user needs, from the built files
+# nimbo-lux-VERSION-win64.zip (or -win32): what a user needs, from the built files
 # (scripts/nimbo windows builds it once the tests under Wine have passed).
-set(zip_name nimbo-lux-${PROJECT_VERSION}-win64)
+set(zip_name nimbo-lux-${PROJECT_VERSION}-${NIMBO_WIDL_TARGET})
 set(zip_stage ${PROJECT_BINARY_DIR}/${zip_name})
 configure_file(packaging/windows/README-windows.txt ${PROJECT_BINARY_DIR}/README-windows.txt @ONLY)
 add_custom_target(nimbo_zip

@@ -42,11 +42,11 @@ public:
     void UpdateNimbo(const int32_t& ch, const int32_t& val);
 
     // IVexoTool: the window keeps no project data.
-    com::HRESULT ClearProjectData() override;
-    com::HRESULT LoadProjectData() override;
-    com::HRESULT SaveProjectData() override;
-    com::HRESULT AskToSaveProjectData(com::VARIANT_BOOL* result) override;
-    com::HRESULT put_ViewMode(int32_t rhs) override;
+    com::HRESULT NIMBO_COM_CALL ClearProjectData() override;
+    com::HRESULT NIMBO_COM_CALL LoadProjectData() override;
+    com::HRESULT NIMBO_COM_CALL SaveProjectData() override;
+    com::HRESULT NIMBO_COM_CALL AskToSaveProjectData(com::VARIANT_BOOL* result) override;
+    com::HRESULT NIMBO_COM_CALL put_ViewMode(int32_t rhs) override;
 
     // Envelopes, baskets and flame covers, items 0..8 from left to right.
     forms::ControlArray<forms::Image> Nimbo{this, "Nimbo"};

@@ -26,7 +26,7 @@ struct _clsVexoPlugIn : com::IDispatch {
     static constexpr com::IID iid = com::makeGuid("bf18918e-18c1-4e97-8ee0-9bca0feb34d1");
 
     // A new BSTR that the caller frees.
-    virtual com::HRESULT get_PluginName(com::BSTR* result) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_PluginName(com::BSTR* result) = 0;
 
 protected:
     ~_clsVexoPlugIn() = default;

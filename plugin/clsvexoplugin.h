@@ -41,23 +41,25 @@ public:
     static int liveObjects();
 
     // _clsVexoPlugIn and IVexoPlugin: both declare it, this one serves both.
-    com::HRESULT get_PluginName(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL get_PluginName(com::BSTR* result) override;
 
     // IVexoPlugin
-    com::HRESULT Disable(com::VARIANT_BOOL* result) override;
-    com::HRESULT Enable(com::VARIANT_BOOL* result) override;
-    com::HRESULT Configure(com::VARIANT_BOOL* result) override;
+    com::HRESULT NIMBO_COM_CALL Disable(com::VARIANT_BOOL* result) override;
+    com::HRESULT NIMBO_COM_CALL Enable(com::VARIANT_BOOL* result) override;
+    com::HRESULT NIMBO_COM_CALL Configure(com::VARIANT_BOOL* result) override;
     // *vexoPluginHelper (may be null) replaces the helper kept by an earlier
     // Init, which is released; the plug-in keeps its own counted reference.
-    com::HRESULT Init(com::BSTR callingAppTitle, com::BSTR myFilename,
-                      vexo::IVexoPluginHelper** vexoPluginHelper, com::VARIANT_BOOL* result) override;
+    com::HRESULT NIMBO_COM_CALL Init(com::BSTR callingAppTitle, com::BSTR myFilename,
+                                     vexo::IVexoPluginHelper** vexoPluginHelper,
+                                     com::VARIANT_BOOL* result) override;
     // Passes a channel value (message 15) for the nimbos' channels on to the
     // display window; ignores everything else.
-    com::HRESULT MessageHandle(int32_t* msg, int32_t* arg1, int32_t* arg2, int32_t* result) override;
-    com::HRESULT Term(com::VARIANT_BOOL* result) override;
+    com::HRESULT NIMBO_COM_CALL MessageHandle(int32_t* msg, int32_t* arg1, int32_t* arg2,
+                                              int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL Term(com::VARIANT_BOOL* result) override;
 
     // IVexoModule: a new VexoModuleInfo, owned by the caller.
-    com::HRESULT get_ModuleInfo(vexo::IVexoModuleInfo** result) override;
+    com::HRESULT NIMBO_COM_CALL get_ModuleInfo(vexo::IVexoModuleInfo** result) override;
 
 private:
     // The calling thread's identity, read in one instruction instead of a

@@ -17,14 +17,16 @@
 namespace vexohost {
 namespace {
 
-std::string readString(vexo::IVexoModuleInfo* info, com::HRESULT (vexo::IVexoModuleInfo::*get)(com::BSTR*),
+std::string readString(vexo::IVexoModuleInfo* info,
+                       com::HRESULT (NIMBO_COM_CALL vexo::IVexoModuleInfo::*get)(com::BSTR*),
                        com::HRESULT* status) {
     com::Bstr text;
     if (com::SUCCEEDED(*status)) *status = (info->*get)(text.put());
     return text.toUtf8();
 }
 
-int32_t readNumber(vexo::IVexoModuleInfo* info, com::HRESULT (vexo::IVexoModuleInfo::*get)(int32_t*),
+int32_t readNumber(vexo::IVexoModuleInfo* info,
+                   com::HRESULT (NIMBO_COM_CALL vexo::IVexoModuleInfo::*get)(int32_t*),
                    com::HRESULT* status) {
     int32_t value = 0;
     if (com::SUCCEEDED(*status)) *status = (info->*get)(&value);

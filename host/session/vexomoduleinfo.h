@@ -20,36 +20,36 @@ class VexoModuleInfo : public com::ComObject<com::Dual<vexo::IVexoModuleInfo>> {
 public:
     VexoModuleInfo();
 
-    com::HRESULT get_ModuleId(com::BSTR* result) override;
-    com::HRESULT put_ModuleId(com::BSTR value) override;
-    com::HRESULT get_DisplayName(com::BSTR* result) override;
-    com::HRESULT put_DisplayName(com::BSTR value) override;
-    com::HRESULT get_Description(com::BSTR* result) override;
-    com::HRESULT put_Description(com::BSTR value) override;
-    com::HRESULT get_Author(com::BSTR* result) override;
-    com::HRESULT put_Author(com::BSTR value) override;
-    com::HRESULT get_StartEnabled(int32_t* result) override;
-    com::HRESULT put_StartEnabled(int32_t value) override;
-    com::HRESULT get_ShowInMenu(int32_t* result) override;
-    com::HRESULT put_ShowInMenu(int32_t value) override;
-    com::HRESULT get_ModuleKind(int32_t* result) override;
-    com::HRESULT put_ModuleKind(int32_t value) override;
-    com::HRESULT get_ToolWindowName(com::BSTR* result) override;
-    com::HRESULT put_ToolWindowName(com::BSTR value) override;
+    com::HRESULT NIMBO_COM_CALL get_ModuleId(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL put_ModuleId(com::BSTR value) override;
+    com::HRESULT NIMBO_COM_CALL get_DisplayName(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL put_DisplayName(com::BSTR value) override;
+    com::HRESULT NIMBO_COM_CALL get_Description(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL put_Description(com::BSTR value) override;
+    com::HRESULT NIMBO_COM_CALL get_Author(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL put_Author(com::BSTR value) override;
+    com::HRESULT NIMBO_COM_CALL get_StartEnabled(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_StartEnabled(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL get_ShowInMenu(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_ShowInMenu(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL get_ModuleKind(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_ModuleKind(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL get_ToolWindowName(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL put_ToolWindowName(com::BSTR value) override;
     // The window as it was set, AddRef'ed; null when none.
-    com::HRESULT get_ToolWindow(com::IDispatch** result) override;
+    com::HRESULT NIMBO_COM_CALL get_ToolWindow(com::IDispatch** result) override;
     // Keeps a counted reference to value (null clears it).
-    com::HRESULT putref_ToolWindow(com::IDispatch* value) override;
-    com::HRESULT get_DockPosition(int32_t* result) override;
-    com::HRESULT put_DockPosition(int32_t value) override;
-    com::HRESULT get_UsesProjectData(int32_t* result) override;
-    com::HRESULT put_UsesProjectData(int32_t value) override;
-    com::HRESULT get_ShowToolWindowAtStart(int32_t* result) override;
-    com::HRESULT put_ShowToolWindowAtStart(int32_t value) override;
-    com::HRESULT get_SendsMessages(int32_t* result) override;
-    com::HRESULT put_SendsMessages(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL putref_ToolWindow(com::IDispatch* value) override;
+    com::HRESULT NIMBO_COM_CALL get_DockPosition(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_DockPosition(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL get_UsesProjectData(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_UsesProjectData(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL get_ShowToolWindowAtStart(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_ShowToolWindowAtStart(int32_t value) override;
+    com::HRESULT NIMBO_COM_CALL get_SendsMessages(int32_t* result) override;
+    com::HRESULT NIMBO_COM_CALL put_SendsMessages(int32_t value) override;
     // The collection itself (not a copy), AddRef'ed: items added to it stay.
-    com::HRESULT get_Messages(com::ICollection** result) override;
+    com::HRESULT NIMBO_COM_CALL get_Messages(com::ICollection** result) override;
 
 private:
     static com::HRESULT getString(const com::Bstr& field, com::BSTR* result);

@@ -19,7 +19,7 @@ public:
     explicit VexoPluginHelper(std::string hostTitle = kDefaultHostTitle);
 
     // A new BSTR with the host's title, freed by the caller.
-    com::HRESULT get_HostTitle(com::BSTR* result) override;
+    com::HRESULT NIMBO_COM_CALL get_HostTitle(com::BSTR* result) override;
 
 private:
     const std::string m_hostTitle;

@@ -129,12 +129,13 @@ enum DispatchFlags : uint16_t {
 struct IDispatch : IUnknown {
     static constexpr IID iid = makeGuid("00020400-0000-0000-c000-000000000046");
 
-    virtual HRESULT GetTypeInfoCount(uint32_t* count) = 0;
-    virtual HRESULT GetTypeInfo(uint32_t index, LCID locale, void** typeInfo) = 0;
-    virtual HRESULT GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID locale,
-                                  DISPID* dispIds) = 0;
-    virtual HRESULT Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags, DISPPARAMS* params,
-                           VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) = 0;
+    virtual HRESULT NIMBO_COM_CALL GetTypeInfoCount(uint32_t* count) = 0;
+    virtual HRESULT NIMBO_COM_CALL GetTypeInfo(uint32_t index, LCID locale, void** typeInfo) = 0;
+    virtual HRESULT NIMBO_COM_CALL GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount,
+                                                 LCID locale, DISPID* dispIds) = 0;
+    virtual HRESULT NIMBO_COM_CALL Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags,
+                                          DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                          uint32_t* argumentError) = 0;
 
 protected:
     ~IDispatch() = default;

@@ -21,9 +21,9 @@ struct IClassFactory : IUnknown {
 
     // A new object, its riid interface AddRef'ed in *object (null on failure).
     // Aggregation is not offered: a non-null outer gives CLASS_E_NOAGGREGATION.
-    virtual HRESULT CreateInstance(IUnknown* outer, const IID& riid, void** object) = 0;
+    virtual HRESULT NIMBO_COM_CALL CreateInstance(IUnknown* outer, const IID& riid, void** object) = 0;
     // lock non-zero keeps the server loaded until a matching call with zero.
-    virtual HRESULT LockServer(int32_t lock) = 0;
+    virtual HRESULT NIMBO_COM_CALL LockServer(int32_t lock) = 0;
 
 protected:
     ~IClassFactory() = default;
@@ -48,13 +48,13 @@ public:
     // lock (may be null) is not owned and must outlive the factory.
     explicit ClassFactory(ServerLock* lock = nullptr) : m_lock(lock) {}
 
-    HRESULT CreateInstance(IUnknown* outer, const IID& riid, void** object) override {
+    HRESULT NIMBO_COM_CALL CreateInstance(IUnknown* outer, const IID& riid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
         return guarded([&] { return makeObject<T>()->QueryInterface(riid, object); });
     }
-    HRESULT LockServer(int32_t lock) override {
+    HRESULT NIMBO_COM_CALL LockServer(int32_t lock) override {
         if (m_lock) lock ? m_lock->lock() : m_lock->unlock();
         return S_OK;
     }

@@ -41,7 +41,7 @@ bool isLeftOut(const VARIANT& value) {
 
 class Collection : public ComObject<Dual<ICollection>> {
 public:
-    HRESULT Add(VARIANT item, VARIANT key, VARIANT before, VARIANT after) override {
+    HRESULT NIMBO_COM_CALL Add(VARIANT item, VARIANT key, VARIANT before, VARIANT after) override {
         return guarded([&] {
             std::optional<std::u16string> folded;
             if (!isLeftOut(key)) {
@@ -65,13 +65,13 @@ public:
         });
     }
 
-    HRESULT get_Count(int32_t* count) override {
+    HRESULT NIMBO_COM_CALL get_Count(int32_t* count) override {
         if (!count) return E_POINTER;
         *count = static_cast<int32_t>(m_items.size());
         return S_OK;
     }
 
-    HRESULT Item(VARIANT index, VARIANT* item) override {
+    HRESULT NIMBO_COM_CALL Item(VARIANT index, VARIANT* item) override {
         if (!item) return E_POINTER;
         return guarded([&] {
             const Variant& value = m_items[locate(index)].value;
@@ -80,7 +80,7 @@ public:
         });
     }
 
-    HRESULT Remove(VARIANT index) override {
+    HRESULT NIMBO_COM_CALL Remove(VARIANT index) override {
         return guarded([&] { m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(locate(index))); });
     }
 

@@ -25,12 +25,12 @@ struct ICollection : IDispatch {
 
     // Appends item, or inserts it before / after the element given by position
     // or key. key, before and after are optional (missing marker or VT_EMPTY).
-    virtual HRESULT Add(VARIANT item, VARIANT key, VARIANT before, VARIANT after) = 0;
-    virtual HRESULT get_Count(int32_t* count) = 0;
+    virtual HRESULT NIMBO_COM_CALL Add(VARIANT item, VARIANT key, VARIANT before, VARIANT after) = 0;
+    virtual HRESULT NIMBO_COM_CALL get_Count(int32_t* count) = 0;
     // A copy of the element at a position or with a key, owned by the caller;
     // the default member (DISPID_VALUE).
-    virtual HRESULT Item(VARIANT index, VARIANT* item) = 0;
-    virtual HRESULT Remove(VARIANT index) = 0;
+    virtual HRESULT NIMBO_COM_CALL Item(VARIANT index, VARIANT* item) = 0;
+    virtual HRESULT NIMBO_COM_CALL Remove(VARIANT index) = 0;
 
 protected:
     ~ICollection() = default;

@@ -123,20 +123,21 @@ class Dual : public I {
 public:
     static constexpr IID iid = I::iid;
 
-    HRESULT GetTypeInfoCount(uint32_t* count) override {
+    HRESULT NIMBO_COM_CALL GetTypeInfoCount(uint32_t* count) override {
         if (!count) return E_POINTER;
         *count = 1;
         return S_OK;
     }
-    HRESULT GetTypeInfo(uint32_t index, LCID, void** typeInfo) override {
+    HRESULT NIMBO_COM_CALL GetTypeInfo(uint32_t index, LCID, void** typeInfo) override {
         return system_dispatch::getTypeInfo(I::iid, index, typeInfo);
     }
-    HRESULT GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID,
-                          DISPID* dispIds) override {
+    HRESULT NIMBO_COM_CALL GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID,
+                                         DISPID* dispIds) override {
         return system_dispatch::getIDsOfNames(I::iid, riid, names, nameCount, dispIds);
     }
-    HRESULT Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags, DISPPARAMS* params,
-                   VARIANT* result, EXCEPINFO* exception, uint32_t* argumentError) override {
+    HRESULT NIMBO_COM_CALL Invoke(DISPID member, const IID& riid, LCID locale, uint16_t flags,
+                                  DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                  uint32_t* argumentError) override {
         return system_dispatch::invoke(I::iid, static_cast<void*>(static_cast<I*>(this)), member, riid,
                                        locale, flags, params, result, exception, argumentError);
     }
@@ -149,21 +150,21 @@ class Dual : public I {
 public:
     static constexpr IID iid = I::iid;
 
-    HRESULT GetTypeInfoCount(uint32_t* count) override {
+    HRESULT NIMBO_COM_CALL GetTypeInfoCount(uint32_t* count) override {
         if (!count) return E_POINTER;
         *count = 0;
         return S_OK;
     }
-    HRESULT GetTypeInfo(uint32_t, LCID, void** typeInfo) override {
+    HRESULT NIMBO_COM_CALL GetTypeInfo(uint32_t, LCID, void** typeInfo) override {
         if (typeInfo) *typeInfo = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID,
-                          DISPID* dispIds) override {
+    HRESULT NIMBO_COM_CALL GetIDsOfNames(const IID& riid, const OLECHAR** names, uint32_t nameCount, LCID,
+                                         DISPID* dispIds) override {
         return dispatchTable<I>().getIDsOfNames(riid, names, nameCount, dispIds);
     }
-    HRESULT Invoke(DISPID member, const IID& riid, LCID, uint16_t flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO*, uint32_t* argumentError) override {
+    HRESULT NIMBO_COM_CALL Invoke(DISPID member, const IID& riid, LCID, uint16_t flags, DISPPARAMS* params,
+                                  VARIANT* result, EXCEPINFO*, uint32_t* argumentError) override {
         return dispatchTable<I>().invoke(static_cast<void*>(static_cast<I*>(this)), member, riid, flags,
                                          params, result, argumentError);
     }

@@ -31,7 +31,7 @@ namespace dispatch_detail {
 // parameter of fn is the result.
 template <bool kResult, class C, class... P>
 struct MemberCall {
-    using Fn = HRESULT (C::*)(P...);
+    using Fn = HRESULT (NIMBO_COM_CALL C::*)(P...);
     using Params = std::tuple<P...>;
     static constexpr size_t kArgs = sizeof...(P) - (kResult ? 1 : 0);
 
@@ -110,30 +110,30 @@ template <bool kResult, class C, class... P>
 struct MemberBinding {
     std::string_view name;
     uint16_t kind;
-    HRESULT (C::*fn)(P...);
+    HRESULT (NIMBO_COM_CALL C::*fn)(P...);
     DISPID id;
 };
 
 // A method; when its last parameter has a result type (see above), that is the result.
 template <class C, class... P>
-auto method(std::string_view name, HRESULT (C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
+auto method(std::string_view name, HRESULT (NIMBO_COM_CALL C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
     return MemberBinding<dispatch_detail::lastIsResult<P...>(), C, P...>{name, DISPATCH_METHOD, fn, id};
 }
 // A method without a result, whose last parameter is an argument even when it
 // has a result type (a by-reference int32_t*, IDispatch** ...).
 template <class C, class... P>
-auto sub(std::string_view name, HRESULT (C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
+auto sub(std::string_view name, HRESULT (NIMBO_COM_CALL C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
     return MemberBinding<false, C, P...>{name, DISPATCH_METHOD, fn, id};
 }
 // A property read; the last parameter is the result.
 template <class C, class... P>
-auto propertyGet(std::string_view name, HRESULT (C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
+auto propertyGet(std::string_view name, HRESULT (NIMBO_COM_CALL C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
     static_assert(dispatch_detail::lastIsResult<P...>(), "a property get returns through its last parameter");
     return MemberBinding<true, C, P...>{name, DISPATCH_PROPERTYGET, fn, id};
 }
 // A property write (DISPATCH_PROPERTYPUT or PUTREF); the last parameter is the value.
 template <class C, class... P>
-auto propertyPut(std::string_view name, HRESULT (C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
+auto propertyPut(std::string_view name, HRESULT (NIMBO_COM_CALL C::*fn)(P...), DISPID id = DISPID_UNKNOWN) {
     static_assert(sizeof...(P) > 0, "a property put takes its value as the last parameter");
     return MemberBinding<false, C, P...>{name, DISPATCH_PROPERTYPUT, fn, id};
 }

@@ -21,12 +21,13 @@ extern "C" {
 
 // The factory of class clsid (its riid interface, usually IClassFactory),
 // AddRef'ed in *object; CLASS_E_CLASSNOTAVAILABLE for a class the server lacks.
-NIMBO_COM_EXPORT com::HRESULT DllGetClassObject(const com::CLSID& clsid, const com::IID& riid, void** object);
+NIMBO_COM_EXPORT com::HRESULT NIMBO_COM_CALL DllGetClassObject(const com::CLSID& clsid, const com::IID& riid,
+                                                               void** object);
 // S_OK when no object of the server is alive and no lock is held, else S_FALSE.
-NIMBO_COM_EXPORT com::HRESULT DllCanUnloadNow();
+NIMBO_COM_EXPORT com::HRESULT NIMBO_COM_CALL DllCanUnloadNow();
 // Writes the server's classes into com::registry() (and removes them again).
-NIMBO_COM_EXPORT com::HRESULT DllRegisterServer();
-NIMBO_COM_EXPORT com::HRESULT DllUnregisterServer();
+NIMBO_COM_EXPORT com::HRESULT NIMBO_COM_CALL DllRegisterServer();
+NIMBO_COM_EXPORT com::HRESULT NIMBO_COM_CALL DllUnregisterServer();
 }
 
 #endif  // PLATFORM_COM_EXPORTS_H_

@@ -6,6 +6,16 @@
 
 // Threads: any; constants and pure functions.
 
+// The calling convention of every member of every interface: the system's
+// (stdcall) on 32-bit Windows, where it differs from the compiler's default
+// for member functions, and the default everywhere else. Written between the
+// result type and the name of each declaration and of each override.
+#if defined(_WIN32) && !defined(_WIN64)
+#define NIMBO_COM_CALL __stdcall
+#else
+#define NIMBO_COM_CALL
+#endif
+
 namespace com {
 
 // A status code as every COM member returns it: bit 31 set means failure.

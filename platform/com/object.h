@@ -29,7 +29,7 @@ namespace com {
 struct ISupportErrorInfo : IUnknown {
     static constexpr IID iid = makeGuid("df0b3d60-548f-101b-8e65-08002b2bd119");
 
-    virtual HRESULT InterfaceSupportsErrorInfo(const IID& riid) = 0;
+    virtual HRESULT NIMBO_COM_CALL InterfaceSupportsErrorInfo(const IID& riid) = 0;
 
 protected:
     ~ISupportErrorInfo() = default;
@@ -37,7 +37,7 @@ protected:
 // Every object's failures come with error info (platform/com/runtimeerror.h).
 template <class... Interfaces>
 struct ErrorInfoSupport : ISupportErrorInfo {
-    HRESULT InterfaceSupportsErrorInfo(const IID& riid) override {
+    HRESULT NIMBO_COM_CALL InterfaceSupportsErrorInfo(const IID& riid) override {
         return ((riid == uuidof<Interfaces>()) || ...) ? S_OK : S_FALSE;
     }
 };
@@ -53,7 +53,7 @@ class ComObject : public Interfaces..., public ErrorInfoSupport<Interfaces...> {
     using First = std::tuple_element_t<0, std::tuple<Interfaces...>>;
 
 public:
-    HRESULT QueryInterface(const IID& riid, void** object) override {
+    HRESULT NIMBO_COM_CALL QueryInterface(const IID& riid, void** object) override {
         if (!object) return E_POINTER;
         *object = findInterface(riid);
         if (!*object) *object = queryExtra(riid);
@@ -61,8 +61,8 @@ public:
         AddRef();
         return S_OK;
     }
-    uint32_t AddRef() override { return m_refs.fetch_add(1, std::memory_order_relaxed) + 1; }
-    uint32_t Release() override {
+    uint32_t NIMBO_COM_CALL AddRef() override { return m_refs.fetch_add(1, std::memory_order_relaxed) + 1; }
+    uint32_t NIMBO_COM_CALL Release() override {
         const uint32_t left = m_refs.fetch_sub(1, std::memory_order_acq_rel) - 1;
         if (left == 0) delete this;
         return left;

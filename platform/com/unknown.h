@@ -18,9 +18,9 @@ namespace com {
 struct IUnknown {
     static constexpr IID iid = makeGuid("00000000-0000-0000-c000-000000000046");
 
-    virtual HRESULT QueryInterface(const IID& riid, void** object) = 0;
-    virtual uint32_t AddRef() = 0;
-    virtual uint32_t Release() = 0;
+    virtual HRESULT NIMBO_COM_CALL QueryInterface(const IID& riid, void** object) = 0;
+    virtual uint32_t NIMBO_COM_CALL AddRef() = 0;
+    virtual uint32_t NIMBO_COM_CALL Release() = 0;
 
 protected:
     ~IUnknown() = default;

@@ -20,24 +20,24 @@ namespace forms {
 template <class Derived, class... Interfaces>
 class FormObject : public Form, public com::ComObject<Interfaces..., IFormWindow> {
 public:
-    com::HRESULT Show() override {
+    com::HRESULT NIMBO_COM_CALL Show() override {
         return com::guarded([this] { show(); });
     }
-    com::HRESULT Hide() override {
+    com::HRESULT NIMBO_COM_CALL Hide() override {
         return com::guarded([this] { hide(); });
     }
-    com::HRESULT Unload() override {
+    com::HRESULT NIMBO_COM_CALL Unload() override {
         return com::guarded([this] { unload(); });
     }
-    com::HRESULT get_Visible(com::VARIANT_BOOL* visible) override {
+    com::HRESULT NIMBO_COM_CALL get_Visible(com::VARIANT_BOOL* visible) override {
         if (!visible) return com::E_POINTER;
         *visible = isVisible() ? com::VARIANT_TRUE : com::VARIANT_FALSE;
         return com::S_OK;
     }
-    com::HRESULT put_Visible(com::VARIANT_BOOL visible) override {
+    com::HRESULT NIMBO_COM_CALL put_Visible(com::VARIANT_BOOL visible) override {
         return com::guarded([this, visible] { setVisible(visible != com::VARIANT_FALSE); });
     }
-    com::HRESULT get_Window(NativeWindow* window) override {
+    com::HRESULT NIMBO_COM_CALL get_Window(NativeWindow* window) override {
         if (!window) return com::E_POINTER;
         *window = widget();
         return com::S_OK;

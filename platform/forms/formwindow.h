@@ -26,16 +26,16 @@ struct IFormWindow : com::IUnknown {
     static constexpr com::IID iid = com::makeGuid("6b1f3a52-0c4e-4d8e-9a57-2f0e51d3c702");
 
     // Loads the form if needed and shows it modeless.
-    virtual com::HRESULT Show() = 0;
+    virtual com::HRESULT NIMBO_COM_CALL Show() = 0;
     // Hides the form; it stays loaded.
-    virtual com::HRESULT Hide() = 0;
+    virtual com::HRESULT NIMBO_COM_CALL Hide() = 0;
     // Unloads the form: its controls are destroyed, the object stays.
-    virtual com::HRESULT Unload() = 0;
-    virtual com::HRESULT get_Visible(com::VARIANT_BOOL* visible) = 0;
-    virtual com::HRESULT put_Visible(com::VARIANT_BOOL visible) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL Unload() = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_Visible(com::VARIANT_BOOL* visible) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL put_Visible(com::VARIANT_BOOL visible) = 0;
     // The form's top-level window, not loaded or shown by this call. The form
     // keeps ownership; the pointer is valid while the caller holds a reference.
-    virtual com::HRESULT get_Window(NativeWindow* window) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_Window(NativeWindow* window) = 0;
 
 protected:
     ~IFormWindow() = default;

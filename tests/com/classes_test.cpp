@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 struct ICounter : IDispatch {
     static constexpr IID iid = makeGuid("9e4b1a40-0000-4000-8000-000000000001");
-    virtual HRESULT get_Value(int32_t* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL get_Value(int32_t* result) = 0;
 };
 constexpr CLSID CLSID_Counter = makeGuid("9e4b1a40-0000-4000-8000-000000000002");
 constexpr IID kUnrelated = makeGuid("9e4b1a40-0000-4000-8000-0000000000ff");
@@ -38,7 +38,7 @@ namespace {
 
 class Counter : public ComObject<Dual<ICounter>> {
 public:
-    HRESULT get_Value(int32_t* result) override { return *result = 42, S_OK; }
+    HRESULT NIMBO_COM_CALL get_Value(int32_t* result) override { return *result = 42, S_OK; }
 };
 
 // Each test gets a registry file of its own, and the host's class is registered.

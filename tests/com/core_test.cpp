@@ -18,11 +18,11 @@ using namespace com;
 
 struct IFirst : IDispatch {
     static constexpr IID iid = makeGuid("2f0f3a10-0000-4000-8000-000000000001");
-    virtual HRESULT First(int32_t* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL First(int32_t* result) = 0;
 };
 struct ISecond : IDispatch {
     static constexpr IID iid = makeGuid("2f0f3a10-0000-4000-8000-000000000002");
-    virtual HRESULT Second(int32_t* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Second(int32_t* result) = 0;
 };
 struct IPlain : IUnknown {
     static constexpr IID iid = makeGuid("2f0f3a10-0000-4000-8000-000000000003");
@@ -52,8 +52,8 @@ public:
     ~Both() override {
         if (m_alive) --*m_alive;
     }
-    HRESULT First(int32_t* result) override { return *result = 1, S_OK; }
-    HRESULT Second(int32_t* result) override { return *result = 2, S_OK; }
+    HRESULT NIMBO_COM_CALL First(int32_t* result) override { return *result = 1, S_OK; }
+    HRESULT NIMBO_COM_CALL Second(int32_t* result) override { return *result = 2, S_OK; }
 
 private:
     int* m_alive;

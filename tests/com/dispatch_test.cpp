@@ -20,18 +20,18 @@ using namespace com;
 // Every member shape the dispatch layer supports.
 struct ISample : IDispatch {
     static constexpr IID iid = makeGuid("5a3e1f20-0000-4000-8000-000000000001");
-    virtual HRESULT Ping() = 0;
-    virtual HRESULT Sum(int32_t a, int16_t b, int32_t* result) = 0;
-    virtual HRESULT Bump(int32_t* value, int32_t* result) = 0;
-    virtual HRESULT Concat(BSTR a, BSTR b, BSTR* result) = 0;
-    virtual HRESULT get_Flag(VARIANT_BOOL* result) = 0;
-    virtual HRESULT put_Flag(VARIANT_BOOL value) = 0;
-    virtual HRESULT get_Self(ISample** result) = 0;
-    virtual HRESULT Echo(VARIANT value, VARIANT* result) = 0;
-    virtual HRESULT Given(int32_t a, VARIANT b, int32_t* result) = 0;
-    virtual HRESULT FailAfterResult(VARIANT_BOOL* result) = 0;
-    virtual HRESULT Keep(ISample** other, VARIANT_BOOL* result) = 0;
-    virtual HRESULT Replace(IDispatch** slot) = 0;
+    virtual HRESULT NIMBO_COM_CALL Ping() = 0;
+    virtual HRESULT NIMBO_COM_CALL Sum(int32_t a, int16_t b, int32_t* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Bump(int32_t* value, int32_t* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Concat(BSTR a, BSTR b, BSTR* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL get_Flag(VARIANT_BOOL* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL put_Flag(VARIANT_BOOL value) = 0;
+    virtual HRESULT NIMBO_COM_CALL get_Self(ISample** result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Echo(VARIANT value, VARIANT* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Given(int32_t a, VARIANT b, int32_t* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL FailAfterResult(VARIANT_BOOL* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Keep(ISample** other, VARIANT_BOOL* result) = 0;
+    virtual HRESULT NIMBO_COM_CALL Replace(IDispatch** slot) = 0;
 };
 
 }  // namespace
@@ -52,37 +52,41 @@ namespace {
 
 class Sample : public ComObject<Dual<ISample>> {
 public:
-    HRESULT Ping() override { return ++pings, S_OK; }
-    HRESULT Sum(int32_t a, int16_t b, int32_t* result) override { return *result = a + b, S_OK; }
-    HRESULT Bump(int32_t* value, int32_t* result) override {
+    HRESULT NIMBO_COM_CALL Ping() override { return ++pings, S_OK; }
+    HRESULT NIMBO_COM_CALL Sum(int32_t a, int16_t b, int32_t* result) override {
+        return *result = a + b, S_OK;
+    }
+    HRESULT NIMBO_COM_CALL Bump(int32_t* value, int32_t* result) override {
         *result = ++*value;
         return S_OK;
     }
-    HRESULT Concat(BSTR a, BSTR b, BSTR* result) override {
+    HRESULT NIMBO_COM_CALL Concat(BSTR a, BSTR b, BSTR* result) override {
         return guarded([&] { *result = allocBstr(bstrToUtf8(a) + bstrToUtf8(b)); });
     }
-    HRESULT get_Flag(VARIANT_BOOL* result) override { return *result = flag, S_OK; }
-    HRESULT put_Flag(VARIANT_BOOL value) override { return flag = value, S_OK; }
-    HRESULT get_Self(ISample** result) override {
+    HRESULT NIMBO_COM_CALL get_Flag(VARIANT_BOOL* result) override { return *result = flag, S_OK; }
+    HRESULT NIMBO_COM_CALL put_Flag(VARIANT_BOOL value) override { return flag = value, S_OK; }
+    HRESULT NIMBO_COM_CALL get_Self(ISample** result) override {
         AddRef();
         *result = this;
         return S_OK;
     }
-    HRESULT Echo(VARIANT value, VARIANT* result) override { return VariantCopyInd(result, &value); }
-    HRESULT Given(int32_t a, VARIANT b, int32_t* result) override {
+    HRESULT NIMBO_COM_CALL Echo(VARIANT value, VARIANT* result) override {
+        return VariantCopyInd(result, &value);
+    }
+    HRESULT NIMBO_COM_CALL Given(int32_t a, VARIANT b, int32_t* result) override {
         *result = a * 10 + (isMissingArgument(b) ? 0 : 1);
         return S_OK;
     }
-    HRESULT FailAfterResult(VARIANT_BOOL* result) override {
+    HRESULT NIMBO_COM_CALL FailAfterResult(VARIANT_BOOL* result) override {
         *result = VARIANT_TRUE;
         return guarded([] { com::raise(kErrOverflow); });
     }
-    HRESULT Keep(ISample** other, VARIANT_BOOL* result) override {
+    HRESULT NIMBO_COM_CALL Keep(ISample** other, VARIANT_BOOL* result) override {
         kept = ComPtr<ISample>(*other);
         *result = VARIANT_TRUE;
         return S_OK;
     }
-    HRESULT Replace(IDispatch** slot) override {
+    HRESULT NIMBO_COM_CALL Replace(IDispatch** slot) override {
         if (*slot) (*slot)->Release();
         *slot = replacement.get();
         if (*slot) (*slot)->AddRef();

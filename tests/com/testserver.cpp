@@ -22,7 +22,7 @@ class TestThing : public com::ComObject<com::Dual<ITestThing>> {
 public:
     TestThing() { ++s_liveObjects; }
     ~TestThing() override { --s_liveObjects; }
-    com::HRESULT get_Name(com::BSTR* result) override {
+    com::HRESULT NIMBO_COM_CALL get_Name(com::BSTR* result) override {
         if (!result) return com::E_POINTER;
         return com::guarded([&] { *result = com::allocBstr("thing"); });
     }

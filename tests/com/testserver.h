@@ -7,7 +7,7 @@
 // The one class of the test server and its dual interface.
 struct ITestThing : com::IDispatch {
     static constexpr com::IID iid = com::makeGuid("0b7d3c55-6a1e-4f0c-8d2a-5e9f1c3b7a01");
-    virtual com::HRESULT get_Name(com::BSTR* result) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_Name(com::BSTR* result) = 0;
 
 protected:
     ~ITestThing() = default;

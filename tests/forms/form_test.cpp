@@ -233,7 +233,7 @@ TEST(FormLifetime, BindingToAMissingOrMismatchedControlFailsAtCreation) {
 // A window class with a dual interface of its own, as the plug-in's windows have.
 struct ITestDual : com::IDispatch {
     static constexpr com::IID iid = com::makeGuid("0f5b8a61-7a7c-4a51-8d0e-31c9b4a2f002");
-    virtual com::HRESULT get_Answer(int32_t* answer) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_Answer(int32_t* answer) = 0;
 
 protected:
     ~ITestDual() = default;
@@ -256,7 +256,7 @@ namespace {
 class DualForm : public forms::FormObject<DualForm, com::Dual<ITestDual>> {
 public:
     DualForm() : FormObject(kLayout) {}
-    com::HRESULT get_Answer(int32_t* answer) override {
+    com::HRESULT NIMBO_COM_CALL get_Answer(int32_t* answer) override {
         *answer = 42;
         return com::S_OK;
     }

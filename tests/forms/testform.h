@@ -156,7 +156,7 @@ inline constexpr forms::FormLayout kLayout{.name = "TestForm",
 // A plain interface of the window's own, to see QueryInterface answer both.
 struct ITestTool : com::IUnknown {
     static constexpr com::IID iid = com::makeGuid("0f5b8a61-7a7c-4a51-8d0e-31c9b4a2f001");
-    virtual com::HRESULT Ping(int32_t* answer) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL Ping(int32_t* answer) = 0;
 
 protected:
     ~ITestTool() = default;
@@ -178,7 +178,7 @@ public:
     }
     ~TestForm() override { ++m_counters.destroyed; }
 
-    com::HRESULT Ping(int32_t* answer) override {
+    com::HRESULT NIMBO_COM_CALL Ping(int32_t* answer) override {
         *answer = 42;
         return com::S_OK;
     }

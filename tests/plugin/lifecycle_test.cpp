@@ -78,7 +78,7 @@ TEST_F(PluginTest, EveryHostMemberIsKnownByName) {
 
 struct Lifecycle {
     const char* member;
-    HRESULT (vexo::IVexoPlugin::*call)(com::VARIANT_BOOL*);
+    HRESULT (NIMBO_COM_CALL vexo::IVexoPlugin::*call)(com::VARIANT_BOOL*);
     com::VARIANT_BOOL result;
 };
 

@@ -14,13 +14,14 @@ namespace {
 
 using com::HRESULT;
 
-std::string text(vexo::IVexoModuleInfo* info, HRESULT (vexo::IVexoModuleInfo::*get)(com::BSTR*)) {
+std::string text(vexo::IVexoModuleInfo* info,
+                 HRESULT (NIMBO_COM_CALL vexo::IVexoModuleInfo::*get)(com::BSTR*)) {
     com::Bstr value;
     EXPECT_EQ((info->*get)(value.put()), com::S_OK);
     return value.toUtf8();
 }
 
-int32_t number(vexo::IVexoModuleInfo* info, HRESULT (vexo::IVexoModuleInfo::*get)(int32_t*)) {
+int32_t number(vexo::IVexoModuleInfo* info, HRESULT (NIMBO_COM_CALL vexo::IVexoModuleInfo::*get)(int32_t*)) {
     int32_t value = 12345;
     EXPECT_EQ((info->*get)(&value), com::S_OK);
     return value;
@@ -111,7 +112,7 @@ class CountedModuleInfo : public vexohost::VexoModuleInfo {
 public:
     CountedModuleInfo() { ++g_liveInfos; }
     ~CountedModuleInfo() override { --g_liveInfos; }
-    HRESULT put_Description(com::BSTR value) override {
+    HRESULT NIMBO_COM_CALL put_Description(com::BSTR value) override {
         return g_failDescription ? com::E_INVALIDARG : VexoModuleInfo::put_Description(value);
     }
 };

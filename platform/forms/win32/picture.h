@@ -17,8 +17,8 @@ namespace forms {
 struct IPicture : com::IUnknown {
     static constexpr com::IID iid = com::makeGuid("6b1f3a52-0c4e-4d8e-9a57-2f0e51d3c701");
 
-    virtual com::HRESULT get_Width(int32_t* pixels) = 0;
-    virtual com::HRESULT get_Height(int32_t* pixels) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_Width(int32_t* pixels) = 0;
+    virtual com::HRESULT NIMBO_COM_CALL get_Height(int32_t* pixels) = 0;
 
 protected:
     ~IPicture() = default;
@@ -39,8 +39,8 @@ public:
     const uint32_t* pixels() const { return m_pixels; }
     HBITMAP__* bitmap() const { return m_bitmap; }
 
-    com::HRESULT get_Width(int32_t* pixels) override;
-    com::HRESULT get_Height(int32_t* pixels) override;
+    com::HRESULT NIMBO_COM_CALL get_Width(int32_t* pixels) override;
+    com::HRESULT NIMBO_COM_CALL get_Height(int32_t* pixels) override;
 
 private:
     Picture(HBITMAP__* bitmap, uint32_t* pixels, int width, int height);

@@ -9,6 +9,11 @@
 #include "platform/com/win32/system.h"
 
 namespace forms {
+
+struct SurfaceProcedure {
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"NimboFormsSurface";
@@ -62,8 +67,9 @@ uint32_t colorRefOf(const Color& color) {
 Surface::Surface(HWND parent, const Rect& geometry) {
     const DWORD style = parent ? WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
                                : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    m_window = CreateWindowExW(0, surfaceClass(&Surface::procedure), L"", style, geometry.x, geometry.y,
-                               geometry.width, geometry.height, parent, nullptr, thisModule(), nullptr);
+    m_window =
+        CreateWindowExW(0, surfaceClass(&SurfaceProcedure::procedure), L"", style, geometry.x, geometry.y,
+                        geometry.width, geometry.height, parent, nullptr, thisModule(), nullptr);
     if (m_window) SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
@@ -133,7 +139,7 @@ void Surface::paintBorder(HDC dc, int width, int height) const {
     if (m_border > 1) frame(dc, RECT{1, 1, width - 1, height - 1}, RGB(64, 64, 64), RGB(212, 208, 200));
 }
 
-LRESULT CALLBACK Surface::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK SurfaceProcedure::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Surface*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {

@@ -55,7 +55,9 @@ public:
     void onClose(std::function<void()> handler) { m_close = std::move(handler); }
 
 private:
-    static intptr_t __stdcall procedure(HWND__* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+    // The window procedure (surface.cpp), which paints and passes notifications on.
+    friend struct SurfaceProcedure;
+
     void paint(HDC__* dc, int left, int top, int right, int bottom) const;
     void paintBorder(HDC__* dc, int width, int height) const;
 

@@ -26,7 +26,7 @@ TEST(PluginHostClasses, ModuleInfoStartsWithTheHostDefaultsAndKeepsWhatIsSet) {
               com::S_OK);
 
     using I = vexo::IVexoModuleInfo;
-    const std::pair<const char*, HRESULT (I::*)(com::BSTR*)> strings[] = {
+    const std::pair<const char*, HRESULT (NIMBO_COM_CALL I::*)(com::BSTR*)> strings[] = {
         {"ModuleId", &I::get_ModuleId},
         {"DisplayName", &I::get_DisplayName},
         {"Description", &I::get_Description},
@@ -37,7 +37,7 @@ TEST(PluginHostClasses, ModuleInfoStartsWithTheHostDefaultsAndKeepsWhatIsSet) {
         EXPECT_EQ((info.get()->*get)(value.put()), com::S_OK) << name;
         EXPECT_EQ(value.length(), 0u) << name;
     }
-    const std::pair<const char*, HRESULT (I::*)(int32_t*)> numbers[] = {
+    const std::pair<const char*, HRESULT (NIMBO_COM_CALL I::*)(int32_t*)> numbers[] = {
         {"StartEnabled", &I::get_StartEnabled},
         {"ShowInMenu", &I::get_ShowInMenu},
         {"ModuleKind", &I::get_ModuleKind},
