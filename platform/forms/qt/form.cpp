@@ -11,6 +11,7 @@
 #include "platform/forms/combobox.h"
 #include "platform/forms/commandbutton.h"
 #include "platform/forms/controlbinding.h"
+#include "platform/forms/formrules.h"
 #include "platform/forms/image.h"
 #include "platform/forms/label.h"
 #include "platform/forms/picturebox.h"
@@ -22,23 +23,8 @@
 namespace forms {
 namespace {
 
-constexpr int kErrInvalidArgument = 5;
-
 QString qString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-[[noreturn]] void raiseLayoutError(const FormLayout& layout, std::string_view name, const char* problem) {
-    com::raise(kErrInvalidArgument, std::string(layout.name) + "." + std::string(name) + ": " + problem);
-}
-
-// Layout position of the PictureBox called name, or -1.
-int containerPosition(const FormLayout& layout, std::string_view name) {
-    for (size_t i = 0; i < layout.controls.size(); ++i) {
-        const ControlDesign& design = layout.controls[i];
-        if (design.kind == ControlKind::PictureBox && design.name == name) return static_cast<int>(i);
-    }
-    return -1;
 }
 
 std::unique_ptr<Control> makeControl(const ControlDesign& design, Canvas& container) {
@@ -62,19 +48,7 @@ std::unique_ptr<Control> makeControl(const ControlDesign& design, Canvas& contai
 }  // namespace
 
 Form::Form(const FormLayout& layout) : m_layout(layout), m_widget(std::make_unique<FormWidget>(*this)) {
-    // A container must be a PictureBox of the same layout, and its chain
-    // must end at the form.
-    const auto& controls = m_layout.controls;
-    for (const ControlDesign& design : controls) {
-        std::string_view container = design.container;
-        for (size_t depth = 0; !container.empty(); ++depth) {
-            const int position = containerPosition(m_layout, container);
-            if (position < 0) raiseLayoutError(m_layout, design.name, "its container is not a PictureBox");
-            if (depth > controls.size())
-                raiseLayoutError(m_layout, design.name, "its containers form a loop");
-            container = controls[static_cast<size_t>(position)].container;
-        }
-    }
+    rules::checkContainers(m_layout);
     m_widget->setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
@@ -159,26 +133,8 @@ void Form::onClick(ControlBinding& control, std::function<void()> handler) {
 }
 
 void Form::bind(ControlBinding& binding) {
-    std::vector<int>& positions = binding.m_positions;
-    bool found = false;
-    for (size_t i = 0; i < m_layout.controls.size(); ++i) {
-        const ControlDesign& design = m_layout.controls[i];
-        if (design.name != binding.m_name) continue;
-        found = true;
-        if (design.kind != binding.m_kind)
-            raiseLayoutError(m_layout, design.name, "is a control of another kind");
-        if ((design.index != kNoIndex) != binding.m_array)
-            raiseLayoutError(m_layout, design.name,
-                             binding.m_array ? "is not a control array" : "is a control array");
-        const size_t slot = binding.m_array ? static_cast<size_t>(design.index) : 0;
-        if (binding.m_array && design.index < 0)
-            raiseLayoutError(m_layout, design.name, "has a negative index");
-        if (slot >= positions.size()) positions.resize(slot + 1, -1);
-        if (positions[slot] >= 0)
-            raiseLayoutError(m_layout, design.name, "appears twice with the same index");
-        positions[slot] = static_cast<int>(i);
-    }
-    if (!found) raiseLayoutError(m_layout, binding.m_name, "no such control");
+    binding.m_positions = rules::bindingPositions(m_layout, binding.m_name, binding.m_kind, binding.m_array);
+    const std::vector<int>& positions = binding.m_positions;
     binding.m_items.assign(positions.size(), nullptr);
     m_bindings.push_back(&binding);
     if (m_loaded) {
@@ -224,14 +180,14 @@ void Form::buildControls() {
         // finds the surface it lives on.
         const auto canvasOf = [&](const ControlDesign& design) -> Canvas& {
             if (design.container.empty()) return *m_widget;
-            const auto position = static_cast<size_t>(containerPosition(m_layout, design.container));
+            const auto position = static_cast<size_t>(rules::containerPosition(m_layout, design.container));
             return static_cast<PictureBox&>(*m_controls[position]).canvas();
         };
         const auto build = [&](size_t i, const auto& self) -> void {
             if (m_controls[i]) return;
             const ControlDesign& design = specs[i];
             if (!design.container.empty())
-                self(static_cast<size_t>(containerPosition(m_layout, design.container)), self);
+                self(static_cast<size_t>(rules::containerPosition(m_layout, design.container)), self);
             m_controls[i] = makeControl(design, canvasOf(design));
         };
         for (size_t i = 0; i < specs.size(); ++i)

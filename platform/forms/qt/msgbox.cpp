@@ -11,13 +11,13 @@
 namespace forms {
 namespace {
 
-QString g_applicationTitle;
-
 // A window manager writes the title beside the window's icon and buttons;
 // a box narrower than the title and that room shows it cut short ("ve…ost").
 constexpr int kTitleBarRoom = 160;
 
-int showStandard(const MsgBoxRequest& request) {
+}  // namespace
+
+int showSystemMessageBox(const MsgBoxRequest& request) {
     struct Choice {
         QMessageBox::StandardButton button;
         int result;
@@ -87,31 +87,8 @@ int showStandard(const MsgBoxRequest& request) {
     return closed;
 }
 
-MsgBoxPresenter& presenter() {
-    static MsgBoxPresenter current = showStandard;
-    return current;
-}
-
-}  // namespace
-
-int msgBox(const QString& prompt, int buttons, const QString& title) {
-    const MsgBoxRequest request{prompt, buttons, title.isEmpty() ? applicationTitle() : title};
-    // A copy, so that a presenter may replace itself while it runs.
-    const MsgBoxPresenter show = presenter();
-    return show(request);
-}
-
-MsgBoxPresenter setMsgBoxPresenter(MsgBoxPresenter next) {
-    if (!next) next = showStandard;
-    return std::exchange(presenter(), std::move(next));
-}
-
-QString applicationTitle() {
-    return g_applicationTitle.isEmpty() ? QCoreApplication::applicationName() : g_applicationTitle;
-}
-
-void setApplicationTitle(const QString& title) {
-    g_applicationTitle = title;
+String defaultApplicationTitle() {
+    return QCoreApplication::applicationName();
 }
 
 }  // namespace forms

@@ -8,19 +8,9 @@
 
 #include "platform/com/comptr.h"
 #include "platform/com/object.h"
+#include "platform/forms/ipicture.h"
 
 namespace forms {
-
-// The automation face of a decoded picture: its size in pixels.
-struct IPicture : com::IUnknown {
-    static constexpr com::IID iid = com::makeGuid("6b1f3a52-0c4e-4d8e-9a57-2f0e51d3c701");
-
-    virtual com::HRESULT NIMBO_COM_CALL get_Width(int32_t* pixels) = 0;
-    virtual com::HRESULT NIMBO_COM_CALL get_Height(int32_t* pixels) = 0;
-
-protected:
-    ~IPicture() = default;
-};
 
 // A decoded picture, immutable once made and shared by counted reference:
 // every control that shows it and every table that keeps it hold the same
@@ -42,11 +32,6 @@ private:
 
     const QImage m_image;
 };
-
-// The largest picture the loader decodes; anything claiming more is refused
-// before a single pixel is allocated.
-constexpr int kMaxPictureSide = 8192;
-constexpr int kMaxPictureMegabytes = 64;
 
 // Reads a picture file (the first frame of a GIF, with its transparency) or a
 // Qt resource (":/..."). Raises run-time error 53 when the file does not exist

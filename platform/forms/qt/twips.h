@@ -4,20 +4,14 @@
 
 #include <QRect>
 
+#include "platform/forms/twipscale.h"
+
 namespace forms {
 
-// Layouts are made in twips at the design density of 12 twips per pixel, so
-// that they keep their proportions with the pictures, which are in pixels.
-// A high-density screen scales the whole window through Qt's device pixel
-// ratio instead. Changing the density affects forms loaded afterwards.
-constexpr int kDesignTwipsPerPixel = 12;
-
-int twipsPerPixel();
-void setTwipsPerPixel(int twips);  // values below 1 are taken as 1
-
-// Rounds to the nearest pixel, halves away from zero.
-int twipsToPixels(int twips);
-QRect twipsToPixels(int left, int top, int width, int height);
+// A layout's rectangle in pixels (twipscale.h).
+inline QRect twipsToPixels(int left, int top, int width, int height) {
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
 
 }  // namespace forms
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/apppath.h"
 
-// Last: the system's macros would rewrite our own names (see system.h).
 #include <string>
 
+// Last: the system's macros would rewrite our own names (see system.h).
 #include "platform/com/win32/system.h"
 
 namespace forms {

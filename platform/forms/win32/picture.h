@@ -7,22 +7,12 @@
 
 #include "platform/com/comptr.h"
 #include "platform/com/object.h"
+#include "platform/forms/ipicture.h"
 #include "platform/forms/win32/text.h"
 
 struct HBITMAP__;
 
 namespace forms {
-
-// The automation face of a decoded picture: its size in pixels.
-struct IPicture : com::IUnknown {
-    static constexpr com::IID iid = com::makeGuid("6b1f3a52-0c4e-4d8e-9a57-2f0e51d3c701");
-
-    virtual com::HRESULT NIMBO_COM_CALL get_Width(int32_t* pixels) = 0;
-    virtual com::HRESULT NIMBO_COM_CALL get_Height(int32_t* pixels) = 0;
-
-protected:
-    ~IPicture() = default;
-};
 
 // A decoded picture, immutable once made and shared by counted reference:
 // every control that shows it and every table that keeps it hold the same
@@ -51,11 +41,6 @@ private:
     const int m_width;
     const int m_height;
 };
-
-// The largest picture the loader decodes; anything claiming more is refused
-// before a single pixel is allocated.
-constexpr int kMaxPictureSide = 8192;
-constexpr int kMaxPictureMegabytes = 64;
 
 // Reads a picture file (the first frame of a GIF, with its transparency, or
 // any other format the system's imaging component reads), or a picture

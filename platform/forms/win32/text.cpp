@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/win32/text.h"
 
-// Last: the system's macros would rewrite our own names (see system.h).
 #include <cstring>
 
+// Last: the system's macros would rewrite our own names (see system.h).
 #include "platform/com/win32/system.h"
 
 namespace forms {

@@ -2,6 +2,8 @@
 #ifndef PLATFORM_FORMS_WIN32_TWIPS_H_
 #define PLATFORM_FORMS_WIN32_TWIPS_H_
 
+#include "platform/forms/twipscale.h"
+
 namespace forms {
 
 // A rectangle in pixels: left, top, width, height.
@@ -18,14 +20,10 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// Layouts are made in twips at the design density of 12 twips per pixel, as
-// on every system, so that a window has the same size in pixels everywhere.
-constexpr int kDesignTwipsPerPixel = 12;
-int twipsPerPixel();
-void setTwipsPerPixel(int twips);  // values below 1 are taken as 1
-// Rounds to the nearest pixel, halves away from zero.
-int twipsToPixels(int twips);
-Rect twipsToPixels(int left, int top, int width, int height);
+// A layout's rectangle in pixels (twipscale.h).
+inline Rect twipsToPixels(int left, int top, int width, int height) {
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
 
 }  // namespace forms
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/forms/twips.h"
+#include "platform/forms/twipscale.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,10 +23,6 @@ int twipsToPixels(int twips) {
     const int half = g_twipsPerPixel / 2;
     const int pixels = (std::abs(twips) + half) / g_twipsPerPixel;
     return twips < 0 ? -pixels : pixels;
-}
-
-QRect twipsToPixels(int left, int top, int width, int height) {
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
 }  // namespace forms
