@@ -145,8 +145,9 @@ int HostApp::start() {
     m_timeline.setDisplay([this] { return renderNimbos(); });
     showWindows();
     if (const int status = m_input.start(); status != kExitOk) return status;
-    // A show is recorded on its own time as it starts; any other input on the wall clock.
-    if (m_outputs.wantsRecording() && !m_outputs.isRecording() &&
+    // A show is recorded on its own time as it starts (and may have played,
+    // and its recording failed, by now); any other input on the wall clock.
+    if (m_outputs.wantsRecording() && !m_outputs.recordingStarted() &&
         !recordOnClock(m_outputs.requestedRecordPath()))
         return kExitFailure;
     if (m_mainWindow && m_outputs.recordsShowTime())

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <signal.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -32,7 +34,23 @@ QIcon applicationIcon() {
     return icon;
 }
 
+// A reader that leaves a pipe or FIFO the host writes to (an output, or the
+// terminal's pipe) makes the write fail with EPIPE, which the writer reports
+// with the file's name, instead of ending the run silently with the signal.
+// A handler of its own rather than SIG_IGN: programs the host starts get the
+// default again.
+extern "C" void onBrokenPipe(int) {}
+
+void reportBrokenPipes() {
+    struct sigaction action {};
+    action.sa_handler = onBrokenPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &action, nullptr);
+}
+
 int run(int argc, char** argv) {
+    reportBrokenPipes();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const vexohost::ParsedOptions parsed = vexohost::parseHostOptions(arguments);

@@ -64,6 +64,7 @@ bool RunOutputs::startRecording(const QString& path, Timing timing, QString* why
     }
     m_recordPath = path;
     m_timing = timing;
+    m_recordingStarted = true;
     return true;
 }
 

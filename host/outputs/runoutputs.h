@@ -58,6 +58,9 @@ public:
     enum class Timing { ShowTime, WallClock };
     bool startRecording(const QString& path, Timing timing, QString* why = nullptr);
     bool isRecording() const { return m_recorder != nullptr; }
+    // Whether a recording was started in this run, even one that has since
+    // failed or ended (the start of a run asks, to make --record's once).
+    bool recordingStarted() const { return m_recordingStarted; }
     // The show is recorded as it plays: nothing may seek in it or replace it.
     bool recordsShowTime() const { return m_recorder && m_timing == Timing::ShowTime; }
     const QString& recordPath() const { return m_recordPath; }
@@ -97,6 +100,7 @@ private:
     RecordingProgress m_progress;
     bool m_failed = false;
     bool m_interrupted = false;
+    bool m_recordingStarted = false;
 };
 
 }  // namespace vexohost

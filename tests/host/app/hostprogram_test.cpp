@@ -542,6 +542,36 @@ TEST_F(HostProgram, InterruptedRecordingKeepsTheEarlierFile) {
               QStringList());
 }
 
+// A recording into a FIFO whose reader takes 100 bytes and leaves: the
+// write that follows fails with the file's name, the run says so in its
+// status, and the snapshot is still written.
+TEST_F(HostProgram, ReaderLeavingAFifoIsAFailedWriteNotASilentEnd) {
+    const QString fifo = path("short.gif");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    // Not inherited: the host must not be a reader of its own output.
+    const int reader = ::open(fifo.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    QProcess process;
+    process.start(kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless",
+                          "--demo", "--record", fifo, "--snapshot", path("out.png")});
+    ASSERT_TRUE(process.waitForStarted());
+    char head[100];
+    size_t taken = 0;
+    for (int i = 0; i < 3000 && taken < sizeof head; ++i) {
+        const ssize_t n = ::read(reader, head + taken, sizeof head - taken);
+        if (n > 0) taken += size_t(n);
+        if (taken < sizeof head) QThread::msleep(10);
+    }
+    ::close(reader);
+    ASSERT_EQ(taken, sizeof head);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ended by a signal";
+    EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(fifo) && err.contains("Broken pipe")) << err.toStdString();
+    EXPECT_EQ(QImage(path("out.png")).size(), QSize(867, 283));
+}
+
 // A recording into a FIFO whose reader stopped reading blocks in write();
 // the first Ctrl-C cannot be taken, the second ends the run.
 TEST_F(HostProgram, SecondInterruptEndsAStuckRun) {
