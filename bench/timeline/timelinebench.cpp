@@ -17,7 +17,6 @@
 
 #include "host/timeline/timelinepane.h"
 #include "host/windows/channeltimeline.h"
-#include "host/windows/sentvalues.h"
 #include "tests/support/allocationcounter.h"
 
 namespace {
@@ -32,8 +31,7 @@ double threadCpuSeconds() {
 // Nine channels changing 44 times a second into the timeline for `seconds`,
 // the pane shown or not: the CPU of the GUI thread in % of a core.
 double liveCpu(double seconds, bool shown) {
-    vexohost::SentValues sent;
-    vexohost::ChannelTimeline timeline(sent, {});
+    vexohost::ChannelTimeline timeline({});
     vexohost::TimelinePane pane;
     pane.resize(640, 240);
     timeline.setPane(&pane);
@@ -66,8 +64,7 @@ int main(int argc, char** argv) {
         seconds = args[i + 1].toDouble();
 
     // The message path: a value into a live trace.
-    vexohost::SentValues sent;
-    vexohost::ChannelTimeline timeline(sent, {});
+    vexohost::ChannelTimeline timeline({});
     timeline.liveStarted(1);
     constexpr int kMessages = 2'000'000;
     const long allocations = testsupport::heapAllocations();

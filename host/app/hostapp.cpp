@@ -6,11 +6,11 @@
 #include <QFileInfo>
 #include <QScreen>
 
+#include "host/app/pluginfile.h"
 #include "host/files/console.h"
 #include "host/outputs/clockrecording.h"
 #include "host/outputs/snapshot.h"
 #include "host/session/moduleinfotext.h"
-#include "host/session/versioninfo.h"
 #include "host/windows/faderwindow.h"
 #include "host/windows/mainwindow.h"
 #include "host/windows/windowplacement.h"
@@ -18,17 +18,6 @@
 
 namespace vexohost {
 namespace {
-
-// The default plug-in: beside the host program in a build, or in the
-// library folder of an installation.
-QString defaultPluginPath() {
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString candidates[] = {dir + QStringLiteral("/Nimbolux.so"),
-                                  dir + QStringLiteral("/../" NIMBO_PRIVATE_LIBDIR "/Nimbolux.so")};
-    for (const QString& path : candidates)
-        if (QFileInfo::exists(path)) return QDir::cleanPath(path);
-    return QDir::cleanPath(candidates[0]);
-}
 
 // A plain start in a window (no input on the command line) takes up the
 // input choices of the last run in a window; a run that names its input
@@ -77,6 +66,11 @@ InputChoice inputChoice(const HostOptions& o, const HostSettings& settings) {
     return c;
 }
 
+// A live universe is saved whole, in ola_recorder's format.
+std::optional<unsigned> savedUniverse(const HostOptions& o) {
+    return o.input == InputKind::Ola ? std::optional<unsigned>(o.universe.value_or(1)) : std::nullopt;
+}
+
 PlayRules playRules(const HostOptions& o) {
     PlayRules r;
     r.fast = o.fast;
@@ -101,8 +95,9 @@ HostApp::HostApp(const HostOptions& options, QObject* parent)
       m_remembered(remembered(options)),
       m_settingsIgnored(!options.headless && !HostSettings::foreign().isEmpty()),
       m_feed(m_session),
-      m_outputs(m_session, snapshotPath(options), recordPath(options), options.savedShowPath),
-      m_timeline(m_feed.sent(), {options.plotPath, options.plotSize, options.csvPath}),
+      m_outputs(m_session, {snapshotPath(options), recordPath(options), options.savedShowPath,
+                            options.csvPath, savedUniverse(options)}),
+      m_timeline({options.plotPath, options.plotSize}),
       m_input(m_feed, m_outputs, m_timeline, inputChoice(options, m_remembered), playRules(options)),
       m_instance(options.headless ? nullptr : std::make_unique<InstanceSlot>()) {
     connect(&m_input, &InputControl::ended, this, &HostApp::inputEnded);
@@ -141,9 +136,16 @@ int HostApp::start() {
     if (const int status = loadPlugin(); status != kExitOk) return status;
     for (const QString& line : moduleInfoText(m_session, m_options.info)) printLine(stdout, line);
     if (m_options.info) return kExitOk;
-    if (!m_outputs.open() || !m_timeline.open(m_input.base())) return kExitFailure;
-    m_timeline.setDisplay([this] { return renderNimbos(); });
+    if (!m_outputs.open(m_input.base()) || !m_timeline.open(m_input.base())) return kExitFailure;
+    // The pictures beside the plug-in name the envelopes' colours.
+    m_colours.load(QFileInfo(pluginFile(m_options)).absoluteDir().filePath(QStringLiteral("images")));
     showWindows();
+    if (m_mainWindow) {
+        m_sampleColours.setInterval(1000);
+        connect(&m_sampleColours, &QTimer::timeout, this, &HostApp::sampleColours);
+        m_sampleColours.start();
+        QTimer::singleShot(100, this, &HostApp::sampleColours);
+    }
     if (const int status = m_input.start(); status != kExitOk) return status;
     // A show is recorded on its own time as it starts (and may have played,
     // and its recording failed, by now); any other input on the wall clock.
@@ -174,37 +176,8 @@ void HostApp::stopClockRecording() {
     if (m_mainWindow) m_mainWindow->setRecording(false, {}, true);
 }
 
-QString HostApp::pluginPath(const HostOptions& options) {
-    return options.pluginPath.isEmpty() ? defaultPluginPath() : options.pluginPath;
-}
-
-int HostApp::printVersions(const HostOptions& options) {
-    printLine(stdout, QStringLiteral("vexo-host %1").arg(QStringLiteral(NIMBO_VERSION)));
-    const QString path = pluginPath(options);
-    std::string error;
-    const std::optional<VersionInfo> version = readVersionInfo(path.toStdString(), &error);
-    const std::optional<std::string> number = version ? version->value("FileVersionBinary") : std::nullopt;
-    if (!number) {
-        printError(version ? QStringLiteral("%1: the version block has no FileVersionBinary").arg(path)
-                           : QString::fromStdString(error));
-        return kExitPluginMissing;
-    }
-    const std::string file = version->value("OriginalFilename").value_or("plug-in");
-    // No folder: the manual page is made from this text, and must not carry
-    // the folder it was built in (`vexo-host info` names the file).
-    printLine(
-        stdout,
-        QStringLiteral("plug-in %1 %2").arg(QString::fromStdString(file), QString::fromStdString(*number)));
-    printLine(stdout, QStringLiteral("\nCopyright (C) 2026 the Nimbo Lux developers\n"
-                                     "License GPL-3.0-or-later: GNU GPL version 3 or later "
-                                     "<https://gnu.org/licenses/gpl.html>.\n"
-                                     "This is free software: you are free to change and redistribute it.\n"
-                                     "There is NO WARRANTY, to the extent permitted by law."));
-    return kExitOk;
-}
-
 int HostApp::loadPlugin() {
-    const QString path = pluginPath(m_options);
+    const QString path = pluginFile(m_options);
     if (!m_session.open(path)) {
         printError(m_session.error());
         return QFileInfo::exists(path) ? kExitPluginFailed : kExitPluginMissing;
@@ -251,7 +224,11 @@ void HostApp::createMainWindow() {
     window->setPluginName(QString::fromStdString(m.displayName), QString::fromStdString(m.description));
     const InputChoice& choice = m_input.choice();
     const bool restores = restoresInput(m_options);
-    window->setLastShowFile(restores ? m_remembered.lastShowFile : QString());
+    // Open… starts beside the show that plays, else the one opened last.
+    const QFileInfo playing(choice.kind == InputKind::Play ? choice.showFile : QString());
+    window->setLastShowFile(playing.isFile() ? playing.absoluteFilePath()
+                            : restores       ? m_remembered.lastShowFile
+                                             : QString());
     const bool live = choice.kind == InputKind::Ola;
     const QString server = QStringLiteral("%1:%2").arg(choice.olaHost).arg(choice.olaPort);
     window->setLive(live || !restores ? choice.universe.value_or(1) : m_remembered.universe.value_or(1),
@@ -261,6 +238,7 @@ void HostApp::createMainWindow() {
     connect(window, &MainWindow::playPauseRequested, &m_input, &InputControl::playPause);
     connect(window, &MainWindow::seekRequested, &m_input, &InputControl::seek);
     connect(window, &MainWindow::stepRequested, &m_input, &InputControl::step);
+    connect(window, &MainWindow::changeRequested, &m_input, &InputControl::jumpToChange);
     connect(window, &MainWindow::loopChanged, &m_input, &InputControl::setLoop);
     connect(window, &MainWindow::speedChanged, &m_input, &InputControl::setSpeed);
     connect(window, &MainWindow::connectRequested, &m_input, &InputControl::connectLive);
@@ -323,22 +301,24 @@ void HostApp::activateMainWindow() {
     m_mainWindow->activateWindow();
 }
 
-// The display where the nimbos' colours are sampled.
+// The display where the nimbos' colours are named.
 QImage HostApp::renderNimbos() {
     QWidget* display = m_session.toolWidget();
     return display ? renderWindow(display, NimboColours::sampledRegion(display->size())) : QImage();
 }
 
+void HostApp::sampleColours() {
+    if (!m_colours.sample(renderNimbos())) return;
+    m_timeline.setColours(m_colours.colours());
+    if (m_mainWindow) m_mainWindow->setColours(m_colours.colours());
+    if (m_faders) m_faders->setColours(m_colours.colours());
+}
+
 FaderWindow& HostApp::faderWindow() {
     if (!m_faders) {
-        m_faders =
-            std::make_unique<FaderWindow>(m_feed.sent(), m_input.base(), [this] { return renderNimbos(); });
-        connect(m_faders.get(), &FaderWindow::messageDue, &m_feed, &PluginFeed::send);
-        // Into a saved show as the input channel the fader stands for.
-        connect(m_faders.get(), &FaderWindow::messageDue, this, [this](const HostMessage& message) {
-            m_outputs.keep(HostMessage::channelValue(message.arg1 + m_input.base() - 1, message.arg2));
-            m_timeline.takeLive(message.arg1, message.arg2);
-        });
+        m_faders = std::make_unique<FaderWindow>(m_feed.sent(), m_input.base());
+        m_faders->setColours(m_colours.colours());
+        connect(m_faders.get(), &FaderWindow::messageDue, &m_input, &InputControl::sendFader);
         m_faders->setStale(m_input.isStale());
         if (!m_options.headless && !m_remembered.fadersGeometry.isEmpty())
             m_faders->restoreGeometry(m_remembered.fadersGeometry);
@@ -357,15 +337,21 @@ void HostApp::inputEnded() {
 }
 
 void HostApp::interrupt(int signalNumber) {
-    // A live input's recording and saved show end with Ctrl-C and are kept,
-    // as ola_recorder keeps its file; a Ctrl-C after that is one as in any run.
+    // A live input has no end of its own: the first Ctrl-C ends it, and what
+    // it wrote (the recording, the saved show, the values, the plot and the
+    // snapshot) is kept, as ola_recorder keeps its file; a Ctrl-C after that
+    // is one as in any run. A wall-clock recording of a show ends the same way.
     const bool live = m_input.choice().kind != InputKind::Demo && m_input.choice().kind != InputKind::Play;
     const bool recording = m_clockRecording && m_clockRecording->isRunning();
-    if (!m_keeping && !m_interrupted && (recording || (live && m_outputs.savesShow()))) {
+    QStringList kept;
+    if (recording) kept << m_outputs.recordPath();
+    if (live) {
+        for (const QString& path :
+             {m_outputs.savedShowPath(), m_outputs.csvPath(), m_options.plotPath, snapshotPath(m_options)})
+            if (!path.isEmpty()) kept << path;
+    }
+    if (!m_keeping && !m_interrupted && !kept.isEmpty()) {
         m_keeping = true;
-        QStringList kept;
-        if (recording) kept << m_outputs.recordPath();
-        if (m_outputs.savesShow()) kept << m_outputs.savedShowPath();
         if (m_clockRecording) m_clockRecording->stop();
         printError(QStringLiteral("interrupted: %1 %2 here and %3 kept")
                        .arg(kept.join(QStringLiteral(" and ")), kept.size() == 1 ? "ends" : "end",
@@ -389,6 +375,8 @@ int HostApp::finish() {
     m_feed.flushFailures();
     bool written = true;
     if (!m_interrupted) {
+        // The plot's lanes in the colours the display ends with.
+        if (!m_options.plotPath.isEmpty()) sampleColours();
         written = m_outputs.finish();
         written = m_timeline.finish() && written;
     }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 #include "host/app/exitstatus.h"
@@ -15,6 +16,7 @@
 #include "host/outputs/runoutputs.h"
 #include "host/session/pluginsession.h"
 #include "host/windows/channeltimeline.h"
+#include "host/windows/nimbocolours.h"
 
 namespace vexohost {
 
@@ -29,9 +31,9 @@ class MainWindow;
 // what the run writes (RunOutputs); shows the windows, and reads and writes
 // what a window remembers.
 //
-// Owns the options as given, the plug-in session, those four, the windows,
-// where they stand, and the settings. main() creates it, starts it, runs the event loop and
-// finishes it. GUI thread.
+// Owns the options as given, the plug-in session, those four, the nimbos'
+// colours, the windows, where they stand, and the settings. main() creates it, starts it, runs the event loop
+// and finishes it. GUI thread.
 class HostApp : public QObject {
     Q_OBJECT
 
@@ -40,13 +42,6 @@ public:
     explicit HostApp(const HostOptions& options, QObject* parent = nullptr);
     ~HostApp() override;
 
-    // "vexo-host VERSION", the plug-in's version from its version block
-    // (without loading it) and the licence; kExitPluginMissing when the
-    // plug-in is not there.
-    static int printVersions(const HostOptions& options);
-    // The plug-in file a run loads: --plugin, or the one installed with the host.
-    static QString pluginPath(const HostOptions& options);
-
     // Loads the plug-in and starts the input. Returns kExitOk to go on into
     // the event loop, or the exit status when there is nothing to run.
     int start();
@@ -54,7 +49,8 @@ public:
     int finish();
     // The user interrupted the run (SIGINT, SIGTERM): the recording is
     // discarded, nothing more is written, and the run ends with 128 + signal;
-    // but a recording on the wall clock ends and is kept the first time.
+    // but the first one ends a live input or a recording on the wall clock,
+    // and what the run writes is kept.
     void interrupt(int signalNumber);
 
     // The input of the run, as the main window drives it.
@@ -73,6 +69,9 @@ private:
     void configure();
     FaderWindow& faderWindow();
     QImage renderNimbos();
+    // Names the nimbos' colours from the display and hands them to what
+    // stands for the nimbos, when one changed.
+    void sampleColours();
     void inputEnded();
     void saveSettings();
     // Records the display on the wall clock to path. False, said on standard
@@ -88,6 +87,8 @@ private:
     PluginFeed m_feed;
     RunOutputs m_outputs;
     ChannelTimeline m_timeline;
+    NimboColours m_colours;
+    QTimer m_sampleColours;  // once a second, in a window
     InputControl m_input;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<FaderWindow> m_faders;

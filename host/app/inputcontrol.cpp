@@ -35,6 +35,7 @@ InputControl::InputControl(PluginFeed& feed, RunOutputs& outputs, ChannelTimelin
       m_feed(feed),
       m_outputs(outputs),
       m_timeline(timeline),
+      m_router(feed, outputs, timeline),
       m_choice(std::move(choice)),
       m_rules(rules) {
     m_showName =
@@ -86,7 +87,11 @@ int InputControl::start() {
 void InputControl::finish() {
     m_viewTimer.stop();
     if (m_player) m_player->stop();
-    if (m_live) m_live->finish();
+    // The receiver's stop at the end of the run is no silence of the universe.
+    if (m_live) {
+        disconnect(m_live.get(), nullptr, this, nullptr);
+        m_live->finish();
+    }
     // Lines a stream skipped are lost moments: the run says so, and its status too.
     if (m_skippedLines > 0) {
         printError(QStringLiteral("%1 malformed line%2 skipped")
@@ -151,16 +156,23 @@ int InputControl::play(std::unique_ptr<ShowSource> source) {
             Q_EMIT ended();
         },
         Qt::QueuedConnection);
-    m_player->start();
+    // Each pass starts as the part does: what its first moments do not set is unlit.
+    connect(m_player.get(), &ShowPlayer::passStarting, this, &InputControl::resetChannels);
+    startPlayer();
     updateControls();
     return kExitOk;
 }
 
 int InputControl::startOla() {
     m_live = std::make_unique<LiveInput>(m_choice.olaHost, m_choice.olaPort, m_rules.noDataAfterMs);
+    connect(m_live.get(), &LiveInput::frameTaken, this,
+            [this](const DmxFrame& frame) { m_router.keepFrame(m_live->universe(), frame); });
     connect(m_live.get(), &LiveInput::messageDue, this, &InputControl::deliver);
     connect(m_live.get(), &LiveInput::statusChanged, this, &InputControl::updateView);
     connect(m_live.get(), &LiveInput::staleChanged, this, &InputControl::staleChanged);
+    // A silence is a gap in the timeline from its last frame, however short it is.
+    connect(m_live.get(), &LiveInput::staleChanged, this,
+            [this](bool stale) { m_timeline.setLiveSilence(stale ? m_live->silenceMs() : 0); });
     m_timeline.liveStarted(base());
     if (!m_live->start(m_choice.universe.value_or(1))) return kExitUsage;
     updateControls();
@@ -172,28 +184,23 @@ bool InputControl::isStale() const {
 }
 
 void InputControl::deliver(const HostMessage& message) {
-    m_outputs.keep(message);
-    const int shift = base() - 1;
     if (message.msg != vexo::kMsgChannelValue) return m_feed.send(message);
-    if (shift == 0) {
-        m_feed.send(message);
-        return track(message.arg1, message.arg2);
-    }
-    // Input channel `base` arrives as channel 1.
-    const int64_t channel = int64_t(message.arg1) - shift;
-    if (channel < std::numeric_limits<int32_t>::min()) return;
-    m_feed.send(HostMessage::channelValue(int32_t(channel), message.arg2));
-    track(int32_t(channel), message.arg2);
+    m_router.send(message.arg1, message.arg2, base());
 }
 
-// A value of the nine channels, into the timeline: a show's on its played
-// time (show time until it seeks or loops), a live input's on the wall clock.
-void InputControl::track(int32_t channel, int32_t value) {
-    if (channel < 1 || channel > SentValues::kChannels) return;
-    if (m_player)
-        m_timeline.take(m_player->fromMs() + m_player->playedMs(), channel, value);
-    else
-        m_timeline.takeLive(channel, value);
+void InputControl::sendFader(const HostMessage& message) {
+    m_router.send(int64_t(message.arg1) + base() - 1, message.arg2, base());
+    // A show's lanes are the show's: what a fader set is marked on them.
+    if (playsShow()) m_timeline.mark(m_player->showTimeMs(), message.arg1, message.arg2);
+}
+
+void InputControl::resetChannels() {
+    m_router.reset(base());
+}
+
+void InputControl::startPlayer() {
+    m_router.playerStarts(m_player.get());
+    m_player->start();
 }
 
 void InputControl::captureFrame(qint64 /*playedMs*/, qint64 lengthMs) {
@@ -208,6 +215,7 @@ void InputControl::stop() {
         disconnect(m_player.get(), nullptr, this, nullptr);
         m_player->stop();
         m_stream = nullptr;
+        m_router.playerGone();
         m_player.reset();
     }
     if (m_live) {
@@ -217,7 +225,8 @@ void InputControl::stop() {
         if (stale) Q_EMIT staleChanged(false);
     }
     m_inputError.clear();
-    m_feed.clearChannels();
+    resetChannels();
+    m_feed.forgetValues();
 }
 
 bool InputControl::playsShow() const {
@@ -272,7 +281,7 @@ void InputControl::updateView() {
     if (m_live) {
         m_live->sample();
         // Where no frame came is a gap in the timeline, once it is known to be silence.
-        m_timeline.setLiveSilence(m_live->silenceMs());
+        m_timeline.setLiveSilence(m_live->silenceMs(), !m_live->reachesOlad());
     }
     if (m_player) m_timeline.setPlayhead(m_player->showTimeMs());
     if (!m_view) return;
@@ -291,138 +300,9 @@ void InputControl::updateControls() {
     const bool recorded = m_outputs.recordsShowTime();
     const bool seekable = show && m_player->canSeek() && !recorded;
     m_view->setShowControls(show && !recorded, seekable, seekable ? m_player->passLengthMs().value_or(0) : 0);
+    m_view->setLiveTrace(!m_player);
     if (show) m_view->setLoop(m_player->loops());
     if (m_live) m_view->setLive(m_live->universe(), m_live->server(), m_live->isRunning());
-}
-
-// ---- What the main window asks for ----
-
-void InputControl::openShow(const QString& path) {
-    if (m_outputs.recordsShowTime()) {
-        QMessageBox::information(m_view, tr("Recording"),
-                                 tr("This run records %1; another show can be opened when it is over.")
-                                     .arg(m_outputs.recordPath()));
-        return;
-    }
-    int status = kExitOk;
-    QString why;
-    std::unique_ptr<ShowFile> file = openShowFile(path, m_choice.universe, &status, &why,
-                                                  m_timeline.overviewSink(0, std::nullopt, m_choice.base));
-    if (!file) {
-        QMessageBox box(QMessageBox::Warning, tr("Cannot play the show"), why, QMessageBox::Ok, m_view);
-        box.exec();
-        return;
-    }
-    stop();
-    m_choice.kind = InputKind::Play;
-    m_choice.showFile = path;
-    m_choice.fromMs = 0;
-    m_choice.toMs.reset();
-    m_showName = QFileInfo(path).fileName();
-    play(std::move(file));
-    updateView();
-    Q_EMIT showOpened(QFileInfo(path).absoluteFilePath());
-}
-
-void InputControl::playPause() {
-    // A live input cannot pause: its timeline stands still while the nimbos go on.
-    if (!m_player) {
-        m_timeline.setFrozen(!m_timeline.isFrozen());
-        return updateView();
-    }
-    if (!playsShow()) return;
-    if (!m_player->isRunning()) {
-        // After its end a show plays again from its start.
-        if (!m_player->canSeek()) return;
-        m_inputError.clear();
-        m_feed.clearChannels();
-        m_player->start();
-    } else if (m_player->isPaused()) {
-        m_player->resume();
-    } else {
-        m_player->pause();
-    }
-    updateControls();
-    updateView();
-}
-
-void InputControl::seek(qint64 showMs) {
-    if (!playsShow() || !m_player->canSeek() || m_outputs.recordsShowTime()) return;
-    if (!m_player->isRunning()) {
-        m_inputError.clear();
-        m_player->start();
-    }
-    // Channels the show has not set by then are unlit, as at its start.
-    m_feed.clearChannels();
-    m_player->seek(m_player->fromMs() + std::max<int64_t>(0, showMs));
-    updateView();
-}
-
-void InputControl::step(qint64 deltaMs) {
-    if (m_player) seek(m_player->showTimeMs() - m_player->fromMs() + deltaMs);
-}
-
-void InputControl::setLoop(bool loop) {
-    m_choice.loop = loop;
-    m_choice.loopGiven = true;
-    if (m_player) m_player->setLoop(loop);
-    updateControls();
-    updateView();
-    Q_EMIT loopChanged(loop);
-}
-
-void InputControl::setSpeed(double speed) {
-    if (!(speed > 0)) return;
-    m_choice.speed = speed;
-    if (m_player) m_player->setSpeed(speed);
-}
-
-void InputControl::connectLive(unsigned universe, const QString& server) {
-    QString host;
-    quint16 port = 0;
-    if (!parseOlaServer(server, &host, &port)) {
-        QMessageBox box(QMessageBox::Warning, tr("olad address"),
-                        tr("'%1' is not HOST:PORT (an IPv4 address or localhost, and a port)").arg(server),
-                        QMessageBox::Ok, m_view);
-        box.exec();
-        return;
-    }
-    stop();
-    m_choice.kind = InputKind::Ola;
-    m_choice.universe = universe;
-    m_choice.olaHost = host;
-    m_choice.olaPort = port;
-    startOla();
-    updateControls();
-    updateView();
-    Q_EMIT liveConnected(universe, server);
-}
-
-void InputControl::disconnectLive() {
-    if (!m_live) return;
-    m_live->stop();
-    updateControls();
-    updateView();
-}
-
-void InputControl::setBase(int base) {
-    if (base < 1 || base > kUniverseSize || (base == m_choice.base && base == this->base())) return;
-    m_choice.base = base;
-    m_choice.baseRemembered = false;
-    m_timeline.setBase(base);
-    Q_EMIT baseChanged(base);
-    // The nimbos show the channels from the new base on at once.
-    if (m_live && m_live->isRunning()) {
-        m_feed.clearChannels();
-        for (int channel = base; channel < base + SentValues::kChannels && channel <= kUniverseSize;
-             ++channel)
-            if (const int value = m_live->value(channel); value >= 0)
-                deliver(HostMessage::channelValue(channel, value));
-    } else if (playsShow() && m_player->canSeek() && !m_outputs.recordsShowTime()) {
-        // Where the show stands, or where it ended.
-        seek(m_player->showTimeMs() - m_player->fromMs());
-    }
-    updateView();
 }
 
 }  // namespace vexohost

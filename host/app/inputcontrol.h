@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "host/app/channelrouter.h"
 #include "host/app/inputchoice.h"
 #include "host/input/hostmessage.h"
 
@@ -25,12 +26,16 @@ class ShowSource;
 
 // Starts, stops and switches the input (the demo, a show, standard input,
 // the faders, a live universe of olad), plays it (pause, seek, loop,
-// speed), shifts its channels by the base address on their way to the feed
-// and the timeline, and says what it is doing: the status text, and the main window's show
+// speed), shifts its channels by the base address on their way to the feed,
+// and says what it is doing: the status text, and the main window's show
 // and live controls, kept up to date four times a second.
 //
+// Every channel value the plug-in is sent passes here (the input's, the
+// faders', and the zeros of channels a seek, a new pass or another input
+// leaves unlit), on its way through the channel router.
+//
 // Owns the player or the live receiver of the input that runs, the choice
-// it was started from, and the input's failure. The main window's signals
+// it was started from, the router its values take, and the input's failure. The main window's signals
 // connect straight to its slots; the application starts and stops it. A
 // show's frames go to the run's outputs while it is recorded, and nothing
 // can seek in or replace a show that is recorded. GUI thread.
@@ -51,6 +56,9 @@ public:
     void finish();
 
     const InputChoice& choice() const { return m_choice; }
+    // The player of the show or stream that plays (null for a live input),
+    // for what follows its messages.
+    const ShowPlayer* player() const { return m_player.get(); }
     // The base address the input is shifted by: the demo plays at 1 unless
     // the base was asked for in this run.
     int base() const;
@@ -63,18 +71,24 @@ public:
     // The values shown are a live universe's last before it went quiet.
     bool isStale() const;
 
-    // What the main window asks for. A show that cannot be opened is said in a
-    // message box, with its file, line and column, and nothing changes.
+    // What the main window asks for (inputrequests.cpp). A show that cannot
+    // be opened is said in a message box, with its file, line and column,
+    // and nothing changes.
     void openShow(const QString& path);
     void playPause();
     // showMs: from the start of the part played.
     void seek(qint64 showMs);
     void step(qint64 deltaMs);
+    // To the next (or the previous) moment one of the nine lanes, or the
+    // lane chosen in the timeline, changes.
+    void jumpToChange(bool forward);
     void setLoop(bool loop);
     void setSpeed(double speed);
     void connectLive(unsigned universe, const QString& server);
     void disconnectLive();
     void setBase(int base);
+    // A fader moved: channel 1..9 as the plug-in numbers it.
+    void sendFader(const HostMessage& message);
 
 Q_SIGNALS:
     // The input came to its end (or its duration is over).
@@ -95,9 +109,12 @@ private:
     int startOla();
     int play(std::unique_ptr<ShowSource> source);
     void startDurationTimer();
-    // An input channel, shifted by the base address.
+    // An input's message; its channel is shifted by the base address.
     void deliver(const HostMessage& message);
-    void track(int32_t channel, int32_t value);
+    // The channels sent a value other than 0 go back to 0 (unlit, as at load).
+    void resetChannels();
+    // A show starts playing (again): its time goes on from the last taken.
+    void startPlayer();
     void captureFrame(qint64 playedMs, qint64 lengthMs);
     void stop();
     bool playsShow() const;
@@ -108,6 +125,7 @@ private:
     PluginFeed& m_feed;
     RunOutputs& m_outputs;
     ChannelTimeline& m_timeline;
+    ChannelRouter m_router;
     InputChoice m_choice;
     const PlayRules m_rules;
     QPointer<MainWindow> m_view;

@@ -8,17 +8,25 @@
 #include <QSocketNotifier>
 #include <cerrno>
 
+#include "host/files/atomicfile.h"
+
 namespace vexohost {
 namespace {
 
 int g_pipe[2] = {-1, -1};
 volatile sig_atomic_t g_pending = 0;
+volatile sig_atomic_t g_atOnce = 0;
 
 // A second signal before the event loop took the first means the loop is
 // stuck (a write to a reader that stopped reading, say): it ends the
 // process at once, as if no handler were installed.
 extern "C" void onSignal(int number) {
-    if (g_pending) {
+    if (g_pending || g_atOnce) {
+        static const char kSaid[] = "vexo-host: interrupted; the outputs not yet complete are not written\n";
+        if (g_atOnce) {
+            [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, kSaid, sizeof kSaid - 1);
+        }
+        AtomicFile::removePartsNow();
         ::signal(number, SIG_DFL);
         ::raise(number);
         return;
@@ -52,6 +60,10 @@ InterruptWatcher::~InterruptWatcher() {
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
+}
+
+void InterruptWatcher::endAtOnce() {
+    g_atOnce = 1;
 }
 
 void InterruptWatcher::readPipe() {

@@ -14,6 +14,7 @@ LiveInput::LiveInput(const QString& host, quint16 port, int noDataAfterMs, QObje
     : QObject(parent), m_receiver(std::make_unique<OlaReceiver>()) {
     m_receiver->setServer(host, port);
     m_receiver->setNoDataAfter(noDataAfterMs);
+    connect(m_receiver.get(), &OlaReceiver::frameTaken, this, &LiveInput::frameTaken);
     connect(m_receiver.get(), &OlaReceiver::messageDue, this, &LiveInput::messageDue);
     connect(m_receiver.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
         printLine(stdout, QStringLiteral("olad: ") + text);
@@ -63,6 +64,10 @@ QString LiveInput::server() const {
 
 int LiveInput::value(int channel) const {
     return m_receiver->value(channel);
+}
+
+bool LiveInput::reachesOlad() const {
+    return m_receiver->isReceiving() || m_receiver->hasNoData();
 }
 
 int64_t LiveInput::silenceMs() const {

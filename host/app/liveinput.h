@@ -10,6 +10,7 @@
 
 #include "host/app/framerate.h"
 #include "host/input/hostmessage.h"
+#include "host/input/olalink.h"
 
 namespace vexohost {
 
@@ -46,6 +47,8 @@ public:
     int value(int channel) const;
     // The values are the last a universe sent before it went quiet.
     bool isStale() const { return m_stale; }
+    // olad answers for the universe (frames come, or it has none to give).
+    bool reachesOlad() const;
     // How long frames have not come, once that is no longer receiving; 0 while they come.
     int64_t silenceMs() const;
     // Takes the count of frames for the rate (four times a second).
@@ -54,6 +57,8 @@ public:
     QString statusText() const;
 
 Q_SIGNALS:
+    // A frame came, whole; its changed channels follow.
+    void frameTaken(const vexohost::DmxFrame& frame);
     // A channel changed, as the universe numbers it.
     void messageDue(const vexohost::HostMessage& message);
     // The receiver's status changed (said on standard output).

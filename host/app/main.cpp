@@ -11,6 +11,7 @@
 
 #include "host/app/hostapp.h"
 #include "host/app/interruptwatcher.h"
+#include "host/app/pluginfile.h"
 #include "host/files/console.h"
 #include "host/session/hostclasses.h"
 #include "platform/com/registry.h"
@@ -66,7 +67,7 @@ int run(int argc, char** argv) {
     int qtArgc = 1;
     if (parsed.version) {
         const QCoreApplication core(qtArgc, argv);  // for the folder of the program
-        return vexohost::HostApp::printVersions(parsed.options);
+        return vexohost::printVersions(parsed.options);
     }
     // The registry file lives in the user's data folder unless told otherwise.
     if (parsed.options.registryPath.isEmpty() && qEnvironmentVariableIsEmpty("NIMBO_REGISTRY") &&
@@ -112,6 +113,7 @@ int run(int argc, char** argv) {
         status = host.start();
         if (status == vexohost::kExitOk && !options.info) {
             app.exec();
+            vexohost::InterruptWatcher::endAtOnce();
             status = host.finish();
         }
     }

@@ -49,12 +49,6 @@ void PluginFeed::sendLastValues() {
     }
 }
 
-void PluginFeed::clearChannels() {
-    for (int channel = 1; channel <= SentValues::kChannels; ++channel)
-        if (const std::optional<int32_t> value = m_sent.value(channel); value && *value != 0)
-            pass(HostMessage::channelValue(channel, 0));
-}
-
 void PluginFeed::reportFailure(const QString& text) {
     ++m_reported;
     m_lastFailure = text;

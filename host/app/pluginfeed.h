@@ -41,9 +41,6 @@ public:
     // Passes a message. A message that loaded a display which was closed is
     // followed by the last values of the other channels, which it shows unlit.
     void send(const HostMessage& message);
-    // Every channel sent a value other than 0 goes back to 0 (unlit, as at
-    // load), for an input that starts anew or a show that moves elsewhere.
-    void clearChannels();
 
     // Said on standard error and counted.
     void reportFailure(const QString& text);
@@ -51,6 +48,9 @@ public:
     void flushFailures();
 
     const SentValues& sent() const { return m_sent; }
+    // Another input starts: no channel is known to be sent (the readouts
+    // say "–"); the display keeps what it was last sent.
+    void forgetValues() { m_sent.forget(); }
     int failuresReported() const { return m_reported; }
     const QString& lastFailure() const { return m_lastFailure; }
     // "N messages passed to the plug-in, N not wanted, N failed"

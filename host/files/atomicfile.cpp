@@ -42,6 +42,37 @@ QString AtomicFile::target(const QString& path) {
         QByteArray::fromStdString((error ? file.lexically_normal() : real).string()));
 }
 
+namespace {
+
+// The temporary files being written, for a signal handler to remove: fixed
+// slots, so that the handler reads no memory that may be moving.
+constexpr int kPartSlots = 16;
+char g_parts[kPartSlots][4096];
+volatile sig_atomic_t g_partUsed[kPartSlots];
+
+int rememberPart(const QByteArray& file) {
+    if (file.size() >= int(sizeof g_parts[0])) return -1;
+    for (int k = 0; k < kPartSlots; ++k) {
+        if (g_partUsed[k]) continue;
+        std::memcpy(g_parts[k], file.constData(), size_t(file.size()) + 1);
+        g_partUsed[k] = 1;
+        return k;
+    }
+    return -1;
+}
+
+void forgetPart(int* slot) {
+    if (*slot >= 0) g_partUsed[*slot] = 0;
+    *slot = -1;
+}
+
+}  // namespace
+
+void AtomicFile::removePartsNow() {
+    for (int k = 0; k < kPartSlots; ++k)
+        if (g_partUsed[k]) ::unlink(g_parts[k]);
+}
+
 bool AtomicFile::open(const QString& path) {
     m_path = path;
     m_temporary.clear();
@@ -57,6 +88,7 @@ bool AtomicFile::open(const QString& path) {
     const QFileInfo target(QString::fromLocal8Bit(file));
     removeStaleParts(target);
     m_temporary = target.dir().filePath(QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(::getpid()));
+    m_slot = rememberPart(m_temporary.toLocal8Bit());
     m_fd = ::open(m_temporary.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_fd < 0 || (exists && ::fchmod(m_fd, st.st_mode & 07777) != 0)) {
         m_error = systemError(path);  // the name the user gave, not ours
@@ -140,6 +172,7 @@ bool AtomicFile::commit() {
         discard();
         return false;
     }
+    forgetPart(&m_slot);
     m_temporary.clear();
     m_open = false;
     return true;
@@ -149,6 +182,7 @@ void AtomicFile::discard() {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     if (!m_temporary.isEmpty()) ::unlink(m_temporary.toLocal8Bit().constData());
+    forgetPart(&m_slot);
     m_temporary.clear();
     m_open = false;
 }

@@ -48,6 +48,10 @@ public:
     const QString& path() const { return m_path; }
     const QString& error() const { return m_error; }
 
+    // Removes every temporary file still being written in this process.
+    // Safe in a signal handler that ends the process.
+    static void removePartsNow();
+
 private:
     bool openInPlace(const QByteArray& file, bool fifo);
     bool writeAll(const void* data, size_t size, int64_t offset);
@@ -57,6 +61,7 @@ private:
     QString m_final;      // the file it names, links resolved; empty when written in place
     QString m_temporary;  // empty when written in place
     int m_fd = -1;
+    int m_slot = -1;  // where removePartsNow() finds the temporary file
     bool m_open = false;
     QString m_error;
 };

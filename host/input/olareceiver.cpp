@@ -94,6 +94,7 @@ void OlaReceiver::takeFrame() {
                         : receivingText());
     }
     m_sinceFrame.start();
+    Q_EMIT frameTaken(m_frame);
     const ChannelChanges& changes = m_tracker.apply(m_frame.slotValues.data(), m_frame.size);
     for (const auto& [channel, value] : changes) Q_EMIT messageDue(HostMessage::channelValue(channel, value));
 }

@@ -78,6 +78,8 @@ public:
     uint64_t framesArrived() const;
 
 Q_SIGNALS:
+    // The latest frame, whole, as it is taken (before its changes).
+    void frameTaken(const vexohost::DmxFrame& frame);
     // Each changed channel of the latest frame as message 15, in channel order.
     void messageDue(const vexohost::HostMessage& message);
     void statusChanged(const QString& text);

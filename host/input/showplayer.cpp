@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/input/showplayer.h"
 
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cmath>
@@ -13,7 +17,6 @@ namespace {
 
 // A show ends a little after its last moment, so the last state can be seen.
 constexpr int64_t kTailMs = 1000;
-constexpr int kTickMs = 5;
 // Played fast, the event loop gets a turn this often.
 constexpr int64_t kSliceMs = 20;
 constexpr int kMessagesBetweenClockReads = 4096;
@@ -22,20 +25,41 @@ constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 // becomes one long frame: a recorder may still be refining the picture.
 constexpr int kQuietFramesBeforeMerging = 4;
 
+int64_t monotonicNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 }  // namespace
 
 ShowPlayer::ShowPlayer(std::unique_ptr<ShowSource> source, PlayerOptions options, QObject* parent)
     : QObject(parent), m_source(std::move(source)), m_options(options) {
     if (m_options.loop && !m_source->canRestart()) m_options.loop = false;
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(m_options.fast ? 0 : kTickMs);
+    m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, &ShowPlayer::tick);
+    m_wakeFd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_wakeFd >= 0) {
+        m_wake = std::make_unique<QSocketNotifier>(m_wakeFd, QSocketNotifier::Read);
+        m_wake->setEnabled(false);
+        connect(m_wake.get(), &QSocketNotifier::activated, this, [this] {
+            uint64_t expirations = 0;
+            [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &expirations, sizeof expirations);
+            tick();
+        });
+    }
+    m_durationWake.setSingleShot(true);
+    m_durationWake.setTimerType(Qt::PreciseTimer);
+    connect(&m_durationWake, &QTimer::timeout, this, &ShowPlayer::tick);
 }
 
 ShowPlayer::ShowPlayer(std::vector<ShowEvent> events, PlayerOptions options, QObject* parent)
     : ShowPlayer(std::make_unique<MemoryShow>(std::move(events)), options, parent) {}
 
-ShowPlayer::~ShowPlayer() = default;
+ShowPlayer::~ShowPlayer() {
+    m_wake.reset();
+    if (m_wakeFd >= 0) ::close(m_wakeFd);
+}
 
 std::optional<int64_t> ShowPlayer::passLengthMs() const {
     const std::optional<int64_t> last = m_source->lastMomentMs();
@@ -59,8 +83,8 @@ void ShowPlayer::start() {
     m_played = m_nextFrame = m_frameIndex = m_clockBase = 0;
     m_awaitingFirst = m_options.clockFromFirstMoment;
     startPass(0);
-    m_clock.start();
-    m_timer.start();
+    startClock();
+    if (m_options.fast) m_timer.start();
     tick();
 }
 
@@ -69,6 +93,9 @@ void ShowPlayer::stop() {
     m_running = false;
     m_paused = false;
     m_timer.stop();
+    if (m_wake) m_wake->setEnabled(false);
+    m_durationWake.stop();
+    m_waitClock.invalidate();
     if (m_ready) m_ready->setEnabled(false);
     Q_EMIT finished();
 }
@@ -86,7 +113,11 @@ bool ShowPlayer::startPass(int64_t playedAt) {
     m_seekTo = m_options.fromMs;
     m_seeking = m_seekTo > 0;
     m_state.clear();
-    return true;
+    if (playedAt > 0) {
+        m_played = playedAt;
+        Q_EMIT passStarting();
+    }
+    return m_running;
 }
 
 void ShowPlayer::pause() {
@@ -95,22 +126,24 @@ void ShowPlayer::pause() {
     m_clockBase = clockNow();
     m_paused = true;
     m_timer.stop();
+    if (m_wake) m_wake->setEnabled(false);
     if (m_ready) m_ready->setEnabled(false);
 }
 
 void ShowPlayer::resume() {
     if (!m_running || !m_paused) return;
     m_paused = false;
-    m_clock.start();
-    m_timer.start();
+    startClock();
+    if (m_options.fast) m_timer.start();
     tick();
 }
 
 void ShowPlayer::setSpeed(double speed) {
     if (!(speed > 0)) return;
     if (!m_paused) m_clockBase = clockNow();
-    m_clock.start();
+    startClock();
     m_options.speed = speed;
+    if (m_running && !m_paused) scheduleWake();
 }
 
 void ShowPlayer::setLoop(bool loop) {
@@ -132,7 +165,7 @@ bool ShowPlayer::seek(int64_t showMs) {
     m_state.clear();
     // The clock stands at the played time, so nothing is skipped or hurried.
     m_clockBase = m_played;
-    m_clock.start();
+    startClock();
     // What happens at showMs itself is shown now, paused or not; a paused
     // show stays paused even at its end.
     while (fetch() && m_haveBatch && m_passStart + (m_batch.timeMs - m_options.fromMs) <= m_played) {
@@ -144,13 +177,46 @@ bool ShowPlayer::seek(int64_t showMs) {
     return true;
 }
 
+void ShowPlayer::startClock() {
+    m_clockStartNs = monotonicNs();
+}
+
+// The show's time now: a millisecond is reached when it has wholly passed.
 int64_t ShowPlayer::clockNow() const {
-    return m_clockBase + static_cast<int64_t>(std::llround(double(m_clock.elapsed()) * m_options.speed));
+    return m_clockBase + int64_t(std::floor(double(monotonicNs() - m_clockStartNs) * m_options.speed / 1e6));
+}
+
+int64_t ShowPlayer::clockNs() const {
+    return m_clockBase * 1000000 + int64_t(double(monotonicNs() - m_clockStartNs) * m_options.speed);
 }
 
 void ShowPlayer::tick() {
     if (m_paused) return;
     advanceTo(m_options.fast ? kNever : clockNow());
+    if (!m_options.fast && m_running && !m_paused) scheduleWake();
+}
+
+void ShowPlayer::scheduleWake() {
+    if (!m_wake) return;
+    int64_t due = kNever;
+    if (m_haveBatch) due = m_passStart + (m_batch.timeMs - m_options.fromMs);
+    if (m_options.framesPerSecond > 0) due = std::min(due, m_nextFrame);
+    if (m_passOver) due = std::min(due, m_passStart + (m_passEnd - m_options.fromMs));
+    if (m_options.durationMs) due = std::min(due, *m_options.durationMs);
+    if (due == kNever) {
+        // Nothing known ahead: the source wakes the player when it has more.
+        m_wake->setEnabled(false);
+        return;
+    }
+    // The monotonic time at which the show's clock reaches due.
+    const double ahead = double(std::max<int64_t>(0, due - m_clockBase)) * 1e6 / m_options.speed;
+    const int64_t at = m_clockStartNs + int64_t(std::ceil(ahead));
+    itimerspec when{};
+    when.it_value.tv_sec = at / 1000000000;
+    when.it_value.tv_nsec = at % 1000000000;
+    if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0) when.it_value.tv_nsec = 1;  // 0 would disarm
+    ::timerfd_settime(m_wakeFd, TFD_TIMER_ABSTIME, &when, nullptr);
+    m_wake->setEnabled(true);
 }
 
 void ShowPlayer::waitForSource() {
@@ -167,6 +233,17 @@ void ShowPlayer::waitForSource() {
     m_ready->setEnabled(true);
     // Fast, the timer only hands out slices; the descriptor wakes the player.
     if (m_options.fast) m_timer.stop();
+    if (!m_waitClock.isValid()) {
+        m_waitClock.start();
+        m_waitFrom = m_played;
+    }
+}
+
+// How far the show's time has gone while its source pends: to the clock
+// played slow, and on from where it stood at the wall clock's pace played fast.
+int64_t ShowPlayer::waitedUntil() const {
+    if (!m_options.fast) return clockNow();
+    return m_waitClock.isValid() ? m_waitFrom + m_waitClock.elapsed() : m_played;
 }
 
 // The state the show has reached at fromMs, in one step.
@@ -185,11 +262,12 @@ bool ShowPlayer::fetch() {
     while (!m_haveBatch && !m_passOver && m_running) {
         switch (m_source->next(&m_batch)) {
             case ShowSource::Step::Batch:
+                m_waitClock.invalidate();
                 if (m_awaitingFirst) {
                     // Times count from the first moment, which is due now.
                     m_awaitingFirst = false;
                     m_clockBase = m_batch.timeMs;
-                    m_clock.start();
+                    startClock();
                     m_rebased = true;
                 }
                 m_lastMoment = m_batch.timeMs;
@@ -213,6 +291,7 @@ bool ShowPlayer::fetch() {
                 Q_EMIT lineError(QString::fromStdString(m_source->error().toString()));
                 continue;
             case ShowSource::Step::End:
+                m_waitClock.invalidate();
                 if (m_seeking) applyState();
                 m_passOver = true;
                 m_passEnd = m_lastMoment + kTailMs;
@@ -248,9 +327,12 @@ void ShowPlayer::advanceTo(int64_t target) {
     while (m_running) {
         if (!fetch()) {
             // A stream with nothing to say still ends with its duration.
-            if (m_running && m_options.durationMs && target >= limit) {
+            if (!m_running || !m_options.durationMs) return;
+            if (const int64_t waited = waitedUntil(); waited >= limit) {
                 m_played = limit;
                 stop();
+            } else if (m_options.fast) {
+                m_durationWake.start(int(std::min<int64_t>(limit - waited, 1 << 30)));
             }
             return;
         }

@@ -39,8 +39,11 @@ struct PlayerOptions {
 // starts its next pass there, and --loop of a source that cannot start again
 // plays once.
 //
-// Played fast, the show goes in slices of about 20 ms, so the event loop
-// (Ctrl+C, windows) keeps running. GUI thread. Signals are emitted from
+// Played at its own pace, the player is woken when the next thing is due,
+// on a timer descriptor of the monotonic clock, so a message reaches the
+// plug-in a fraction of a millisecond after its time, and nothing runs in
+// between. Played fast, the show goes in slices of about 20 ms, so the event
+// loop (Ctrl+C, windows) keeps running. GUI thread. Signals are emitted from
 // start() and from the player's timer; connect before start().
 class ShowPlayer : public QObject {
     Q_OBJECT
@@ -82,6 +85,9 @@ public:
     int64_t fromMs() const { return m_options.fromMs; }
     // Show time played since start(), over every pass.
     int64_t playedMs() const { return m_played; }
+    // The player's clock now in played time, to the nanosecond (played at
+    // its own pace): how late a message is, against its time.
+    int64_t clockNs() const;
     // The length of one pass, when the source knows its end ahead.
     std::optional<int64_t> passLengthMs() const;
 
@@ -98,10 +104,18 @@ Q_SIGNALS:
     void failed(const QString& text);
     // The show ended (or stop() was called).
     void finished();
+    // A looped show starts its next pass: the channels are to be as at the
+    // start of the part, so those its first moments do not set go dark first.
+    void passStarting();
 
 private:
     void tick();
     int64_t clockNow() const;
+    void startClock();
+    // Played at its own pace: wakes the player when the next thing is due
+    // (a message, a frame, the end of the pass or of the duration), to the
+    // microsecond, rather than on a timer's fixed tick.
+    void scheduleWake();
     void advanceTo(int64_t target);
     int64_t frameTime(int64_t index) const;
     int64_t frameAtOrAfter(int64_t playedMs) const;
@@ -109,12 +123,20 @@ private:
     bool startPass(int64_t playedAt);
     void applyState();
     void waitForSource();
+    int64_t waitedUntil() const;
 
     std::unique_ptr<ShowSource> m_source;
     PlayerOptions m_options;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
+    QTimer m_timer;                            // played fast: hands out slices
+    int m_wakeFd = -1;                         // a timer descriptor: played at its own pace
+    std::unique_ptr<QSocketNotifier> m_wake;   // on m_wakeFd
+    int64_t m_clockStartNs = 0;                // the monotonic clock when the show's clock last started
     std::unique_ptr<QSocketNotifier> m_ready;  // while the source pends
+    // Played fast, a stream that pends still has its time go on at the wall
+    // clock's pace from where it stood, so that a duration ends it.
+    QElapsedTimer m_waitClock;  // running while the source pends
+    int64_t m_waitFrom = 0;     // played time when it began to pend
+    QTimer m_durationWake;      // wakes a pending fast player at its duration
     ShowBatch m_batch;
     size_t m_index = 0;        // the next message of m_batch
     bool m_haveBatch = false;  // m_batch holds messages still to deliver

@@ -25,6 +25,11 @@ void CsvWriter::take(int64_t ms, int lane, int32_t value) {
     m_set[k] = true;
 }
 
+void CsvWriter::mark(int64_t ms) {
+    if (m_rowMs >= 0 && ms != m_rowMs) appendRow();
+    m_rowMs = ms;
+}
+
 void CsvWriter::appendRow() {
     std::string& buffer = m_out.buffer();
     appendNumber(buffer, m_rowMs);

@@ -23,6 +23,8 @@ public:
     bool open(const QString& path, int firstChannel);
     // Lane 0..8 changes to value at ms (never before the moment taken last).
     void take(int64_t ms, int lane, int32_t value);
+    // A row at ms whether or not a value changes there.
+    void mark(int64_t ms);
     // Writes the last row and the rest, and gives the file its name.
     bool close();
     void abort() { m_out.abort(); }

@@ -18,30 +18,66 @@ QString absolute(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
 
+// "1 row", "2 rows".
+QString counted(int64_t n, const char* one) {
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(one)).arg(n == 1 ? "" : "s");
+}
+
+// Completes a writer that runs, if one does: says what it wrote, or why it
+// failed. False when it failed.
+template <class Writer, class Said>
+bool completed(std::unique_ptr<Writer>& writer, Said said, const QString& failure) {
+    if (!writer) return true;
+    const bool closed = writer->close();
+    if (closed)
+        printLine(stdout, said(*writer));
+    else
+        printError(failure + writer->error());
+    writer.reset();
+    return closed;
+}
+
 }  // namespace
 
-RunOutputs::RunOutputs(const PluginSession& session, QString snapshotPath, QString recordPath,
-                       QString savedShowPath)
+RunOutputs::RunOutputs(const PluginSession& session, Paths paths)
     : m_session(session),
-      m_snapshotPath(std::move(snapshotPath)),
-      m_savedShowPath(std::move(savedShowPath)),
-      m_requestedPath(std::move(recordPath)) {}
+      m_snapshotPath(std::move(paths.snapshot)),
+      m_savedShowPath(std::move(paths.savedShow)),
+      m_csvPath(std::move(paths.csv)),
+      m_savedUniverseNumber(paths.savedUniverse),
+      m_requestedPath(std::move(paths.record)) {}
 
 RunOutputs::~RunOutputs() = default;
 
-bool RunOutputs::open() {
+bool RunOutputs::open(int base) {
+    m_clock.start();
     if (!m_snapshotPath.isEmpty() && !m_snapshotFile.open(m_snapshotPath)) {
         printError(QStringLiteral("cannot write the snapshot: ") + m_snapshotFile.error());
         return false;
     }
-    if (m_savedShowPath.isEmpty()) return true;
-    m_savedShow = std::make_unique<ShowWriter>();
-    if (!m_savedShow->open(m_savedShowPath)) {
-        printError(QStringLiteral("cannot save the show: ") + m_savedShow->error());
-        m_savedShow.reset();
-        return false;
+    if (!m_savedShowPath.isEmpty() && m_savedUniverseNumber) {
+        m_savedUniverse = std::make_unique<UniverseShowWriter>();
+        if (!m_savedUniverse->open(m_savedShowPath, *m_savedUniverseNumber)) {
+            printError(QStringLiteral("cannot save the universe: ") + m_savedUniverse->error());
+            m_savedUniverse.reset();
+            return false;
+        }
+    } else if (!m_savedShowPath.isEmpty()) {
+        m_savedShow = std::make_unique<ShowWriter>();
+        if (!m_savedShow->open(m_savedShowPath)) {
+            printError(QStringLiteral("cannot save the show: ") + m_savedShow->error());
+            m_savedShow.reset();
+            return false;
+        }
     }
-    m_clock.start();
+    if (!m_csvPath.isEmpty()) {
+        m_csv = std::make_unique<CsvWriter>();
+        if (!m_csv->open(m_csvPath, base)) {
+            printError(QStringLiteral("cannot export the values: ") + m_csv->error());
+            m_csv.reset();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -100,10 +136,17 @@ void RunOutputs::addFrame(int64_t lengthMs, int64_t doneMs, std::optional<int64_
 void RunOutputs::interrupt() {
     if (m_interrupted) return;
     m_interrupted = true;
-    if (m_savedShow) {
-        m_savedShow->abort();
+    if (savesShow()) {
+        if (m_savedShow) m_savedShow->abort();
+        if (m_savedUniverse) m_savedUniverse->abort();
         m_savedShow.reset();
+        m_savedUniverse.reset();
         printError(QStringLiteral("interrupted; %1 not written").arg(m_savedShowPath));
+    }
+    if (m_csv) {
+        m_csv->abort();
+        m_csv.reset();
+        printError(QStringLiteral("interrupted; %1 not written").arg(m_csvPath));
     }
     if (!m_recorder) {
         printError(QStringLiteral("interrupted"));
@@ -117,17 +160,29 @@ void RunOutputs::interrupt() {
 
 bool RunOutputs::finish() {
     if (m_recorder && !closeRecorder()) m_failed = true;
-    if (m_savedShow) {
-        if (m_savedShow->close()) {
-            printLine(stdout, QStringLiteral("saved %1 moments as a show in %2")
-                                  .arg(m_savedShow->lines())
-                                  .arg(absolute(m_savedShowPath)));
-        } else {
-            printError(QStringLiteral("saving the show failed: ") + m_savedShow->error());
-            m_failed = true;
-        }
-        m_savedShow.reset();
-    }
+    const QString saved = absolute(m_savedShowPath);
+    m_failed |= !completed(
+        m_savedShow,
+        [&](const ShowWriter& w) {
+            return QStringLiteral("saved %1 as a show in %2").arg(counted(w.lines(), "moment"), saved);
+        },
+        QStringLiteral("saving the show failed: "));
+    m_failed |= !completed(
+        m_savedUniverse,
+        [&](const UniverseShowWriter& w) {
+            return QStringLiteral("saved %1 of universe %2 in ola_recorder's format in %3")
+                .arg(counted(w.frames(), "frame"))
+                .arg(w.universe())
+                .arg(saved);
+        },
+        QStringLiteral("saving the universe failed: "));
+    m_failed |= !completed(
+        m_csv,
+        [&](const CsvWriter& w) {
+            return QStringLiteral("wrote %1 of values to %2")
+                .arg(counted(w.rows(), "row"), AtomicFile::target(m_csvPath));
+        },
+        QStringLiteral("exporting the values failed: "));
     if (!m_snapshotPath.isEmpty() && !m_interrupted) writeSnapshot();
     return !m_failed;
 }

@@ -20,9 +20,10 @@ constexpr int16_t laneValue(int32_t value) {
 // What one lane did in one stretch of time: the least, greatest and last of
 // the values set in it, and what else is known of it. 8 bytes.
 struct LaneBucket {
-    static constexpr uint8_t kSet = 1;     // a value was set in it (else it holds the one before)
-    static constexpr uint8_t kGlitch = 2;  // a value set in it was a flicker (LaneChanges)
-    static constexpr uint8_t kGap = 4;     // no data came: nothing is known of the lane
+    static constexpr uint8_t kSet = 1;       // a value was set in it (else it holds the one before)
+    static constexpr uint8_t kGlitch = 2;    // a value set in it was a flicker (LaneChanges)
+    static constexpr uint8_t kGap = 4;       // no data came: nothing is known of the lane
+    static constexpr uint8_t kNoSource = 8;  // with kGap: nothing to take data from (olad unreachable)
 
     int16_t min = 0;
     int16_t max = 0;
@@ -47,8 +48,8 @@ struct LaneBucket {
             max = isSet() ? std::max(max, later.max) : later.max;
             last = later.last;
         }
-        // Both gaps make a gap; data in either half is data.
-        const uint8_t gap = (flags & later.flags) & kGap;
+        // Both gaps make a gap (of no source when both were); data in either half is data.
+        const uint8_t gap = (flags & later.flags) & (kGap | kNoSource);
         flags = uint8_t(((flags | later.flags) & (kSet | kGlitch)) | gap);
     }
     friend bool operator==(const LaneBucket&, const LaneBucket&) = default;

@@ -21,7 +21,7 @@ void LiveTrace::clear() {
 // before), or as gaps while no data comes.
 void LiveTrace::extendTo(int64_t index) {
     if (index <= m_head) return;
-    const uint8_t gap = m_gapFrom >= 0 ? LaneBucket::kGap : 0;
+    const uint8_t gap = m_gapFrom >= 0 ? m_gapFlags : 0;
     const int64_t leaving = std::min(m_head, index - kBuckets);  // the last bucket that leaves
     const int64_t fresh = std::max(m_head + 1, index + 1 - kBuckets);
     for (int lane = 0; lane < kLanes; ++lane) {
@@ -40,7 +40,8 @@ void LiveTrace::take(int64_t ms, int lane, int32_t value) {
         extendTo(index - 1);
         m_gapFrom = -1;
         extendTo(index);
-        for (int other = 0; other < kLanes; ++other) at(other, index).flags &= uint8_t(~LaneBucket::kGap);
+        for (int other = 0; other < kLanes; ++other)
+            at(other, index).flags &= uint8_t(~(LaneBucket::kGap | LaneBucket::kNoSource));
     }
     extendTo(index);
     const int16_t v = laneValue(value);
@@ -53,7 +54,7 @@ void LiveTrace::take(int64_t ms, int lane, int32_t value) {
         this->at(lane, at).flags |= LaneBucket::kGlitch;
 }
 
-void LiveTrace::advance(int64_t nowMs, int64_t dataUntilMs) {
+void LiveTrace::advance(int64_t nowMs, int64_t dataUntilMs, bool noSource) {
     if (nowMs > m_nowMs) m_nowMs = nowMs;
     const int64_t last = m_nowMs / kBucketMs;
     if (dataUntilMs >= m_nowMs) {
@@ -62,14 +63,20 @@ void LiveTrace::advance(int64_t nowMs, int64_t dataUntilMs) {
     }
     extendTo(last);
     // No data since dataUntilMs: the buckets after it are gaps, also those
-    // made as held before the silence was known. Marked once; the ring makes
-    // the later ones as gaps.
-    const int64_t gapFrom = std::max(dataUntilMs / kBucketMs + 1, firstIndex());
-    if (m_gapFrom >= 0 && m_gapFrom <= gapFrom) return;
+    // made as held before the silence was known. Marked once (again when its
+    // kind changes, from there on); the ring makes the later ones as gaps.
+    const uint8_t flags = noSource ? uint8_t(LaneBucket::kGap | LaneBucket::kNoSource) : LaneBucket::kGap;
+    int64_t gapFrom = std::max(dataUntilMs / kBucketMs + 1, firstIndex());
+    if (m_gapFrom >= 0 && m_gapFrom <= gapFrom) {
+        if (flags == m_gapFlags) return;
+        gapFrom = last;  // the same silence, of another kind from now on
+    }
     for (int64_t i = gapFrom; i <= last; ++i)
         for (int lane = 0; lane < kLanes; ++lane)
-            if (LaneBucket& b = at(lane, i); !b.isSet()) b.flags |= LaneBucket::kGap;
-    m_gapFrom = gapFrom;
+            if (LaneBucket& b = at(lane, i); !b.isSet())
+                b.flags = uint8_t((b.flags & ~(LaneBucket::kGap | LaneBucket::kNoSource)) | flags);
+    if (m_gapFrom < 0 || gapFrom < m_gapFrom) m_gapFrom = gapFrom;
+    m_gapFlags = flags;
 }
 
 int16_t LiveTrace::valueBefore(int lane) const {

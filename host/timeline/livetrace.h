@@ -27,8 +27,9 @@ public:
     void take(int64_t ms, int lane, int32_t value);
     // The input is known to have had data up to dataUntilMs and nothing from
     // there to nowMs (equal while it receives): the buckets up to nowMs are
-    // made, those after dataUntilMs gaps.
-    void advance(int64_t nowMs, int64_t dataUntilMs);
+    // made, those after dataUntilMs gaps; gaps of no source when noSource
+    // (olad unreachable, rather than no frames from a reachable one).
+    void advance(int64_t nowMs, int64_t dataUntilMs, bool noSource = false);
     // Forgets everything: the trace starts anew at ms 0.
     void clear();
 
@@ -53,7 +54,8 @@ private:
     std::vector<LaneBucket> m_buckets;  // lane by lane, bucket i at i % kBuckets
     int64_t m_head = -1;                // the last bucket made
     int64_t m_nowMs = 0;
-    int64_t m_gapFrom = -1;  // the first bucket of the gap being drawn, or -1
+    int64_t m_gapFrom = -1;                 // the first bucket of the gap being drawn, or -1
+    uint8_t m_gapFlags = LaneBucket::kGap;  // of that gap
     std::array<LaneChanges, kLanes> m_changes{};
     // What each lane held when its bucket left the ring.
     std::array<int16_t, kLanes> m_dropped;

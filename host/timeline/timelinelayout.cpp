@@ -35,6 +35,11 @@ QRect TimelineLayout::axis() const {
     return {m_plot.left(), m_plot.bottom() + 1, m_plot.width(), m_margins.axis};
 }
 
+QRect TimelineLayout::timeRow() const {
+    const QRect a = axis();
+    return {a.left() - m_margins.labels, a.top(), a.width() + m_margins.labels + m_margins.right, a.height()};
+}
+
 double TimelineLayout::xOf(int64_t ms) const {
     return m_plot.left() + double(ms - m_startMs) * m_plot.width() / double(m_endMs - m_startMs);
 }

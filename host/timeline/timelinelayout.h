@@ -34,6 +34,8 @@ public:
     QRect lane(int lane) const;
     // The bottom strip with the times, and the room a time label takes.
     QRect axis() const;
+    // The row the time labels stand in: the axis and the margins either side.
+    QRect timeRow() const;
     int timeLabelWidth() const { return m_margins.timeLabel; }
     int64_t startMs() const { return m_startMs; }
     int64_t endMs() const { return m_endMs; }

@@ -20,6 +20,7 @@ struct Column {
     bool drawn = false;  // the lane had a value there
     bool glitch = false;
     bool gap = false;
+    bool noSource = false;  // a gap where nothing could be received
 };
 
 // Walks a lane's buckets column by column, carrying the value each bucket
@@ -53,6 +54,7 @@ public:
             out->glitch |= (b.flags & LaneBucket::kGlitch) != 0;
             if (b.flags & LaneBucket::kGap) {
                 value = TimelineSeries::kNoValue;
+                out->noSource = (b.flags & LaneBucket::kNoSource) != 0;
                 continue;
             }
             gap = false;
@@ -87,12 +89,19 @@ int64_t floorDiv(int64_t a, int64_t b) {
 // The ticks and times over the stretch of the axis that `want` covers.
 void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLook& look, const QRect& want) {
     const QRect axis = layout.axis();
+    const QRect row = layout.timeRow();
     const int64_t span = layout.endMs() - layout.startMs();
-    const int labelWidth = layout.timeLabelWidth();
+    // Labels of a hundred hours and more are wider than the layout keeps room for.
+    const int64_t longest =
+        std::max(std::abs(layout.startMs() - look.axisZeroMs), std::abs(layout.endMs() - look.axisZeroMs));
+    const int labelWidth = std::max(layout.timeLabelWidth(),
+                                    painter.fontMetrics().horizontalAdvance(formatAxisTime(longest)) + 24);
     const int64_t wanted = span * labelWidth / std::max(1, axis.width());
-    constexpr int64_t kSteps[] = {100,     200,     500,     1000,     2000,     5000,     10000,
-                                  15000,   30000,   60000,   120000,   300000,   600000,   900000,
-                                  1800000, 3600000, 7200000, 10800000, 21600000, 43200000, 86400000};
+    constexpr int64_t kDay = 86400000;
+    constexpr int64_t kSteps[] = {100,      200,      500,       1000,      2000,      5000,      10000,
+                                  15000,    30000,    60000,     120000,    300000,    600000,    900000,
+                                  1800000,  3600000,  7200000,   10800000,  21600000,  43200000,  kDay,
+                                  2 * kDay, 5 * kDay, 10 * kDay, 20 * kDay, 50 * kDay, 100 * kDay};
     int64_t step = kSteps[std::size(kSteps) - 1];
     for (const int64_t s : kSteps)
         if (s >= wanted) {
@@ -103,12 +112,17 @@ void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLo
     const int64_t zero = look.axisZeroMs;
     for (int64_t t = (floorDiv(layout.startMs() - zero, step) + 1) * step + zero - step; t <= layout.endMs();
          t += step) {
-        if (t < layout.startMs()) continue;
+        // Before the axis' zero (a live trace's first seconds) there is no time to tell.
+        if (t < layout.startMs() || t < zero) continue;
         const double x = layout.xOf(t);
         if (x + labelWidth / 2.0 < want.left() || x - labelWidth / 2.0 > want.right() + 1) continue;
         painter.drawLine(QPointF(x, axis.top()), QPointF(x, axis.top() + 3));
+        // A label is whole or not there: one that would stand out of its row is left out.
+        const QString text = formatAxisTime(t - zero);
+        const double half = painter.fontMetrics().horizontalAdvance(text) / 2.0;
+        if (x - half < row.left() || x + half > row.right() + 1) continue;
         const QRectF label(x - labelWidth / 2.0, axis.top() + 3, labelWidth, axis.height() - 3);
-        painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, formatAxisTime(t - zero));
+        painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, text);
     }
 }
 
@@ -146,11 +160,15 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     const int64_t bucketMs = series.bucketMs();
     auto indexAt = [&](double ms) { return floorDiv(int64_t(std::floor(ms)) - origin, bucketMs); };
     const double msPerColumn = double(layout.endMs() - layout.startMs()) / columns;
+    // No frames from a reachable olad: light diagonal hatching; olad
+    // unreachable: a denser cross-hatching.
     const QBrush gapBrush(QColor(128, 128, 128, 110), Qt::BDiagPattern);
+    const QBrush noSourceBrush(QColor(100, 100, 100, 130), Qt::DiagCrossPattern);
     // Hatching that moves with the time it stands for, so that a part drawn
     // later meets the part beside it.
     painter.setBrushOrigin(QPointF(std::fmod(layout.xOf(0), 8.0), 0));
     std::vector<QPointF> glitches;
+    std::vector<QRectF> outOfRange;
     QPolygonF area, range;
     for (int lane = 0; lane < kLanes; ++lane) {
         const QRect r = layout.lane(lane);
@@ -181,6 +199,7 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
         ColumnWalk walk(series, lane, indexAt(layout.startMs() + firstColumn * msPerColumn));
         std::vector<QPointF> lows;
         int gapStart = -1;
+        bool gapNoSource = false;
         for (int x = firstColumn; x <= endColumn; ++x) {
             Column c;
             const double t0 = layout.startMs() + x * msPerColumn;
@@ -188,11 +207,14 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
                 x < endColumn &&
                 walk.column(indexAt(t0), std::max(indexAt(t0) + 1, indexAt(t0 + msPerColumn)), &c);
             const double left = plot.left() + x, right = left + 1;
-            if (c.gap && more) {
-                if (gapStart < 0) gapStart = x;
-            } else if (gapStart >= 0) {
-                painter.fillRect(QRectF(plot.left() + gapStart, r.top(), x - gapStart, r.height()), gapBrush);
+            if (gapStart >= 0 && (!c.gap || !more || c.noSource != gapNoSource)) {
+                painter.fillRect(QRectF(plot.left() + gapStart, r.top(), x - gapStart, r.height()),
+                                 gapNoSource ? noSourceBrush : gapBrush);
                 gapStart = -1;
+            }
+            if (c.gap && more && gapStart < 0) {
+                gapStart = x;
+                gapNoSource = c.noSource;
             }
             if (!more || !c.drawn) {
                 if (!range.isEmpty()) {
@@ -209,22 +231,50 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
             lows.push_back(QPointF(left, layout.yOf(lane, c.min)));
             lows.push_back(QPointF(right, layout.yOf(lane, c.min)));
             if (c.glitch) glitches.push_back(QPointF(left + 0.5, r.top()));
+            // A value the lane cannot show (it is drawn at 255 or 0) is marked at that edge.
+            auto mark = [&](double y) {
+                if (!outOfRange.empty() && outOfRange.back().top() == y && outOfRange.back().right() == left)
+                    outOfRange.back().setRight(right);
+                else
+                    outOfRange.emplace_back(left, y, 1.0, 3.0);
+            };
+            if (c.max > 255) mark(r.top());
+            if (c.min < 0) mark(bottom - 3.0);
         }
         if (want.left() < plot.left()) {
+            const QRect label(0, r.top(), plot.left() - 6, r.height());
+            const bool selected = look.selectedLane == lane;
+            QFont font = painter.font();
+            font.setBold(selected);
+            painter.save();
+            painter.setFont(font);
             painter.setPen(colour.darker(130));
-            painter.drawText(QRect(0, r.top(), plot.left() - 6, r.height()),
-                             Qt::AlignRight | Qt::AlignVCenter,
+            painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter,
                              QStringLiteral("ch %1").arg(look.firstChannel + lane));
+            if (selected) painter.fillRect(QRect(1, r.top() + 2, 3, r.height() - 4), colour.darker(130));
+            painter.restore();
         }
     }
+    for (const QRectF& bar : outOfRange) painter.fillRect(bar, look.outOfRange);
     painter.setPen(Qt::NoPen);
     painter.setBrush(look.glitch);
     for (const QPointF& at : glitches)
         painter.drawPolygon(QPolygonF({at + QPointF(-3, 0), at + QPointF(3, 0), at + QPointF(0, 5)}));
+    painter.setBrush(look.text);
+    for (const TimelineMark& mark : look.marks) {
+        if (mark.ms < layout.startMs() || mark.ms > layout.endMs() || mark.lane < 0 || mark.lane >= kLanes)
+            continue;
+        const QPointF at(std::floor(layout.xOf(mark.ms)) + 0.5, layout.yOf(mark.lane, mark.value));
+        if (at.x() + 4 < want.left() || at.x() - 4 > want.right() + 1) continue;
+        painter.drawPolygon(
+            QPolygonF({at + QPointF(-4, 0), at + QPointF(0, -4), at + QPointF(4, 0), at + QPointF(0, 4)}));
+    }
     if (want.intersects(layout.axis())) paintAxis(painter, layout, look, want);
     if (look.playheadMs && *look.playheadMs >= layout.startMs() && *look.playheadMs <= layout.endMs()) {
         const double x = std::floor(layout.xOf(*look.playheadMs)) + 0.5;
-        painter.setPen(QPen(look.playhead, 1));
+        // Flat ends: a square cap would reach a pixel into the axis, where the
+        // pane does not wipe it when the playhead moves on.
+        painter.setPen(QPen(look.playhead, 1, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom() + 1));
     }
 }

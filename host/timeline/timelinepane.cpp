@@ -3,6 +3,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -17,9 +18,24 @@ namespace {
 constexpr double kZoomPerNotch = 1.25;
 constexpr int64_t kShortestViewMs = 100;
 
+// The time under the pointer: to the millisecond when a pixel column is
+// shorter than a tenth of a second.
+QString hoverTime(int64_t ms, bool fine) {
+    if (!fine || ms < 0) return formatAxisTime(ms);
+    const int64_t s = ms / 1000;
+    const QString seconds =
+        QStringLiteral("%1.%2").arg(s % 60, 2, 10, QLatin1Char('0')).arg(ms % 1000, 3, 10, QLatin1Char('0'));
+    return s >= 3600 ? QStringLiteral("%1:%2:%3")
+                           .arg(s / 3600)
+                           .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                           .arg(seconds)
+                     : QStringLiteral("%1:%2").arg(s / 60).arg(seconds);
+}
+
 }  // namespace
 
 TimelinePane::TimelinePane(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
     setAccessibleName(tr("Timeline of the nine channels"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_look.colours = defaultLaneColours();
@@ -34,6 +50,7 @@ void TimelinePane::setSeries(const TimelineSeries* series) {
 }
 
 void TimelinePane::setPart(int64_t fromMs, int64_t endMs, bool seekable) {
+    m_follows = true;
     m_partStart = fromMs;
     m_partEnd = std::max(endMs, fromMs + 1);
     m_liveColumn = -1;
@@ -60,8 +77,10 @@ void TimelinePane::followLive(int64_t endMs, int64_t windowMs) {
     m_partEnd = m_viewEnd = std::llround(double(column) * msPerColumn);
     m_partStart = m_viewStart = m_viewEnd - windowMs;
     if (same && shift > 0 && shift < width) {
-        // The lanes and the time axis under them move together.
-        scroll(-int(shift), 0, QRect(plot.left(), plot.top(), plot.width(), height() - plot.top()));
+        // The lanes move; the time labels under them are drawn afresh, so
+        // that each is whole where it stands (a thin row of a few labels).
+        scroll(-int(shift), 0, plot);
+        update(layout().timeRow());
     } else {
         update();
     }
@@ -78,12 +97,48 @@ void TimelinePane::setView(int64_t startMs, int64_t endMs) {
 }
 
 void TimelinePane::showWholePart() {
+    m_follows = true;
     setView(m_partStart, m_partEnd);
+    Q_EMIT viewChanged(m_viewStart, m_viewEnd);
+}
+
+void TimelinePane::zoomBy(double factor) {
+    if (!m_seekable || !(factor > 0)) return;
+    const int64_t span = m_viewEnd - m_viewStart;
+    const int64_t pivot =
+        m_look.playheadMs && *m_look.playheadMs >= m_viewStart && *m_look.playheadMs <= m_viewEnd
+            ? *m_look.playheadMs
+            : m_viewStart + span / 2;
+    const double wanted =
+        std::clamp<double>(double(span) * factor, kShortestViewMs, double(m_partEnd - m_partStart));
+    const double share = double(pivot - m_viewStart) / double(std::max<int64_t>(1, span));
+    m_follows = true;
+    moveView(pivot - int64_t(wanted * share), int64_t(wanted));
+}
+
+void TimelinePane::panBy(int64_t ms) {
+    m_follows = false;
+    moveView(m_viewStart + ms, m_viewEnd - m_viewStart);
+}
+
+void TimelinePane::moveView(int64_t startMs, int64_t span) {
+    span = std::clamp<int64_t>(span, kShortestViewMs, m_partEnd - m_partStart);
+    startMs = std::clamp<int64_t>(startMs, m_partStart, m_partEnd - span);
+    if (startMs == m_viewStart && startMs + span == m_viewEnd) return;
+    setView(startMs, startMs + span);
     Q_EMIT viewChanged(m_viewStart, m_viewEnd);
 }
 
 void TimelinePane::setPlayhead(std::optional<int64_t> ms) {
     if (ms == m_look.playheadMs) return;
+    // A zoomed view turns the page when the playhead leaves it: the
+    // playhead then stands a tenth in.
+    const int64_t span = m_viewEnd - m_viewStart;
+    const bool zoomed = m_seekable && span < m_partEnd - m_partStart;
+    if (ms && zoomed && m_follows && (*ms < m_viewStart || *ms >= m_viewEnd)) {
+        m_look.playheadMs = ms;
+        return moveView(*ms - span / 10, span);
+    }
     const TimelineLayout where = layout();
     auto column = [&](std::optional<int64_t> at) { return at ? int(std::floor(where.xOf(*at))) : -1; };
     const int before = column(m_look.playheadMs), after = column(ms);
@@ -109,6 +164,11 @@ void TimelinePane::setFirstChannel(int channel) {
 
 void TimelinePane::setAxisZero(int64_t ms) {
     m_look.axisZeroMs = ms;
+    update();
+}
+
+void TimelinePane::setMarks(std::span<const TimelineMark> marks) {
+    m_look.marks = marks;
     update();
 }
 
@@ -163,19 +223,85 @@ void TimelinePane::seekTo(double x) {
 }
 
 void TimelinePane::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) return seekTo(event->position().x());
+    const TimelineLayout where = layout();
+    if (event->button() == Qt::LeftButton && event->position().x() < where.plot().left()) {
+        for (int lane = 0; lane < kLanes; ++lane)
+            if (where.lane(lane).contains(where.plot().left(), int(event->position().y()))) {
+                m_look.selectedLane = m_look.selectedLane == lane ? std::nullopt : std::optional<int>(lane);
+                update(QRect(0, 0, where.plot().left(), height()));
+            }
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        m_follows = true;
+        return seekTo(event->position().x());
+    }
+    if (event->button() == Qt::MiddleButton && m_seekable) {
+        m_dragX = event->position().x();
+        m_dragViewStart = m_viewStart;
+        setCursor(Qt::ClosedHandCursor);
+        return;
+    }
     QWidget::mousePressEvent(event);
 }
 
 void TimelinePane::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton) return seekTo(event->position().x());
+    if ((event->buttons() & Qt::MiddleButton) && m_dragX) {
+        // The time under the pointer stays under it.
+        const double ms = (*m_dragX - event->position().x()) * msPerColumn();
+        return panBy(m_dragViewStart + int64_t(ms) - m_viewStart);
+    }
+    if (event->buttons() == Qt::NoButton) return showValuesAt(event->position(), event->globalPosition());
     QWidget::mouseMoveEvent(event);
+}
+
+// The time under the pointer and the nine values there, as the lanes draw
+// them, without seeking.
+void TimelinePane::showValuesAt(QPointF at, QPointF global) {
+    const TimelineLayout where = layout();
+    if (!m_series || !where.plot().contains(at.toPoint())) return QToolTip::hideText();
+    const int64_t ms = where.msAt(at.x());
+    QStringList lines{hoverTime(ms - m_look.axisZeroMs, msPerColumn() < 100)};
+    const std::array<std::optional<int16_t>, kLanes> values = valuesAt(*m_series, ms);
+    for (int lane = 0; lane < kLanes; ++lane) {
+        const std::optional<int16_t> v = values[size_t(lane)];
+        const QString value = !v         ? QStringLiteral("–")
+                              : *v < 0   ? QStringLiteral("< 0")
+                              : *v > 255 ? QStringLiteral("> 255")
+                                         : QString::number(*v);
+        lines << QStringLiteral("ch %1\t%2").arg(m_look.firstChannel + lane).arg(value);
+    }
+    QToolTip::showText(global.toPoint(), lines.join(QLatin1Char('\n')), this);
+}
+
+void TimelinePane::leaveEvent(QEvent* event) {
+    QToolTip::hideText();
+    QWidget::leaveEvent(event);
+}
+
+void TimelinePane::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton && m_dragX) {
+        m_dragX.reset();
+        setCursor(m_seekable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 // Zooms around the time under the pointer, which stays where it is.
 void TimelinePane::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
-    if (delta == 0 || !m_seekable) return QWidget::wheelEvent(event);
+    if (!m_seekable) return QWidget::wheelEvent(event);
+    // Sideways, or with Shift: a tenth of the view per notch, later or earlier.
+    const QPoint angle = event->angleDelta();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (const int sideways = angle.x() != 0 ? -angle.x() : (shift ? -angle.y() : 0); sideways != 0) {
+        panBy((m_viewEnd - m_viewStart) * sideways / 1200);
+        return event->accept();
+    }
+    const int delta = angle.y();
+    if (delta == 0) return QWidget::wheelEvent(event);
+    m_follows = true;
     const TimelineLayout where = layout();
     const double x = std::clamp<double>(event->position().x(), where.plot().left(), where.plot().right());
     const int64_t pivot = where.msAt(x);

@@ -2,7 +2,9 @@
 #ifndef HOST_TIMELINE_TIMELINESERIES_H_
 #define HOST_TIMELINE_TIMELINESERIES_H_
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "host/timeline/lanebucket.h"
 
@@ -26,6 +28,11 @@ public:
     // The value lane held before bucket firstIndex(), or kNoValue.
     virtual int16_t valueBefore(int lane) const = 0;
 };
+
+// What each lane holds at ms, as the lanes draw it there: the last value of
+// the bucket ms falls in, or of the last bucket before it that set one;
+// nothing in a gap or before the lane's first value.
+std::array<std::optional<int16_t>, kLanes> valuesAt(const TimelineSeries& series, int64_t ms);
 
 }  // namespace vexohost
 

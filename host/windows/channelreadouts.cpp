@@ -175,8 +175,17 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
         const int step = bar.width() / kSteps, left = bar.left() + (bar.width() - step * kSteps) / 2;
         for (int s = 0; s < kSteps; ++s)
             painter.fillRect(QRect(left + s * step, bar.top(), step - 1, bar.height()),
-                             s < level ? (m_stale ? colours.mid() : colours.highlight()) : colours.window());
+                             s < level ? (m_stale                          ? colours.mid()
+                                          : m_colours[size_t(k)].isValid() ? QBrush(m_colours[size_t(k)])
+                                                                           : colours.highlight())
+                                       : colours.window());
     }
+}
+
+void ChannelReadouts::setColours(const std::array<QColor, SentValues::kChannels>& colours) {
+    if (colours == m_colours) return;
+    m_colours = colours;
+    update();
 }
 
 bool ChannelReadouts::markedOutOfRange(int k) const {

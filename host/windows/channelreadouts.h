@@ -2,6 +2,7 @@
 #ifndef HOST_WINDOWS_CHANNELREADOUTS_H_
 #define HOST_WINDOWS_CHANNELREADOUTS_H_
 
+#include <QColor>
 #include <QPixmap>
 #include <QStaticText>
 #include <QTimer>
@@ -43,6 +44,8 @@ public:
     // The values are the last a live universe sent before it went quiet:
     // drawn greyed until it sends again.
     void setStale(bool stale);
+    // The nimbos' colours, for the glow bars (invalid: the style's highlight).
+    void setColours(const std::array<QColor, SentValues::kChannels>& colours);
     bool isStale() const { return m_stale; }
     // What readout k (0..8) shows now: nothing until its channel was sent.
     std::optional<int32_t> shownValue(int k) const { return m_shown[size_t(k)].value; }
@@ -80,6 +83,7 @@ private:
         bool operator==(const Shown&) const = default;
     };
     std::array<Shown, SentValues::kChannels> m_shown{};
+    std::array<QColor, SentValues::kChannels> m_colours{};
     QPixmap m_background;                    // empty until drawn for the current look
     std::array<QStaticText, 256> m_numbers;  // laid out on first use
 };

@@ -4,23 +4,20 @@
 #include <time.h>
 
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 
 #include "host/files/console.h"
 #include "host/input/demoshow.h"
 #include "host/outputs/timelineplot.h"
 #include "host/timeline/timelinepane.h"
-#include "host/windows/sentvalues.h"
 
 namespace vexohost {
 namespace {
 
 // A live trace is followed up to ten times a second while a pane shows it,
-// else four times a second (for its gaps); the lanes' colours are
-// looked at once a second, and soon after the display is first shown.
+// else four times a second (for its gaps).
 constexpr int kLiveStepMs = 100;
 constexpr int kHeadlessFollowMs = 250;
-constexpr int kSampleMs = 1000;
-constexpr int kFirstSampleMs = 100;
 // A pipe's part grows as it plays, at least this long.
 constexpr int64_t kLeastStreamMs = 10000;
 
@@ -45,13 +42,12 @@ std::shared_ptr<TimelineOverview> readOverview(const TimelineShow& show, int64_t
 
 }  // namespace
 
-ChannelTimeline::ChannelTimeline(const SentValues& sent, TimelineOutputs outputs, QObject* parent)
-    : QObject(parent), m_sent(sent), m_outputs(std::move(outputs)) {
+ChannelTimeline::ChannelTimeline(TimelineOutputs outputs, QObject* parent)
+    : QObject(parent), m_outputs(std::move(outputs)) {
     connect(&m_follow, &QTimer::timeout, this, &ChannelTimeline::follow);
-    m_sampleColours.setInterval(kSampleMs);
-    connect(&m_sampleColours, &QTimer::timeout, this, &ChannelTimeline::sampleColours);
     connect(&m_worker, &QFutureWatcher<std::shared_ptr<TimelineOverview>>::finished, this,
             &ChannelTimeline::rebuilt);
+    m_marks.reserve(kMarks);
 }
 
 ChannelTimeline::~ChannelTimeline() {
@@ -64,13 +60,6 @@ bool ChannelTimeline::open(int base) {
         printError(QStringLiteral("cannot write the plot: ") + m_plotFile.error());
         return false;
     }
-    if (m_outputs.csvPath.isEmpty()) return true;
-    m_csv = std::make_unique<CsvWriter>();
-    if (!m_csv->open(m_outputs.csvPath, m_base)) {
-        printError(QStringLiteral("cannot export the values: ") + m_csv->error());
-        m_csv.reset();
-        return false;
-    }
     return true;
 }
 
@@ -78,8 +67,7 @@ void ChannelTimeline::setPane(TimelinePane* pane) {
     m_pane = pane;
     if (!m_pane) return;
     connect(m_pane, &TimelinePane::viewChanged, this, &ChannelTimeline::zoom);
-    m_sampleColours.start();
-    QTimer::singleShot(kFirstSampleMs, this, &ChannelTimeline::sampleColours);
+    m_pane->setColours(look().colours);
     showSeries();
     if (m_mode == Mode::Live) m_follow.start(kLiveStepMs);
 }
@@ -99,6 +87,8 @@ void ChannelTimeline::begin(Mode mode, int base) {
     m_pending.reset();
     m_frozen = false;
     m_follow.stop();
+    m_marks.clear();
+    if (m_pane) m_pane->setMarks({});
 }
 
 void ChannelTimeline::showStarted(const TimelineShow& show, int64_t fromMs, int64_t lengthMs, bool seekable,
@@ -151,24 +141,78 @@ void ChannelTimeline::setBase(int base) {
 }
 
 void ChannelTimeline::take(int64_t ms, int channel, int32_t value) {
-    if (m_csv) m_csv->take(ms, channel - 1, value);
     if (m_mode == Mode::Stream) m_overview->takeLane(ms, channel - 1, value);
 }
 
 void ChannelTimeline::takeLive(int channel, int32_t value) {
-    if (m_mode != Mode::Live) return;
-    const int64_t now = liveNowMs();
-    m_trace->take(now, channel - 1, value);
-    if (m_csv) m_csv->take(now, channel - 1, value);
+    if (m_mode == Mode::Live) m_trace->take(liveNowMs(), channel - 1, value);
+}
+
+void ChannelTimeline::mark(int64_t ms, int channel, int32_t value) {
+    if (m_mode != Mode::Show || m_marks.size() == kMarks || channel < 1 || channel > kLanes) return;
+    // A seek back puts the mark before others: the list stays in time order.
+    const TimelineMark mark{ms, channel - 1, laneValue(value)};
+    m_marks.insert(std::upper_bound(m_marks.begin(), m_marks.end(), ms,
+                                    [](int64_t at, const TimelineMark& m) { return at < m.ms; }),
+                   mark);
+    if (m_pane) m_pane->setMarks(m_marks);
+}
+
+std::optional<int64_t> ChannelTimeline::changeNear(int64_t showMs, bool forward) const {
+    if (m_mode != Mode::Show) return std::nullopt;
+    const std::optional<int> chosen = m_pane ? m_pane->selectedLane() : std::nullopt;
+    const int64_t partEnd = m_fromMs + m_lengthMs;
+    std::array<std::optional<int32_t>, kLanes> values{};
+    std::optional<int64_t> found;
+    int64_t moment = -1;
+    bool changed = false;
+    // A moment is whole when the next begins: it counts if it changed a lane.
+    auto close = [&] {
+        if (!changed) return;
+        changed = false;
+        if (forward && moment > showMs && moment <= partEnd && !found) found = moment;
+        if (!forward && moment < showMs && moment >= m_fromMs) found = moment;
+    };
+    auto take = [&](int64_t ms, const HostMessage& message) {
+        if (ms != moment) close(), moment = ms;
+        const int64_t lane = int64_t(message.arg1) - m_base;
+        if (message.msg != vexo::kMsgChannelValue || lane < 0 || lane >= kLanes) return;
+        if (chosen && *chosen != lane) return;
+        std::optional<int32_t>& value = values[size_t(lane)];
+        changed |= value != message.arg2;
+        value = message.arg2;
+    };
+    if (m_show.path.isEmpty()) {
+        for (const ShowEvent& event : demoShow()) take(event.timeMs, event.message());
+    } else {
+        ShowOptions options;
+        options.universe = m_show.universe;
+        ShowError error;
+        if (!ShowFile::open(m_show.path.toStdString(), options, &error, [&](const ShowBatch& batch) {
+                for (const HostMessage& message : batch.messages) take(batch.timeMs, message);
+            }))
+            return std::nullopt;
+    }
+    close();
+    return found;
 }
 
 void ChannelTimeline::setPlayhead(int64_t showMs) {
     if (m_pane && m_mode == Mode::Show) m_pane->setPlayhead(showMs);
 }
 
-void ChannelTimeline::setLiveSilence(int64_t sinceDataMs) {
+void ChannelTimeline::setLiveSilence(int64_t sinceDataMs, bool noSource) {
     if (m_mode != Mode::Live) return;
-    m_silentSinceMs = sinceDataMs > 0 ? liveNowMs() - sinceDataMs : -1;
+    const int64_t now = liveNowMs();
+    const bool began = (m_silentSinceMs < 0 || noSource != m_noSource) && sinceDataMs > 0;
+    m_noSource = noSource;
+    m_silentSinceMs = sinceDataMs > 0 ? now - sinceDataMs : -1;
+    if (m_silentSinceMs < 0) return;
+    // Marked at once, back to the last frame: the next frame may end the
+    // silence before the pane follows, and what the pane drew as held since
+    // the last frame is drawn again as the gap it was.
+    m_trace->advance(now, m_silentSinceMs, m_noSource);
+    if (began && m_pane) m_pane->update();
 }
 
 void ChannelTimeline::setFrozen(bool frozen) {
@@ -222,7 +266,7 @@ void ChannelTimeline::showSeries() {
 void ChannelTimeline::follow() {
     if (m_mode == Mode::Live) {
         const int64_t now = liveNowMs();
-        m_trace->advance(now, m_silentSinceMs >= 0 ? m_silentSinceMs : now);
+        m_trace->advance(now, m_silentSinceMs >= 0 ? m_silentSinceMs : now, m_noSource);
     }
     if (!m_pane || !m_pane->isVisible()) return;
     if (m_frozen) return;
@@ -238,19 +282,20 @@ void ChannelTimeline::follow() {
     }
 }
 
-void ChannelTimeline::sampleColours() {
-    if (m_pane && m_pane->isVisible() && m_display && m_colours.sample(m_display(), m_sent))
-        m_pane->setColours(look().colours);
+void ChannelTimeline::setColours(const std::array<QColor, kLanes>& colours) {
+    m_colours = colours;
+    if (m_pane) m_pane->setColours(look().colours);
 }
 
-// The lanes in the nimbos' colours as far as they were seen.
+// The lanes in the nimbos' colours as far as they were named.
 TimelineLook ChannelTimeline::look() const {
     TimelineLook look;
     look.colours = defaultLaneColours();
     for (int k = 0; k < kLanes; ++k)
-        if (m_colours.colour(k).isValid()) look.colours[size_t(k)] = m_colours.colour(k);
+        if (m_colours[size_t(k)].isValid()) look.colours[size_t(k)] = m_colours[size_t(k)];
     look.firstChannel = m_base;
     look.axisZeroMs = m_mode == Mode::Show ? m_fromMs : 0;
+    look.marks = m_marks;
     return look;
 }
 
@@ -284,7 +329,11 @@ void ChannelTimeline::rebuilt() {
     if (overview && m_mode == Mode::Show && overview->firstChannel() == m_base) {
         if (job.whole) {
             m_overview = std::make_unique<TimelineOverview>(std::move(*overview));
-            if (m_pane) m_pane->setSeries(m_overview.get());
+            if (m_pane) {
+                m_pane->setSeries(m_overview.get());
+                // A zoomed view gets its finer part read again too.
+                zoom(m_pane->viewStartMs(), m_pane->viewEndMs());
+            }
         } else if (m_pane && job.fromMs == m_pane->viewStartMs() && job.toMs == m_pane->viewEndMs()) {
             m_zoomed = std::move(overview);
             m_pane->setSeries(m_zoomed.get());
@@ -299,21 +348,9 @@ void ChannelTimeline::rebuilt() {
 
 bool ChannelTimeline::finish() {
     m_follow.stop();
-    m_sampleColours.stop();
-    bool written = true;
-    if (m_csv) {
-        if (m_csv->close())
-            printLine(stdout, QStringLiteral("wrote %1 rows of values to %2")
-                                  .arg(m_csv->rows())
-                                  .arg(AtomicFile::target(m_outputs.csvPath)));
-        else
-            printError(QStringLiteral("exporting the values failed: ") + m_csv->error()), written = false;
-        m_csv.reset();
-    }
-    if (m_outputs.plotPath.isEmpty()) return written;
+    if (m_outputs.plotPath.isEmpty()) return true;
     if (m_mode == Mode::Live)
-        m_trace->advance(liveNowMs(), m_silentSinceMs >= 0 ? m_silentSinceMs : liveNowMs());
-    if (m_display) m_colours.sample(m_display(), m_sent);
+        m_trace->advance(liveNowMs(), m_silentSinceMs >= 0 ? m_silentSinceMs : liveNowMs(), m_noSource);
     const TimelineSeries* drawn = series();
     const TimelineOverview empty;
     if (!drawn) drawn = &empty;
@@ -327,12 +364,11 @@ bool ChannelTimeline::finish() {
         return false;
     }
     printLine(stdout, QStringLiteral("wrote the timeline to %1").arg(AtomicFile::target(m_outputs.plotPath)));
-    return written;
+    return true;
 }
 
 void ChannelTimeline::abort() {
     m_follow.stop();
-    if (m_csv) m_csv->abort();
     m_plotFile.discard();
 }
 

@@ -11,26 +11,23 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "host/files/atomicfile.h"
 #include "host/input/showfile.h"
-#include "host/outputs/csvwriter.h"
 #include "host/timeline/livetrace.h"
 #include "host/timeline/overview.h"
 #include "host/timeline/timelinepainter.h"
-#include "host/windows/nimbocolours.h"
 
 namespace vexohost {
 
-class SentValues;
 class TimelinePane;
 
-// What the timeline writes when the run ends (--plot, --plot-size) and as it
-// goes (--export-csv); empty paths write nothing.
+// What the timeline writes when the run ends (--plot, --plot-size); an empty
+// path writes nothing.
 struct TimelineOutputs {
     QString plotPath;
     QSize plotSize{1600, 900};
-    QString csvPath;
 };
 
 // The show a timeline can read again, for a zoomed part or another base: a
@@ -40,15 +37,14 @@ struct TimelineShow {
     std::optional<unsigned> universe;
 };
 
-// The nine channels over time, for the pane in the main window, the plot and
-// the CSV file. A show's overview comes from the check of its file (and, for
-// a zoomed part or another base address, from reading it again on a worker
+// The nine channels over time, for the pane in the main window and the plot. A show's overview comes from the
+// check of its file (and, for a zoomed part or another base address, from reading it again on a worker
 // thread); a pipe or standard input is drawn as it plays, in show time; a
 // live input (olad, the faders) on the wall clock, its last ten minutes, with
 // gaps where no data came.
 //
 // Owns the overview or the trace of the input that runs, the zoomed overview,
-// the plot's and the CSV's files, the lanes' colours, and the pane's view
+// the plot's file, the marks of values set by hand, and the pane's view
 // (what it draws, and whether a live trace is frozen). The input control
 // tells it what plays and hands it every value sent to the nine channels
 // (take() and takeLive() allocate nothing and do no I/O); the application
@@ -57,18 +53,16 @@ class ChannelTimeline : public QObject {
     Q_OBJECT
 
 public:
-    // sent: what the host sent the plug-in; outlives this.
-    ChannelTimeline(const SentValues& sent, TimelineOutputs outputs, QObject* parent = nullptr);
+    explicit ChannelTimeline(TimelineOutputs outputs, QObject* parent = nullptr);
     ~ChannelTimeline() override;
 
-    // Makes the plot's and the CSV's files beside their names, the CSV's
-    // columns named from input channel base on. False, said on standard
-    // error, when one cannot be made.
+    // Makes the plot's file beside its name. False, said on standard error,
+    // when it cannot be made.
     bool open(int base);
     // The pane drawn into from now on (may be null).
     void setPane(TimelinePane* pane);
-    // Renders the display window, for the lanes' colours.
-    void setDisplay(std::function<QImage()> display) { m_display = std::move(display); }
+    // The nimbos' colours (invalid: not named yet, a colour of the lane's own).
+    void setColours(const std::array<QColor, kLanes>& colours);
 
     // The sink that builds a show's overview of [fromMs, toMs] as the check
     // reads the file, its input channel base on lane 0; showStarted() takes it up.
@@ -86,18 +80,27 @@ public:
     // ms, or, for a live input, now.
     void take(int64_t ms, int channel, int32_t value);
     void takeLive(int channel, int32_t value);
+    // Channel 1..9 was set to value by hand at show time ms while a show
+    // plays: marked on its lane (up to kMarks of them).
+    void mark(int64_t ms, int channel, int32_t value);
+    static constexpr size_t kMarks = 4096;
     // Where the show stands (show time).
     void setPlayhead(int64_t showMs);
+    // The show time of the first moment after showMs (forward) or the last
+    // before it where one of the nine lanes (or the lane chosen in the pane)
+    // changes, within the part; nothing when there is none. Reads the show
+    // again, as a seek does.
+    std::optional<int64_t> changeNear(int64_t showMs, bool forward) const;
     // A live input has had no data for sinceDataMs (0 while it receives).
-    void setLiveSilence(int64_t sinceDataMs);
+    // noSource: olad is not reached at all (else it has no frames to give).
+    void setLiveSilence(int64_t sinceDataMs, bool noSource = false);
     // The live trace stops moving in the pane (the values still come in).
     void setFrozen(bool frozen);
     bool isFrozen() const { return m_frozen; }
     // How much of a live input the pane shows.
     void setLiveWindow(int64_t ms);
 
-    // Writes the plot and completes the CSV. False when one failed (said on
-    // standard error).
+    // Writes the plot. False when it failed (said on standard error).
     bool finish();
     // The run was interrupted: nothing is written.
     void abort();
@@ -106,7 +109,6 @@ private:
     enum class Mode { None, Show, Stream, Live };
     void begin(Mode mode, int base);
     void follow();
-    void sampleColours();
     TimelineLook look() const;
     void zoom(qint64 startMs, qint64 endMs);
     void rebuild(int64_t fromMs, int64_t toMs, bool whole);
@@ -119,10 +121,8 @@ private:
     // The time the plot and the pane's part cover.
     int64_t endMs() const;
 
-    const SentValues& m_sent;
     const TimelineOutputs m_outputs;
     QPointer<TimelinePane> m_pane;
-    std::function<QImage()> m_display;
     Mode m_mode = Mode::None;
     int m_base = 1;
     TimelineShow m_show;
@@ -133,13 +133,14 @@ private:
     std::unique_ptr<TimelineOverview> m_overview;
     std::shared_ptr<const TimelineOverview> m_zoomed;
     std::unique_ptr<LiveTrace> m_trace;
-    int64_t m_startMs = 0;  // of a live trace, on the coarse clock
+    std::vector<TimelineMark> m_marks;  // reserved for kMarks, in time order
+    int64_t m_startMs = 0;              // of a live trace, on the coarse clock
     int64_t m_silentSinceMs = -1;
+    bool m_noSource = false;  // of the silence
     int64_t m_liveWindowMs = 60000;
     bool m_frozen = false;
     QTimer m_follow;
-    QTimer m_sampleColours;  // while there is a pane
-    NimboColours m_colours;
+    std::array<QColor, kLanes> m_colours{};
     QFutureWatcher<std::shared_ptr<TimelineOverview>> m_worker;
     struct Rebuild {
         int64_t fromMs = 0, toMs = 0;
@@ -147,7 +148,6 @@ private:
     };
     std::optional<Rebuild> m_running, m_next;
     AtomicFile m_plotFile;
-    std::unique_ptr<CsvWriter> m_csv;
 };
 
 }  // namespace vexohost

@@ -11,15 +11,13 @@
 namespace vexohost {
 namespace {
 
-// The faders follow the inputs at about the display's frame rate; the
-// swatches, which change only in the colour dialog, once a second.
+// The faders follow the inputs at about the display's frame rate.
 constexpr int kFollowMs = 40;
-constexpr int kTicksPerSample = 25;
 
 }  // namespace
 
-FaderWindow::FaderWindow(const SentValues& values, int base, std::function<QImage()> display, QWidget* parent)
-    : QWidget(parent), m_sent(values), m_display(std::move(display)) {
+FaderWindow::FaderWindow(const SentValues& values, int base, QWidget* parent)
+    : QWidget(parent), m_sent(values) {
     setWindowTitle(tr("Faders"));
     auto* grid = new QGridLayout(this);
     for (int k = 0; k < SentValues::kChannels; ++k) {
@@ -71,7 +69,6 @@ void FaderWindow::setStale(bool stale) {
 
 void FaderWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    m_ticks = 0;
     follow();
     m_follow.start();
 }
@@ -82,23 +79,24 @@ void FaderWindow::hideEvent(QHideEvent* event) {
 }
 
 void FaderWindow::follow() {
-    if (m_ticks++ % kTicksPerSample == 0) sampleColours();
     if (m_sent.changes() == m_seenChanges) return;
     m_seenChanges = m_sent.changes();
     for (int k = 0; k < SentValues::kChannels; ++k) {
         const std::optional<int32_t> value = m_sent.value(k + 1);
-        if (!value) continue;
         QSlider* slider = m_sliders[size_t(k)];
         const QSignalBlocker block(slider);
-        slider->setValue(*value);
-        m_values[size_t(k)]->setNum(*value);
+        slider->setValue(value.value_or(0));
+        // Nothing sent since the input started: "–", as the readouts say.
+        if (value)
+            m_values[size_t(k)]->setNum(*value);
+        else
+            m_values[size_t(k)]->setText(QStringLiteral("–"));
     }
 }
 
-void FaderWindow::sampleColours() {
-    if (!m_colours.sample(m_display ? m_display() : QImage(), m_sent)) return;
+void FaderWindow::setColours(const std::array<QColor, SentValues::kChannels>& colours) {
     for (int k = 0; k < SentValues::kChannels; ++k)
-        if (const QColor& colour = m_colours.colour(k); colour.isValid())
+        if (const QColor& colour = colours[size_t(k)]; colour.isValid())
             m_swatches[size_t(k)]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
 }
 

@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "host/input/hostmessage.h"
-#include "host/windows/nimbocolours.h"
 #include "host/windows/sentvalues.h"
 
 class QLabel;
@@ -28,11 +27,11 @@ class FaderWindow : public QWidget {
 
 public:
     // values: what the host sent; outlives the window. base: the input
-    // channel that arrives as channel 1. display: renders the display window
-    // (null image when there is none), for the colour swatches.
-    FaderWindow(const SentValues& values, int base, std::function<QImage()> display,
-                QWidget* parent = nullptr);
+    // channel that arrives as channel 1.
+    FaderWindow(const SentValues& values, int base, QWidget* parent = nullptr);
 
+    // The nimbos' colours, for the swatches (invalid: not named yet).
+    void setColours(const std::array<QColor, SentValues::kChannels>& colours);
     // Labels the faders from another base address on.
     void setBase(int base);
     // The values are a live universe's last before it went quiet: the
@@ -49,18 +48,14 @@ protected:
 
 private:
     void follow();
-    void sampleColours();
 
     const SentValues& m_sent;
-    std::function<QImage()> m_display;
     std::array<QSlider*, SentValues::kChannels> m_sliders{};  // owned by this widget through Qt parents
     std::array<QLabel*, SentValues::kChannels> m_values{};
     std::array<QLabel*, SentValues::kChannels> m_swatches{};
     std::array<QLabel*, SentValues::kChannels> m_names{};
-    NimboColours m_colours;
     QTimer m_follow;  // while shown
     uint64_t m_seenChanges = ~uint64_t(0);
-    int m_ticks = 0;
 };
 
 }  // namespace vexohost

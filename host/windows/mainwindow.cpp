@@ -4,19 +4,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
-#include <QTreeView>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -24,6 +19,10 @@
 #include "host/session/hostclasses.h"
 #include "host/timeline/timelinepane.h"
 #include "host/windows/channelreadouts.h"
+#include "host/windows/filechoosers.h"
+#include "host/windows/jumpingsliderstyle.h"
+#include "host/windows/livechooser.h"
+#include "host/windows/recordingnote.h"
 #include "host/windows/statustext.h"
 
 namespace vexohost {
@@ -35,18 +34,6 @@ constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 2.0, 4.0};
 QString speedText(double speed) {
     return QString::number(speed) + QStringLiteral("×");
 }
-
-// A click on the slider's groove moves the handle there, as in a media
-// player, instead of a page towards it.
-class JumpingSliderStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returned) const override {
-        if (hint == SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
-        return QProxyStyle::styleHint(hint, option, widget, returned);
-    }
-};
 
 }  // namespace
 
@@ -67,7 +54,11 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     m_failures = new QLabel(this);
     m_failures->setTextFormat(Qt::PlainText);
     m_failures->setWordWrap(true);
-    m_failures->setForegroundRole(QPalette::BrightText);
+    // Dark red, readable on the window's background in a light or a dark style.
+    QPalette failurePalette = m_failures->palette();
+    const bool dark = failurePalette.color(QPalette::Window).lightness() < 128;
+    failurePalette.setColor(QPalette::WindowText, dark ? QColor(255, 120, 110) : QColor(170, 0, 0));
+    m_failures->setPalette(failurePalette);
     m_failures->hide();
     m_readouts = new ChannelReadouts(values, 1, this);
     column->addWidget(m_name);
@@ -123,9 +114,18 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     auto* jumping = new JumpingSliderStyle;  // on the application's style
     jumping->setParent(m_position);
     m_position->setStyle(jumping);
-    m_time = new QLabel(clockTime(0), this);
-    m_time->setToolTip(tr("Where the show stands, and its length: its last moment, held for a second"));
-    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")));
+    m_time = new QLineEdit(clockTime(0), this);
+    m_time->setAccessibleName(tr("Go to"));
+    m_time->setToolTip(
+        tr("Where the show stands, and its length (its last moment, held for a second); "
+           "type a time (M:SS.mmm) and Return to go there"));
+    m_time->setMinimumWidth(m_time->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 / 00:00:00")) +
+                            12);
+    connect(m_time, &QLineEdit::returnPressed, this, [this] {
+        if (const std::optional<int64_t> ms = parseClockTime(m_time->text().section(QLatin1Char('/'), 0, 0)))
+            Q_EMIT seekRequested(*ms);
+        m_time->clearFocus();
+    });
     m_loop = new QCheckBox(tr("Loop"), this);
     m_speed = new QComboBox(this);
     m_speed->setAccessibleName(tr("Speed"));
@@ -141,31 +141,14 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
 
     // A live universe from olad, and the base address every input is shifted by.
     auto* live = new QHBoxLayout;
-    m_universe = new QSpinBox(this);
-    m_universe->setRange(0, std::numeric_limits<int>::max());
-    m_universe->setValue(1);
-    m_universe->setAccessibleName(tr("Universe"));
-    m_server = new QLineEdit(QStringLiteral("127.0.0.1:9010"), this);
-    m_server->setAccessibleName(tr("olad address"));
-    m_server->setToolTip(tr("Where olad listens: an IPv4 address or localhost, and its port"));
-    m_server->setMinimumWidth(
-        m_server->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255:65535")));
-    m_connect = new QPushButton(tr("Connect"), this);
+    m_live = new LiveChooser(this);
     m_base = new QSpinBox(this);
     m_base->setRange(1, kUniverseSize);
     m_base->setAccessibleName(tr("Base address"));
     m_base->setToolTip(tr("The input channel that drives the first nimbo"));
-    auto* universeLabel = new QLabel(tr("Universe"), this);
-    universeLabel->setBuddy(m_universe);
-    auto* serverLabel = new QLabel(tr("from olad at"), this);
-    serverLabel->setBuddy(m_server);
     auto* baseLabel = new QLabel(tr("Base address"), this);
     baseLabel->setBuddy(m_base);
-    live->addWidget(universeLabel);
-    live->addWidget(m_universe);
-    live->addWidget(serverLabel);
-    live->addWidget(m_server, 1);
-    live->addWidget(m_connect);
+    live->addWidget(m_live, 1);
     live->addSpacing(12);
     live->addWidget(baseLabel);
     live->addWidget(m_base);
@@ -185,6 +168,8 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     m_record->setAutoDefault(true);
     m_record->setToolTip(tr("Record the display from now on, as an animated GIF or WebP"));
     buttons->addWidget(m_record);
+    m_recordingNote = new RecordingNote(this);
+    buttons->addWidget(m_recordingNote);
     connect(m_record, &QPushButton::clicked, this, [this] {
         if (m_recording)
             Q_EMIT stopRecordingRequested();
@@ -208,18 +193,13 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     connect(m_loop, &QCheckBox::toggled, this, &MainWindow::loopChanged);
     connect(m_speed, &QComboBox::activated, this,
             [this](int index) { Q_EMIT speedChanged(m_speed->itemData(index).toDouble()); });
-    connect(m_server, &QLineEdit::returnPressed, m_connect, &QPushButton::click);
-    connect(m_connect, &QPushButton::clicked, this, [this] {
-        if (m_connected)
-            Q_EMIT disconnectRequested();
-        else
-            Q_EMIT connectRequested(unsigned(m_universe->value()), m_server->text().trimmed());
-    });
+    connect(m_live, &LiveChooser::connectRequested, this, &MainWindow::connectRequested);
+    connect(m_live, &LiveChooser::disconnectRequested, this, &MainWindow::disconnectRequested);
     connect(m_base, &QSpinBox::valueChanged, this, [this](int base) {
         m_readouts->setBase(base);
         Q_EMIT baseChanged(base);
     });
-    for (QPushButton* button : {m_open, m_play, m_connect}) button->setAutoDefault(true);
+    for (QPushButton* button : {m_open, m_play}) button->setAutoDefault(true);
 
     // The player's keys act in every window of the program that is not
     // blocked by a dialog, whatever has focus, except that a text field
@@ -229,15 +209,21 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, slot);
     };
-    key(QKeySequence(Qt::Key_Space), [this] {
-        if (m_play->isEnabled()) Q_EMIT playPauseRequested();
-    });
+    // Space: play or pause a show, or make a live input's timeline stand still.
+    key(QKeySequence(Qt::Key_Space), &MainWindow::playPauseRequested);
     key(QKeySequence(Qt::Key_Left), [this] {
         if (m_position->isEnabled()) Q_EMIT stepRequested(-kStepMs);
     });
     key(QKeySequence(Qt::Key_Right), [this] {
         if (m_position->isEnabled()) Q_EMIT stepRequested(kStepMs);
     });
+    // The timeline's zoom: +, - and 0 for the whole part.
+    for (const int in : {Qt::Key_Plus, Qt::Key_Equal})
+        key(QKeySequence(in), [this] { m_timeline->zoomBy(0.5); });
+    key(QKeySequence(Qt::Key_Minus), [this] { m_timeline->zoomBy(2.0); });
+    key(QKeySequence(Qt::Key_Period), [this] { Q_EMIT changeRequested(true); });
+    key(QKeySequence(Qt::Key_Comma), [this] { Q_EMIT changeRequested(false); });
+    key(QKeySequence(Qt::Key_0), [this] { m_timeline->showWholePart(); });
     key(QKeySequence::Open, &MainWindow::chooseShowFile);
     key(QKeySequence(Qt::CTRL | Qt::Key_Q), &MainWindow::quitRequested);
 
@@ -246,8 +232,11 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
 }
 
 void MainWindow::setInputName(const QString& name) {
-    const QString title = name.isEmpty() ? QString::fromLatin1(kHostTitle)
-                                         : QString::fromLatin1(kHostTitle) + QStringLiteral(" – ") + name;
+    m_inputName = name;
+    // "● " before it while a recording runs.
+    QString title = QString::fromLatin1(kHostTitle);
+    if (!name.isEmpty()) title += QStringLiteral(" – ") + name;
+    if (m_recording) title.prepend(QStringLiteral("● "));
     if (windowTitle() != title) setWindowTitle(title);
 }
 
@@ -277,21 +266,30 @@ QString MainWindow::failures() const {
 void MainWindow::setTimelineShown(bool shown) {
     const QSignalBlocker block(m_showTimeline);
     m_showTimeline->setChecked(shown);
+    if (shown != m_timeline->isHidden()) return;
+    // The window grows or shrinks by the pane, so that nothing moves and no
+    // gap is left; shown again, the pane has at least its own height.
+    const int pane = shown ? std::max(m_paneHeight, m_timeline->sizeHint().height()) : m_timeline->height();
+    if (!shown) m_paneHeight = m_timeline->height();
     for (QWidget* part : {static_cast<QWidget*>(m_timeline), static_cast<QWidget*>(m_wholeShow),
                           static_cast<QWidget*>(m_liveWindow)})
         part->setVisible(shown);
+    if (!isVisible()) return;
+    // The smallest size counts the pane or not from here on.
+    layout()->activate();
+    resize(width(), height() + (shown ? 1 : -1) * (pane + layout()->spacing()));
 }
 
 void MainWindow::setShowControls(bool enabled, bool seekable, int64_t lengthMs) {
-    // A show's timeline zooms; a live input's shows its last seconds.
+    // A show's timeline zooms.
     m_wholeShow->setEnabled(seekable);
-    m_liveWindow->setEnabled(!enabled);
     m_play->setEnabled(enabled);
     m_loop->setEnabled(enabled && seekable);
     m_speed->setEnabled(enabled);
     m_position->setEnabled(enabled && seekable && lengthMs > 0);
     const QSignalBlocker block(m_position);
     m_position->setRange(0, int(std::clamp<int64_t>(lengthMs, 0, std::numeric_limits<int>::max())));
+    m_time->setEnabled(enabled && seekable && lengthMs > 0);
     if (!enabled) m_time->clear();
 }
 
@@ -307,7 +305,11 @@ void MainWindow::setPosition(int64_t ms) {
 void MainWindow::showTime(int ms) {
     QString text = clockTime(ms);
     if (m_position->maximum() > 0) text += QStringLiteral(" / ") + clockTime(m_position->maximum());
-    if (m_time->text() != text) m_time->setText(text);
+    if (m_time->text() != text && !m_time->hasFocus()) m_time->setText(text);
+}
+
+void MainWindow::setLiveTrace(bool live) {
+    m_liveWindow->setEnabled(live);
 }
 
 void MainWindow::setPlaying(bool playing) {
@@ -329,12 +331,7 @@ void MainWindow::setSpeed(double speed) {
 }
 
 void MainWindow::setLive(unsigned universe, const QString& server, bool connected) {
-    m_connected = connected;
-    m_universe->setValue(int(std::min<unsigned>(universe, unsigned(std::numeric_limits<int>::max()))));
-    if (!server.isEmpty()) m_server->setText(server);
-    m_connect->setText(connected ? tr("Disconnect") : tr("Connect"));
-    m_universe->setEnabled(!connected);
-    m_server->setEnabled(!connected);
+    m_live->setLive(universe, server, connected);
 }
 
 void MainWindow::setBase(int base) {
@@ -347,6 +344,10 @@ void MainWindow::setStale(bool stale) {
     m_readouts->setStale(stale);
 }
 
+void MainWindow::setColours(const std::array<QColor, SentValues::kChannels>& colours) {
+    m_readouts->setColours(colours);
+}
+
 void MainWindow::followValues() {
     if (m_readouts->isVisible()) m_readouts->follow();
 }
@@ -357,6 +358,11 @@ void MainWindow::setLastShowFile(const QString& path) {
 
 void MainWindow::setRecording(bool recording, const QString& path, bool stoppable) {
     m_recording = recording;
+    if (recording)
+        m_recordingNote->start(path);
+    else
+        m_recordingNote->stop();
+    setInputName(m_inputName);
     m_record->setText(recording ? tr("Stop recording") : tr("Record…"));
     m_record->setEnabled(!recording || stoppable);
     m_record->setToolTip(recording ? tr("Recording %1").arg(path)
@@ -364,31 +370,13 @@ void MainWindow::setRecording(bool recording, const QString& path, bool stoppabl
 }
 
 void MainWindow::chooseRecordFile() {
-    QFileDialog dialog(this, tr("Record the display"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({tr("Animated GIF (*.gif)"), tr("Lossless animated WebP (*.webp)")});
-    dialog.setDefaultSuffix(QStringLiteral("gif"));
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter.contains(QStringLiteral("webp")) ? QStringLiteral("webp")
-                                                                        : QStringLiteral("gif"));
-    });
-    if (!m_lastShowFile.isEmpty()) dialog.setDirectory(QFileInfo(m_lastShowFile).absolutePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    Q_EMIT recordRequested(dialog.selectedFiles().constFirst());
+    if (const QString path = vexohost::chooseRecordFile(this, m_lastShowFile); !path.isEmpty())
+        Q_EMIT recordRequested(path);
 }
 
 void MainWindow::chooseShowFile() {
-    QFileDialog dialog(this, tr("Open a show"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    // Qt's own dialog: wide enough for its columns, which fit their contents.
-    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
-    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
-        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    dialog.setNameFilters({tr("All files (*)"), tr("Text shows (*.show *.txt)")});
-    // It starts in the folder of the last show opened.
-    if (!m_lastShowFile.isEmpty()) dialog.setDirectory(QFileInfo(m_lastShowFile).absolutePath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    Q_EMIT openRequested(dialog.selectedFiles().constFirst());
+    if (const QString path = vexohost::chooseShowFile(this, m_lastShowFile); !path.isEmpty())
+        Q_EMIT openRequested(path);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

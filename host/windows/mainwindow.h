@@ -18,6 +18,8 @@ class QSpinBox;
 namespace vexohost {
 
 class ChannelReadouts;
+class LiveChooser;
+class RecordingNote;
 class TimelinePane;
 
 // The host's main window: what the host is doing, the nine channels as
@@ -26,8 +28,9 @@ class TimelinePane;
 //
 // It is a view: it says what the user asked for through its signals and
 // shows what it is told; the host does the work. Keys, in every window of
-// the program: Space play/pause, Left/Right seek 5 s, Ctrl+O open, Ctrl+Q
-// quit. GUI thread.
+// the program: Space play/pause (a live timeline: stand still), Left/Right
+// seek 5 s, . and , to the next and previous change, + and - zoom the
+// timeline, 0 shows the whole part, Ctrl+O open, Ctrl+Q quit. GUI thread.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -48,6 +51,9 @@ public:
     // The show's controls: usable when a show plays; seekable when it can
     // start again. lengthMs: the slider's range (0 when unknown).
     void setShowControls(bool enabled, bool seekable, int64_t lengthMs);
+    // The timeline follows a live input (olad, the faders) on the wall
+    // clock: how much of it is shown can be chosen.
+    void setLiveTrace(bool live);
     // Where the show stands; the slider follows unless the user holds it.
     void setPosition(int64_t ms);
     void setPlaying(bool playing);
@@ -60,6 +66,8 @@ public:
     void followValues();
     // The values are a live universe's last before it went quiet.
     void setStale(bool stale);
+    // The nimbos' colours, for the readouts.
+    void setColours(const std::array<QColor, SentValues::kChannels>& colours);
     // The Open dialog starts in this file's folder.
     void setLastShowFile(const QString& path);
     // A recording runs to path; the Record button is its Stop, when it can be stopped.
@@ -74,6 +82,8 @@ Q_SIGNALS:
     void seekRequested(qint64 ms);
     // Seek by deltaMs from where the show stands (the keys).
     void stepRequested(qint64 deltaMs);
+    // Seek to the next (or the previous) moment a lane changes (. and ,).
+    void changeRequested(bool forward);
     void loopChanged(bool loop);
     void speedChanged(double speed);
     void connectRequested(unsigned universe, const QString& server);
@@ -109,16 +119,16 @@ private:
     QPushButton* m_open = nullptr;
     QPushButton* m_play = nullptr;
     QSlider* m_position = nullptr;
-    QLabel* m_time = nullptr;
+    QLineEdit* m_time = nullptr;  // where the show stands; a time typed there is gone to
     QCheckBox* m_loop = nullptr;
     QComboBox* m_speed = nullptr;
-    QSpinBox* m_universe = nullptr;
-    QLineEdit* m_server = nullptr;
-    QPushButton* m_connect = nullptr;
+    LiveChooser* m_live = nullptr;
     QPushButton* m_record = nullptr;
+    RecordingNote* m_recordingNote = nullptr;
     QSpinBox* m_base = nullptr;
     QString m_lastShowFile;
-    bool m_connected = false;
+    QString m_inputName;
+    int m_paneHeight = 0;  // the timeline's, when it was hidden
     bool m_recording = false;
 };
 

@@ -5,39 +5,55 @@
 #include <QColor>
 #include <QImage>
 #include <QRegion>
+#include <QString>
 #include <array>
+#include <vector>
 
 #include "host/windows/sentvalues.h"
 
 namespace vexohost {
 
-// The nine nimbos' colours as the display shows them, for what stands for
-// them elsewhere (the faders' swatches, the timeline's lanes). An unlit or
-// dim envelope is darker and of another hue than the nimbo's colour (an
-// unlit yellow looks brown, a full one yellow), so the colour of the
-// brightest glow seen is kept, unless the colour was changed meanwhile (its
-// hue moved more than 45 degrees).
+// The nine nimbos' colours, one colour of ours for each colour an envelope
+// can have, for everything that stands for a nimbo elsewhere: the timeline's
+// lanes and plot, the readouts and the faders' swatches. The host learns a
+// nimbo's colour from what the display shows: every envelope on screen is
+// one of the pictures beside the plug-in (each colour at each glow level),
+// so a few of its pixels, matched against the same pixels of every picture,
+// name its colour; the glow level never changes it. Our colour for an
+// envelope colour keeps its hue and is dark enough to read on white (a white
+// envelope is grey).
+//
+// Owned by the application, which samples the display once a second and
+// hands the colours on. GUI thread.
 class NimboColours {
 public:
-    // Looks at the display as rendered now; true when a colour changed.
-    bool sample(const QImage& display, const SentValues& sent);
+    // Reads the pictures of imagesFolder (NAME and glow level, NAME000.gif
+    // to NAME100.gif). False, and no colour is ever named, when there are none.
+    bool load(const QString& imagesFolder);
+    // Looks at the display as rendered now (at least sampledRegion()); true
+    // when a nimbo's colour changed.
+    bool sample(const QImage& display);
     // The part of a display of this size that sample() looks at.
     static QRegion sampledRegion(QSize display);
-    // Invalid until nimbo k (0..8) was seen.
-    const QColor& colour(int k) const { return m_seen[size_t(k)].colour; }
+    // Nimbo k's colour (0..8); invalid until its envelope was named.
+    const std::array<QColor, SentValues::kChannels>& colours() const { return m_colours; }
+    // Ours for an envelope of colour `envelope` (as fully lit): its hue, at
+    // a contrast of at least 3:1 on white.
+    static QColor readable(const QColor& envelope);
 
 private:
-    struct Seen {
-        QColor colour;
-        int level = -1;  // the glow it was sampled at
+    static constexpr int kSamples = 6;  // pixels per envelope
+    struct Picture {
+        int colour = 0;  // index into m_ours
+        std::array<QRgb, kSamples> points{};
     };
-    std::array<Seen, SentValues::kChannels> m_seen{};
+    std::vector<Picture> m_pictures;
+    std::vector<QColor> m_ours;  // per envelope colour
+    std::array<QColor, SentValues::kChannels> m_colours{};
 };
 
-// The colour of nimbo i (0..8) as the window shows it, at full brightness:
-// the middle of its envelope, whatever its glow. Invalid when nothing is
-// drawn there (the window is not loaded).
-QColor nimboColour(const QImage& display, int i);
+// The contrast of two colours as WCAG defines it, 1 to 21.
+double contrastRatio(const QColor& a, const QColor& b);
 
 }  // namespace vexohost
 

@@ -45,6 +45,8 @@ class SentValues {
 public:
     static constexpr int kChannels = 9;
 
+    SentValues() = default;
+
     void take(const HostMessage& message) {
         if (message.msg != vexo::kMsgChannelValue || message.arg1 < 1 || message.arg1 > kChannels) return;
         const auto k = size_t(message.arg1 - 1);
@@ -67,10 +69,15 @@ public:
     // The last value of channel 1..9 the display took, which a display that
     // was loaded afresh needs to show what it showed (0 before any).
     int32_t shownValue(int channel) const { return m_shownValues[size_t(channel - 1)]; }
+    // Nothing is known to be sent any more (another input starts; the
+    // display was sent 0 for what was lit).
+    void forget() { *this = SentValues{m_changes + 1}; }
     // Grows with every message taken, so a window can tell whether to look again.
     uint64_t changes() const { return m_changes; }
 
 private:
+    explicit SentValues(uint64_t changes) : m_changes(changes) {}
+
     std::array<int32_t, kChannels> m_values{};
     std::array<int32_t, kChannels> m_shownValues{};
     std::array<int8_t, kChannels> m_levels{};

@@ -2,6 +2,7 @@
 #include "host/windows/statustext.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 #include "host/input/showplayer.h"
 
@@ -19,6 +20,20 @@ QString clockTime(int64_t ms) {
     const int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
     if (h > 0) return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QChar('0')).arg(s, 2, 10, QChar('0'));
     return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QChar('0'));
+}
+
+std::optional<int64_t> parseClockTime(const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(?:(?:(\\d+):)?(\\d+):)?(\\d+)(?:\\.(\\d{1,3}))?\\s*$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch() || m.captured(3).size() > 9) return std::nullopt;
+    const bool minutes = m.hasCaptured(2), hours = m.hasCaptured(1);
+    const int64_t h = hours ? m.captured(1).toLongLong() : 0, min = minutes ? m.captured(2).toLongLong() : 0,
+                  s = m.captured(3).toLongLong();
+    // Below the largest unit, minutes and seconds stay under 60.
+    if ((hours && min >= 60) || (minutes && s >= 60) || h > 2400 || min > 144000) return std::nullopt;
+    const QString fraction = m.captured(4).leftJustified(3, QLatin1Char('0'));
+    return ((h * 60 + min) * 60 + s) * 1000 + (m.hasCaptured(4) ? fraction.toLongLong() : 0);
 }
 
 QString showStatus(const ShowState& state) {

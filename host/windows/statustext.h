@@ -16,6 +16,9 @@ class ShowPlayer;
 
 // "0:07", "4:30", "1:02:03"; a time is rounded down to its second.
 QString clockTime(int64_t ms);
+// A time as a user types it: "75", "1:15", "1:15.250", "1:02:03.5" (seconds
+// to the millisecond); nothing when it is none.
+std::optional<int64_t> parseClockTime(const QString& text);
 
 // Where a show stands:
 //   "demo 0:07 / 0:19", "show.txt 1:02 / 4:30 (looping)",

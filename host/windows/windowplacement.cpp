@@ -36,7 +36,13 @@ WindowPlaces placeWindows(const QRect& screen, const QSize& mainFrame, const QSi
         return {at + QPoint((above.width() - mainFrame.width()) / 2, displayFrame.height() + kGap),
                 at + QPoint((above.width() - displayFrame.width()) / 2, 0)};
     }
-    return {screen.topLeft() + QPoint(kCascade, kCascade), screen.topLeft()};
+    // No room for both: the display at the top, its balloons seen, and the
+    // controls at the bottom of the screen, over its baskets if they must be.
+    const QPoint display(screen.left() + std::max(0, (screen.width() - displayFrame.width()) / 2),
+                         screen.top());
+    const QPoint main(screen.left() + std::max(0, (screen.width() - mainFrame.width()) / 2),
+                      std::max(screen.top(), screen.bottom() + 1 - mainFrame.height()));
+    return {main, display};
 }
 
 QPoint cascaded(const QPoint& at, int instance, const QRect& screen, const QSize& frame) {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QWidget>
 
@@ -137,6 +138,25 @@ TEST_F(FormTest, WindowTakesCaptionAndClientSizeFromTheLayout) {
     EXPECT_EQ(form->widget()->windowTitle(), "Test window");
     EXPECT_EQ(form->widget()->size(), QSize(150, 90));
     EXPECT_EQ(form->render().size(), QSize(150, 90));
+}
+
+// Shown first over a window near the screen's bottom right corner, a form
+// stands wholly on the screen; one placed by its owner stays where it was put.
+TEST_F(FormTest, FirstShownWhollyOnTheScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget owner;
+    owner.resize(200, 100);
+    owner.move(area.bottomRight() - QPoint(120, 60));
+    owner.show();
+    owner.activateWindow();
+    QApplication::setActiveWindow(&owner);
+    form->show();
+    EXPECT_TRUE(area.contains(form->widget()->geometry()))
+        << form->widget()->geometry().x() << "," << form->widget()->geometry().y();
+    form->hide();
+    form->widget()->move(area.topLeft() + QPoint(5, 7));
+    form->show();
+    EXPECT_EQ(form->widget()->pos(), area.topLeft() + QPoint(5, 7));
 }
 
 TEST_F(FormTest, UserCloseUnloadsUnlessQueryUnloadCancels) {

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/forms/form.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QImage>
+#include <QScreen>
 #include <algorithm>
 #include <string>
 
@@ -45,6 +47,25 @@ std::unique_ptr<Control> makeControl(const ControlDesign& design, Canvas& contai
     return nullptr;
 }
 
+// A window shown for the first time that nobody placed stands centred over
+// the active window (or on the primary screen), wholly on the screen's
+// available area as far as its size allows, rather than wherever a window
+// manager puts it: partly off the screen, or under another window.
+void placeOnScreen(QWidget& window) {
+    if (window.testAttribute(Qt::WA_Moved)) return;
+    const QWidget* over = QApplication::activeWindow();
+    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // The frame a window manager adds, until the window has one to ask.
+    const QMargins frame(4, 28, 4, 4);
+    QRect framed(QPoint(0, 0), window.size().grownBy(frame));
+    framed.moveCenter(over ? over->frameGeometry().center() : area.center());
+    framed.moveLeft(std::max(area.left(), std::min(framed.left(), area.right() + 1 - framed.width())));
+    framed.moveTop(std::max(area.top(), std::min(framed.top(), area.bottom() + 1 - framed.height())));
+    window.move(framed.topLeft());
+}
+
 }  // namespace
 
 Form::Form(const FormLayout& layout) : m_layout(layout), m_widget(std::make_unique<FormWidget>(*this)) {
@@ -69,6 +90,7 @@ QWidget* Form::widget() const {
 
 void Form::show() {
     ensureLoaded();
+    placeOnScreen(*m_widget);
     m_widget->show();
     if (m_focusPending) {
         m_focusPending = false;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -364,6 +365,25 @@ TEST_F(HostProgram, SilentFifoEndsWithTheDuration) {
     expectEnvelopes(QImage(path("out.png")), {0, 0, 0, 0, 0, 0, 0, 0, 0});
 }
 
+// A pipe played at full speed waits for lines that come late, up to its duration.
+TEST_F(HostProgram, PipeAtFullSpeedWaitsForItsLinesWithinTheDuration) {
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless",
+                          "--play", "/dev/stdin", "--duration", "2", "--export-csv", "values.csv"});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write("0 1=1\n");
+    QThread::msleep(700);
+    process.write("+100 2=5\n");
+    QThread::msleep(300);
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    QFile values(path("values.csv"));
+    ASSERT_TRUE(values.open(QIODevice::ReadOnly));
+    EXPECT_EQ(values.readAll(), "ms,ch1,ch2,ch3,ch4,ch5,ch6,ch7,ch8,ch9\n0,1,,,,,,,,\n100,1,5,,,,,,,\n");
+}
+
 class HostProgramParts : public HostProgram, public testing::WithParamInterface<std::vector<const char*>> {};
 
 // Universe 2 of a recording, from 150 ms to 250 ms: the state at 150 ms
@@ -570,6 +590,31 @@ TEST_F(HostProgram, ReaderLeavingAFifoIsAFailedWriteNotASilentEnd) {
     EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
     EXPECT_TRUE(err.contains(fifo) && err.contains("Broken pipe")) << err.toStdString();
     EXPECT_EQ(QImage(path("out.png")).size(), QSize(867, 283));
+}
+
+// Ctrl-C while a large plot is written after the show: the run ends at once,
+// says so, and leaves no temporary file; what was complete stays.
+TEST_F(HostProgram, InterruptWhileWritingOutputsEndsAtOnceAndLeavesNoPart) {
+    const QString show = writeFile("a.show", "0 1=235\n1000 2=135\n");
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(
+        kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless", "--play",
+                show, "--snapshot", "shot.png", "--plot", "big.png", "--plot-size", "8000x8000"});
+    ASSERT_TRUE(process.waitForStarted());
+    QByteArray out;
+    while (!out.contains("wrote the display window") && process.waitForReadyRead(30000))
+        out += process.readAllStandardOutput();
+    ::kill(pid_t(process.processId()), SIGINT);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_TRUE(
+        process.readAllStandardError().contains("interrupted; the outputs not yet complete are not written"));
+    EXPECT_TRUE(QFileInfo::exists(path("shot.png")));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*.part", "big.png"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 // A recording into a FIFO whose reader stopped reading blocks in write();

@@ -25,7 +25,8 @@ using hosttest::kImages;
 struct LiveCase {
     const char* name;
     const char* file;
-    bool interrupted;  // the faders, ended by Ctrl-C; else standard input, ended by its end
+    bool interrupted;      // the faders, ended by Ctrl-C; else standard input, ended by its end
+    bool recorded = true;  // else only the values and the plot are written
 };
 
 class LiveRecordings : public HostProgram, public testing::WithParamInterface<LiveCase> {};
@@ -37,9 +38,16 @@ TEST_P(LiveRecordings, KeepWallClockTime) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
     process.setProcessEnvironment(environment);
-    process.start(kHost, {"--plugin", path("Nimbolux.so"), "--registry", path("registry.txt"), "--headless",
-                          c.interrupted ? "--faders" : "--stdin", "--fps", "10", "--record", out,
-                          "--save-show", path("kept.show")});
+    QStringList arguments = {"--plugin",     path("Nimbolux.so"),
+                             "--registry",   path("registry.txt"),
+                             "--headless",   c.interrupted ? "--faders" : "--stdin",
+                             "--export-csv", path("values.csv"),
+                             "--plot",       path("plot.png")};
+    if (c.recorded)
+        arguments << "--fps"
+                  << "10"
+                  << "--record" << out << "--save-show" << path("kept.show");
+    process.start(kHost, arguments);
     ASSERT_TRUE(process.waitForStarted());
     // Nimbo 0 lights at once; nimbo 8 a second later, and the input ends 0.6 s after that.
     process.write("0 1=235\n");
@@ -56,6 +64,11 @@ TEST_P(LiveRecordings, KeepWallClockTime) {
     const QByteArray err = process.readAllStandardError();
     EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
     EXPECT_EQ(err.contains(" end here and are kept"), c.interrupted) << err.toStdString();
+    QFile values(path("values.csv"));
+    ASSERT_TRUE(values.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(values.readLine().startsWith("ms,ch1,"));
+    EXPECT_EQ(QImage(path("plot.png")).size(), QSize(1600, 900));
+    if (!c.recorded) return;
     QFile saved(path("kept.show"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QString show = QString::fromUtf8(saved.readAll());
@@ -97,7 +110,8 @@ TEST_P(LiveRecordings, KeepWallClockTime) {
 INSTANTIATE_TEST_SUITE_P(Inputs, LiveRecordings,
                          testing::Values(LiveCase{"standardInputGif", "live.gif", false},
                                          LiveCase{"standardInputWebp", "live.webp", false},
-                                         LiveCase{"fadersUntilCtrlC", "live.webp", true}),
+                                         LiveCase{"fadersUntilCtrlC", "live.webp", true},
+                                         LiveCase{"fadersValuesAndPlotUntilCtrlC", "", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -84,23 +84,33 @@ struct CsvCase {
     QStringList options;
     const char* header;
     std::vector<const char*> rows;
+    const char* show = nullptr;        // kShow when null
+    std::vector<const char*> saved{};  // the moments of --save-show, when given
 };
 
 class ExportedValues : public HostProgram, public testing::WithParamInterface<CsvCase> {};
 
+// ... and the saved show holds the same moments, at the show's own times.
 TEST_P(ExportedValues, ParseBackToWhatWasSent) {
-    const QString show = writeFile("lanes.show", kShow);
+    const CsvCase& c = GetParam();
+    const QString show = writeFile("lanes.show", c.show ? QByteArray(c.show) : kShow);
     const QString out = path("values.csv");
-    const HostRun run = host(QStringList{"--play", show, "--export-csv", out} + GetParam().options);
+    const HostRun run =
+        host(QStringList{"--play", show, "--export-csv", out, "--save-show", "saved.show"} + c.options);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    if (!c.saved.empty()) {
+        QFile saved(path("saved.show"));
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        QStringList moments = QString::fromUtf8(saved.readAll()).split('\n', Qt::SkipEmptyParts);
+        moments.removeFirst();  // what the file is
+        EXPECT_EQ(moments, QStringList(c.saved.begin(), c.saved.end()));
+    }
     QFile file(out);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.front(), GetParam().header);
-    QStringList rows;
-    for (const char* row : GetParam().rows) rows << QString::fromLatin1(row);
-    EXPECT_EQ(lines.mid(1), rows);
+    EXPECT_EQ(lines.front(), c.header);
+    EXPECT_EQ(lines.mid(1), QStringList(c.rows.begin(), c.rows.end()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,7 +125,31 @@ INSTANTIATE_TEST_SUITE_P(
                             {"--from", "12000", "--base", "3"},
                             "ms,ch3,ch4,ch5,ch6,ch7,ch8,ch9,ch10,ch11",
                             {"12000,0,,255,,,,128,,", "15000,200,,255,,,,128,,", "15020,0,,255,,,,128,,",
-                             "20000,0,,255,,,,0,,"}}),
+                             "20000,0,,255,,,,0,,"}},
+                    // Each pass starts dark where the part's start is: channel 2 goes out at 2 s.
+                    CsvCase{"LoopedPassesStartAlike",
+                            {"--loop", "--duration", "4.5"},
+                            "ms,ch1,ch2,ch3,ch4,ch5,ch6,ch7,ch8,ch9",
+                            {"0,255,,,,,,,,", "500,255,255,,,,,,,", "1000,0,255,,,,,,,", "2000,255,0,,,,,,,",
+                             "2500,255,255,,,,,,,", "3000,0,255,,,,,,,", "4000,255,0,,,,,,,"},
+                            "0 1=255\n500 2=255\n1000 1=0\n",
+                            {"0 1=255", "500 2=255", "1000 1=0", "2000 2=0 1=255", "2500 2=255", "3000 1=0",
+                             "4000 2=0 1=255"}},
+                    // Saved in show time however fast it plays or is recorded; 10 ms apart stay apart.
+                    CsvCase{"SpeedAndRecordingKeepShowTime",
+                            {"--speed", "10", "--record", "film.gif"},
+                            "ms,ch1,ch2,ch3,ch4,ch5,ch6,ch7,ch8,ch9",
+                            {"0,1,,,,,,,,", "2000,1,2,,,,,,,", "2010,1,2,3,,,,,,", "3000,0,2,3,,,,,,"},
+                            "0 1=1\n2000 2=2\n2010 3=3\n3000 1=0\n",
+                            {"0 1=1", "2000 2=2", "2010 3=3", "3000 1=0"}},
+                    // Values out of range, channels outside the nine, one channel twice in a
+                    // moment: the values as sent (the last of a moment), every channel saved.
+                    CsvCase{"OddMoments",
+                            {},
+                            "ms,ch1,ch2,ch3,ch4,ch5,ch6,ch7,ch8,ch9",
+                            {"0,20,-5,,,,,,,", "100,20,-5,,,,,,,1"},
+                            "0 1=300 2=-5 700=9 0=4\n0 1=10 1=20\n100 9=1 -3=2\n",
+                            {"0 1=300 2=-5 700=9 0=4 1=10 1=20", "100 9=1 -3=2"}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

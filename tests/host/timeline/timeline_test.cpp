@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <vector>
@@ -13,6 +19,7 @@
 #include "host/timeline/overview.h"
 #include "host/timeline/timelinelayout.h"
 #include "host/timeline/timelinepainter.h"
+#include "host/timeline/timelinepane.h"
 #include "tests/support/casename.h"
 
 namespace vexohost {
@@ -195,7 +202,8 @@ TEST(LiveTraceRing, KeepsTenMinutesAndWhatTheLanesHeldBefore) {
 // What the painter makes of a lane, read back from the pixels.
 class Painted : public testing::Test {
 protected:
-    QImage paint(const TimelineSeries& series, int64_t start, int64_t end) {
+    QImage paint(const TimelineSeries& series, int64_t start, int64_t end,
+                 std::span<const TimelineMark> marks = {}) {
         QImage image(900, 400, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
@@ -203,6 +211,7 @@ protected:
         m_layout.emplace(image.rect(), painter.fontMetrics(), start, end);
         TimelineLook look;
         for (QColor& colour : look.colours) colour = QColor(0, 0, 200);
+        look.marks = marks;
         paintTimeline(painter, *m_layout, series, look);
         return image;
     }
@@ -212,6 +221,34 @@ protected:
     }
     std::optional<TimelineLayout> m_layout;
 };
+
+// olad unreachable is cross-hatched, no frames from a reachable one hatched one way.
+TEST_F(Painted, GapsOfNoSourceAndOfNoFramesDiffer) {
+    LiveTrace trace;
+    trace.take(0, 2, 255);
+    trace.advance(2000, 2000);
+    trace.advance(6000, 2000, true);  // olad gone from 2 s
+    trace.take(8000, 2, 255);
+    trace.advance(10000, 10000);
+    trace.advance(14000, 10000);  // no frames from 10 s
+    trace.take(16000, 2, 255);
+    trace.advance(18000, 18000);
+    const QImage image = paint(trace, 0, 18000);
+    // Cross-hatching has lines both ways: in a small square, grey pixels on both diagonals' directions.
+    auto crossed = [&](int64_t ms) {
+        const int x0 = int(m_layout->xOf(ms)), y0 = m_layout->lane(2).top() + 4;
+        int rising = 0, falling = 0;
+        for (int y = y0; y < y0 + 16; ++y)
+            for (int x = x0; x < x0 + 16; ++x) {
+                auto grey = [&](int px, int py) { return qGray(image.pixel(px, py)) < 225; };
+                rising += grey(x, y) && grey(x + 1, y - 1);
+                falling += grey(x, y) && grey(x + 1, y + 1);
+            }
+        return rising > 4 && falling > 4;
+    };
+    EXPECT_TRUE(crossed(4000));
+    EXPECT_FALSE(crossed(12000));
+}
 
 TEST_F(Painted, LiveGapIsHatchedNotHeld) {
     LiveTrace trace;
@@ -248,6 +285,162 @@ TEST_F(Painted, FlickerIsMarkedInRedOverItsLane) {
     const int x = int(m_layout->xOf(5000));
     EXPECT_TRUE(red(image.pixel(x, top)) || red(image.pixel(x + 1, top)));
     for (const int64_t ms : {1000, 8000}) EXPECT_FALSE(red(image.pixel(int(m_layout->xOf(ms)), top))) << ms;
+}
+
+// The time axis of a minute to a hundred days: at least three labels, each
+// readable apart from the next (dark columns in runs no wider than a label).
+TEST_F(Painted, AxisLabelsStandApartAtEveryLength) {
+    for (const int64_t span : {60000LL, 3600000LL, 30LL * 86400000, 100LL * 86400000}) {
+        TimelineOverview overview(0, span, 1);
+        overview.take(0, 1, 100);
+        overview.setEndMs(span);
+        const QImage image = paint(overview, 0, span);
+        const QRect axis = m_layout->axis();
+        const int widest =
+            QFontMetrics(QFont(QStringLiteral("DejaVu Sans"), 8)).horizontalAdvance(formatAxisTime(span));
+        // A label's characters stand a pixel or two apart; labels stand apart by far more.
+        int labels = 0, start = 0, last = -100, longest = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            bool dark = false;
+            for (int y = axis.top() + 4; y < axis.bottom(); ++y) dark |= qGray(image.pixel(x, y)) < 160;
+            if (!dark) continue;
+            if (x - last > 4) start = x, ++labels;
+            last = x;
+            longest = std::max(longest, x - start + 1);
+        }
+        EXPECT_GE(labels, 3) << span;
+        EXPECT_LE(longest, widest + 2) << span;
+    }
+    // A live trace's first seconds: no time before its zero is told (no "-0:10").
+    LiveTrace trace;
+    trace.take(0, 0, 100);
+    trace.advance(50000, 50000);
+    const QImage image = paint(trace, -10000, 50000);
+    const QRect row = m_layout->timeRow();
+    bool before = false;
+    for (int x = row.left(); x < int(m_layout->xOf(0)) - 16; ++x)
+        for (int y = row.top() + 4; y < row.bottom(); ++y) before |= qGray(image.pixel(x, y)) < 160;
+    EXPECT_FALSE(before);
+}
+
+// 300 is drawn as 255 and -5 as 0, each with an orange bar at that edge of its lane.
+TEST_F(Painted, ValuesOutOfRangeAreMarkedAtTheirEdge) {
+    TimelineOverview overview(0, std::nullopt, 1);
+    overview.take(0, 3, 100);
+    overview.take(2000, 3, 300);
+    overview.take(4000, 3, -5);
+    overview.take(6000, 3, 100);
+    overview.setEndMs(8000);
+    const QImage image = paint(overview, 0, 8000);
+    auto orange = [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 90 && qGreen(p) < 170 && qBlue(p) < 60; };
+    const QRect lane = m_layout->lane(2);
+    const struct {
+        int64_t ms;
+        bool top, bottom;
+    } marks[] = {{1000, false, false}, {3000, true, false}, {5000, false, true}, {7000, false, false}};
+    for (const auto& m : marks) {
+        const int x = int(m_layout->xOf(m.ms)) + 1;
+        EXPECT_EQ(orange(image.pixel(x, lane.top() + 1)), m.top) << m.ms;
+        EXPECT_EQ(orange(image.pixel(x, lane.bottom() - 1)), m.bottom) << m.ms;
+    }
+}
+
+// A value a fader set while the show played is a dark diamond at that value, there alone.
+TEST_F(Painted, ValueSetByHandIsMarkedWhereItWasSet) {
+    TimelineOverview overview(0, std::nullopt, 1);
+    overview.take(0, 4, 0);
+    overview.setEndMs(8000);
+    const TimelineMark marks[] = {{3000, 3, 200}};
+    const QImage image = paint(overview, 0, 8000, marks);
+    auto dark = [&](int64_t ms, int value) { return qGray(at(image, 3, ms, value)) < 60; };
+    EXPECT_TRUE(dark(3000, 200) || dark(2990, 200));
+    EXPECT_FALSE(dark(3000, 40));
+    EXPECT_FALSE(dark(6000, 200));
+}
+
+// A zoomed view of a minute: each step as the user or the player takes it,
+// and where the view of 10 s stands after it.
+TEST(TimelinePaneView, FollowsThePlayheadUntilPannedAway) {
+    TimelinePane pane;
+    pane.resize(640, 240);
+    pane.setPart(0, 60000, true);
+    pane.zoomBy(1.0 / 6);  // around the middle: 25..35 s
+    auto wheel = [&](QPoint angle, Qt::KeyboardModifiers modifiers) {
+        const QPointF at(300, 100);
+        QWheelEvent event(at, pane.mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&pane, &event);
+    };
+    auto middle = [&](QEvent::Type type, double x, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(x, 100), pane.mapToGlobal(QPointF(x, 100)), Qt::MiddleButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&pane, &event);
+    };
+    const double column = pane.msPerColumn();
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        int64_t viewStart;
+    } steps[] = {
+        {"zoomed", [] {}, 25000},
+        {"playhead in view", [&] { pane.setPlayhead(30000); }, 25000},
+        {"playhead leaves it: a page on", [&] { pane.setPlayhead(36000); }, 35000},
+        {"Shift+wheel down: later", [&] { wheel(QPoint(0, -120), Qt::ShiftModifier); }, 36000},
+        {"panned away: no page turned", [&] { pane.setPlayhead(47000); }, 36000},
+        {"sideways wheel: earlier", [&] { wheel(QPoint(120, 0), Qt::NoModifier); }, 35000},
+        {"middle drag 100 columns left: later",
+         [&] {
+             middle(QEvent::MouseButtonPress, 300, Qt::MiddleButton);
+             middle(QEvent::MouseMove, 200, Qt::MiddleButton);
+             middle(QEvent::MouseButtonRelease, 200, Qt::NoButton);
+         },
+         35000 + int64_t(100 * column)},
+        {"zoom follows again",
+         [&] {
+             pane.zoomBy(1.0);
+             pane.setPlayhead(58000);
+         },
+         50000},
+        {"0: the whole part", [&] { pane.showWholePart(); }, 0},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_NEAR(pane.viewStartMs(), s.viewStart, column) << s.step;
+        EXPECT_NEAR(pane.viewEndMs() - pane.viewStartMs(),
+                    s.viewStart == 0 && pane.viewEndMs() == 60000 ? 60000 : 10000, 2)
+            << s.step;
+    }
+}
+
+// Hovering says the time and the nine values there, and seeks nowhere.
+TEST(TimelinePaneView, HoverSaysTheTimeAndTheNineValues) {
+    TimelineOverview overview(0, 10000, 1);
+    overview.take(0, 1, 255);
+    overview.take(0, 3, 300);
+    overview.take(5000, 1, 40);
+    overview.setEndMs(10000);
+    TimelinePane pane;
+    pane.resize(900, 300);
+    pane.setPart(0, 10000, true);
+    pane.setSeries(&overview);
+    bool sought = false;
+    QObject::connect(&pane, &TimelinePane::seekRequested, [&] { sought = true; });
+    const struct {
+        int64_t ms;
+        const char *time, *values;  // to the millisecond: a pixel column is 12 ms
+    } rows[] = {{2500, "0:02.5", "\nch 1\t255\nch 2\t–\nch 3\t> 255\n"},
+                {7500, "0:07.5", "\nch 1\t40\nch 2\t–\n"}};
+    for (const auto& row : rows) {
+        const QPointF at(pane.layout().xOf(row.ms) + 0.5, pane.layout().lane(4).center().y());
+        QMouseEvent move(QEvent::MouseMove, at, pane.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&pane, &move);
+        const QString said = QToolTip::text();
+        EXPECT_TRUE(said.startsWith(QString::fromUtf8(row.time)) && said.section('\n', 0, 0).size() == 8 &&
+                    said.contains(QString::fromUtf8(row.values)))
+            << said.toStdString();
+    }
+    EXPECT_FALSE(sought);
 }
 
 }  // namespace

@@ -111,6 +111,14 @@ protected:
         ADD_FAILURE() << "no widget " << what.toStdString();
         return nullptr;
     }
+    // The fader window, opened from the main window.
+    QWidget* openFaders() const {
+        button(QStringLiteral("Faders"))->click();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Faders")) return w;
+        ADD_FAILURE() << "no fader window";
+        return nullptr;
+    }
     QCheckBox* loopBox() const { return withText<QCheckBox>(QStringLiteral("Loop")); }
     QPushButton* findButton(const QString& text) const {
         for (QPushButton* b : m_window->findChildren<QPushButton*>())

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,7 @@
 #include "host/outputs/snapshot.h"
 #include "host/timeline/timelinepane.h"
 #include "host/windows/channelreadouts.h"
+#include "host/windows/nimbocolours.h"
 #include "host/windows/statustext.h"
 #include "tests/host/windows/hostwindowtest.h"
 #include "tests/ola/dmxsender.h"
@@ -151,6 +153,34 @@ TEST(ChannelReadouts, GlowLevelsAtEveryBandEdge) {
     for (const auto& [value, level] : edges) EXPECT_EQ(glowLevel(value), level) << value;
 }
 
+// Each nimbo's colour is named from its envelope at every glow level alike:
+// nine colours of ours, all different, each readable on white (3:1).
+TEST(NimboColoursFromEnvelopes, OneColourPerEnvelopeWhateverItsGlow) {
+    NimboColours colours;
+    ASSERT_TRUE(colours.load(kImages));
+    std::array<QColor, 9> first{};
+    for (int level = 0; level <= 6; ++level) {
+        std::array<int, 9> levels{};
+        levels.fill(level);
+        colours.sample(testsupport::expectedEnvelopes(kImages, levels));
+        if (level == 0) first = colours.colours();
+        EXPECT_EQ(colours.colours(), first) << "level " << level;
+    }
+    for (size_t k = 0; k < first.size(); ++k) {
+        ASSERT_TRUE(first[k].isValid()) << k;
+        EXPECT_GE(contrastRatio(first[k], Qt::white), 3.0) << k << " " << first[k].name().toStdString();
+        for (size_t j = 0; j < k; ++j) EXPECT_NE(first[k], first[j]) << k << " and " << j;
+    }
+}
+
+TEST(ClockTimes, ReadAsTyped) {
+    const std::pair<const char*, std::optional<int64_t>> rows[] = {
+        {"75", 75000},     {"1:15", 75000}, {"1:15.25", 75250}, {"1:02:03.5", 3723500},
+        {" 0:00.001 ", 1}, {"1:75", {}},    {"1:60:00", {}},    {"", {}},
+        {"-1", {}},        {"1:2:3:4", {}}, {"0:01.2345", {}}};
+    for (const auto& [text, ms] : rows) EXPECT_EQ(parseClockTime(QString::fromLatin1(text)), ms) << text;
+}
+
 // ---- The window, through its widgets ----
 
 class MainWindowTest : public HostWindowTest {};
@@ -195,6 +225,40 @@ TEST_F(MainWindowTest, MalformedShowIsSaidAndPlaysNothing) {
     EXPECT_TRUE(said.contains(QStringLiteral("bad.show:2:"))) << said.toStdString();
     EXPECT_TRUE(status().startsWith(QStringLiteral("a.show "))) << status().toStdString();
     EXPECT_TRUE(shows({6, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Seeks back and forth, then quit: the values, the saved show and the
+// snapshot end in the state the display shows, channels the seek left
+// unlit included.
+TEST_F(MainWindowTest, OutputsAfterASeekSayWhatTheDisplayShows) {
+    m_options.input = InputKind::Play;
+    m_options.showFile = write("a.show", "0 1=235\n2000 2=235\n3000 3=235\n9000 4=235\n");
+    m_options.savedShowPath = m_dir.filePath("saved.show");
+    m_options.csvPath = m_dir.filePath("values.csv");
+    m_options.snapshotPath = m_dir.filePath("shot.png");
+    start();
+    press(m_window, Qt::Key_Space);
+    press(m_window, Qt::Key_Right);  // to 0:05
+    EXPECT_TRUE(shows({6, 6, 6, 0, 0, 0, 0, 0, 0}));
+    press(m_window, Qt::Key_Left);  // back to 0:00
+    EXPECT_TRUE(shows({6, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(m_app->finish(), kExitOk);
+    m_app.reset();
+
+    QFile csv(m_options.csvPath), saved(m_options.savedShowPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly) && saved.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(rows.back().endsWith(QStringLiteral(",235,0,0,,,,,,"))) << rows.back().toStdString();
+    // Played again, the saved show ends lit as the display was.
+    std::array<int32_t, 10> played{};
+    for (const QString& line : QString::fromUtf8(saved.readAll()).split('\n'))
+        for (const QString& pair : line.split(' ').mid(1))
+            if (const QStringList cv = pair.split('='); cv.size() == 2)
+                played.at(size_t(cv[0].toInt())) = cv[1].toInt();
+    EXPECT_EQ(played, (std::array<int32_t, 10>{0, 235, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(testsupport::envelopeDifferences(QImage(m_options.snapshotPath), kImages,
+                                               {6, 0, 0, 0, 0, 0, 0, 0, 0}),
+              0);
 }
 
 // The base address moves the nimbos to other channels at once, and the
@@ -278,6 +342,117 @@ TEST_F(MainWindowTest, FailuresAreCounted) {
             waitUntil([&] { return failures->isVisible() && failures->text().startsWith(expected); }, 2000))
             << "said: " << failures->text().toStdString();
     }
+    // Drawn readable on the window: a contrast of at least 4.5:1, as for body text.
+    const QImage shown = failures->grab().toImage();
+    auto luminance = [](QColor c) {
+        auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double background = luminance(failures->palette().color(QPalette::Window));
+    double darkest = background;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            darkest = std::min(darkest, luminance(shown.pixelColor(x, y)));
+    EXPECT_GE((background + 0.05) / (darkest + 0.05), 4.5);
+}
+
+// Space makes a live input's timeline stand still and go on again, in any window.
+TEST_F(MainWindowTest, SpaceFreezesALiveTimeline) {
+    start();
+    for (const bool frozen : {true, false}) {
+        press(m_window, Qt::Key_Space);
+        EXPECT_EQ(status().contains(QStringLiteral("timeline stands still")), frozen)
+            << status().toStdString();
+    }
+}
+
+// The Timeline box hides the pane and the window shrinks by it, so the box
+// stays under the pointer; shown again, the lanes have their room.
+TEST_F(MainWindowTest, TimelineBoxLeavesNoGapAndStaysPut) {
+    start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window));
+    QCheckBox* box = withText<QCheckBox>(QStringLiteral("Timeline"));
+    QWidget* pane = m_window->findChild<TimelinePane*>();
+    const int boxAt = box->mapTo(m_window, QPoint(0, 0)).y(), height = m_window->height();
+    box->click();
+    QTest::qWait(100);
+    EXPECT_FALSE(pane->isVisible());
+    EXPECT_NEAR(box->mapTo(m_window, QPoint(0, 0)).y(), boxAt, 3);
+    EXPECT_LE(m_window->height(), height - pane->height());
+    box->click();
+    QTest::qWait(100);
+    EXPECT_TRUE(pane->isVisible());
+    EXPECT_NEAR(box->mapTo(m_window, QPoint(0, 0)).y(), boxAt, 3);
+    EXPECT_GE(pane->height(), pane->sizeHint().height() - 2);
+}
+
+// After the faders, a Connect to an olad nobody runs: the readouts say "–"
+// (nothing received), not the 0 the unlit display was sent.
+TEST_F(MainWindowTest, ChannelsTheNewInputDidNotSendShowADash) {
+    start();
+    QWidget* faders = openFaders();
+    ASSERT_TRUE(faders);
+    faders->findChildren<QSlider*>().at(0)->setValue(200);
+    ChannelReadouts* readouts = m_window->findChild<ChannelReadouts*>();
+    ASSERT_TRUE(waitUntil([&] { return readouts->shownValue(0) == 200; }, 2000));
+    widget<QLineEdit>(QStringLiteral("olad address"))->setText(QStringLiteral("127.0.0.1:1"));
+    button(QStringLiteral("Connect"))->click();
+    EXPECT_TRUE(waitUntil([&] { return !readouts->shownValue(0).has_value(); }, 2000));
+    EXPECT_TRUE(shows({0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// . and , go to the next and previous moment a lane changes (a value sent
+// again is no change); with a lane's label clicked, that lane's only; a
+// time typed where the show's time stands goes there.
+TEST_F(MainWindowTest, KeysGoToChangesAndATypedTime) {
+    m_options.input = InputKind::Play;
+    m_options.showFile = write("a.show", "0 1=235\n2000 2=10\n2500 2=10\n4000 3=60\n6000 3=0\n");
+    start();
+    press(m_window, Qt::Key_Space);
+    auto at = [&](const char* time) {
+        return waitUntil([&] { return status().startsWith(QStringLiteral("a.show ") + time); }, 2000);
+    };
+    const struct {
+        int key;
+        const char* time;
+        std::array<int, 9> levels;
+    } steps[] = {{Qt::Key_Period, "0:02", {6, 2, 0, 0, 0, 0, 0, 0, 0}},
+                 {Qt::Key_Period, "0:04", {6, 2, 3, 0, 0, 0, 0, 0, 0}},
+                 {Qt::Key_Comma, "0:02", {6, 2, 0, 0, 0, 0, 0, 0, 0}}};
+    for (const auto& step : steps) {
+        press(m_window, step.key);
+        EXPECT_TRUE(at(step.time)) << step.time << ": " << status().toStdString();
+        EXPECT_TRUE(shows(step.levels)) << step.time;
+    }
+    // Lane 3 alone: from 0:02 on to its change at 0:06, past 0:04 and back.
+    TimelinePane* pane = m_window->findChild<TimelinePane*>();
+    const QRect lane = pane->layout().lane(2);
+    QTest::mouseClick(pane, Qt::LeftButton, Qt::NoModifier, QPoint(lane.left() - 10, lane.center().y()));
+    ASSERT_EQ(pane->selectedLane(), 2);
+    press(m_window, Qt::Key_Period);
+    press(m_window, Qt::Key_Period);
+    EXPECT_TRUE(at("0:06")) << status().toStdString();
+    QLineEdit* time = widget<QLineEdit>(QStringLiteral("Go to"));
+    time->setFocus();
+    time->setText(QStringLiteral("0:01.5"));
+    QTest::keyClick(time, Qt::Key_Return);
+    EXPECT_TRUE(at("0:01")) << status().toStdString();
+    EXPECT_TRUE(shows({6, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Paused at the end where Right took it, one Space plays the show again from its start.
+TEST_F(MainWindowTest, SpaceAtTheEndPlaysAgainFromTheStart) {
+    m_options.input = InputKind::Play;
+    m_options.showFile = write("a.show", "0 1=235\n2000 1=0\n");
+    start();
+    press(m_window, Qt::Key_Space);
+    press(m_window, Qt::Key_Right);
+    EXPECT_TRUE(shows({0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    press(m_window, Qt::Key_Space);
+    EXPECT_TRUE(shows({6, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(status().startsWith(QStringLiteral("a.show 0:0"))) << status().toStdString();
+    EXPECT_FALSE(status().contains(QStringLiteral("paused")) || status().contains(QStringLiteral("ended")))
+        << status().toStdString();
 }
 
 // What the window remembers comes back in the next run; the command line

@@ -197,9 +197,16 @@ TEST_F(WindowMouse, RecordButtonRecordsUntilStopped) {
     });
     button(QStringLiteral("Record…"))->click();
     ASSERT_TRUE(findButton(QStringLiteral("Stop recording")));
+    // Said beside the button and in the title while it runs.
+    QLabel* note = widget<QLabel>(QStringLiteral("Recording"));
+    EXPECT_TRUE(note->isVisible() && note->text().startsWith(QStringLiteral("● window.gif 0:00")))
+        << note->text().toStdString();
+    EXPECT_TRUE(m_window->windowTitle().startsWith(QStringLiteral("● ")));
     QTest::qWait(600);
     button(QStringLiteral("Stop recording"))->click();
     EXPECT_TRUE(findButton(QStringLiteral("Record…")));
+    EXPECT_FALSE(note->isVisible());
+    EXPECT_FALSE(m_window->windowTitle().startsWith(QStringLiteral("● ")));
     QImageReader reader(out);
     EXPECT_TRUE(reader.canRead()) << reader.errorString().toStdString();
     EXPECT_GE(reader.imageCount(), 1);
@@ -278,7 +285,12 @@ TEST_P(Placement, WindowsStandApartOnTheScreen) {
     if (s.together) {
         EXPECT_TRUE(s.screen.contains(mainRect) && s.screen.contains(displayRect));
     } else {
-        EXPECT_NE(places.main, places.display);  // cascaded
+        // The display at the top, the controls at the bottom: the balloons (its upper
+        // half) covered no more than the screen's height makes unavoidable.
+        EXPECT_EQ(displayRect.top(), s.screen.top());
+        EXPECT_GE(mainRect.top(),
+                  std::min(displayRect.top() + display.height() / 2, s.screen.bottom() + 1 - main.height()));
+        EXPECT_TRUE(s.screen.contains(mainRect));
     }
     // Two more instances at once: each window stands elsewhere, on the screen.
     for (int n = 1; n < 16; ++n) {  // as many as run at once

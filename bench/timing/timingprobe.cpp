@@ -1,0 +1,267 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How late each message of a show reaches the plug-in against its show time,
+// played at 1x by vexo-host with its windows shown (in this process: the
+// host's own application object, on the platform there is, offscreen when
+// there is no display), and, beside it in the same run, OLA's own playback
+// of the same show: ola_recorder --playback into a sandboxed olad, timed as
+// each frame reaches a receiver.
+//
+// The show is generated: a moment every 1 to 25 ms, one to three of the nine
+// channels each, and every ten seconds a moment of fifty messages. Lateness
+// is the player's clock against the message's time (ours), or the wall time
+// since the first frame less show time since it (the peer's, whose clock is
+// another program's). Drift is the mean lateness of the last
+// minute less that of the first.
+//
+//   timing_probe [--minutes M] [--no-peer]
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/app/hostapp.h"
+#include "host/input/olalink.h"
+#include "host/input/showplayer.h"
+#include "platform/forms/shutdown.h"
+#include "tests/ola/oladsandbox.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr quint16 kOladDefaultPort = 9010;  // the only port ola_recorder knows
+constexpr int kLanes = 9;
+
+struct Moment {
+    int64_t ms = 0;
+    std::vector<std::pair<int, int>> values;  // channel 1..9, value
+};
+
+std::vector<Moment> generateShow(double minutes) {
+    std::mt19937 random(20261210);
+    std::vector<Moment> show;
+    const int64_t end = int64_t(minutes * 60000);
+    int64_t nextBurst = 10000;
+    for (int64_t ms = 0; ms < end; ms += 1 + int64_t(random() % 25)) {
+        Moment moment{ms, {}};
+        const bool burst = ms >= nextBurst;
+        if (burst) nextBurst += 10000;
+        const int count = burst ? 50 : 1 + int(random() % 3);
+        for (int k = 0; k < count; ++k)
+            moment.values.emplace_back(1 + int(random() % kLanes), int(random() % 256));
+        show.push_back(std::move(moment));
+    }
+    return show;
+}
+
+bool writeTextShow(const QString& path, const std::vector<Moment>& show) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    std::string text;
+    for (const Moment& m : show) {
+        text += std::to_string(m.ms);
+        for (const auto& [channel, value] : m.values)
+            text += ' ' + std::to_string(channel) + '=' + std::to_string(value);
+        text += '\n';
+    }
+    return file.write(text.data(), qint64(text.size())) == qint64(text.size());
+}
+
+// The same show in ola_recorder's format: a frame per moment of the nine
+// channels as they stand, and in slots 10 to 12 the frame's number, so the
+// receiver knows which frame came.
+bool writeRecording(const QString& path, const std::vector<Moment>& show) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    std::string text = "OLA Show\n";
+    std::array<int, kLanes> state{};
+    for (size_t i = 0; i < show.size(); ++i) {
+        for (const auto& [channel, value] : show[i].values) state[size_t(channel - 1)] = value;
+        if (i > 0) text += std::to_string(show[i].ms - show[i - 1].ms) + '\n';
+        text += "1 ";
+        for (int value : state) text += std::to_string(value) + ',';
+        text += std::to_string((i >> 16) & 0xff) + ',' + std::to_string((i >> 8) & 0xff) + ',' +
+                std::to_string(i & 0xff) + '\n';
+    }
+    return file.write(text.data(), qint64(text.size())) == qint64(text.size());
+}
+
+struct Figures {
+    double medianMs = 0, p99Ms = 0, maxMs = 0, driftMs = 0;
+    size_t count = 0, lost = 0;
+};
+
+// lateness[i] in ns at show time showMs[i]; both in show order.
+Figures figuresOf(std::vector<int64_t> lateNs, const std::vector<int64_t>& showMs, size_t expected) {
+    Figures f;
+    f.count = lateNs.size();
+    f.lost = expected > f.count ? expected - f.count : 0;
+    if (lateNs.empty()) return f;
+    const int64_t last = showMs.back();
+    double first = 0, end = 0;
+    size_t nFirst = 0, nEnd = 0;
+    for (size_t i = 0; i < lateNs.size(); ++i) {
+        if (showMs[i] < 60000) first += double(lateNs[i]), ++nFirst;
+        if (showMs[i] > last - 60000) end += double(lateNs[i]), ++nEnd;
+    }
+    f.driftMs = (end / double(std::max<size_t>(1, nEnd)) - first / double(std::max<size_t>(1, nFirst))) / 1e6;
+    std::sort(lateNs.begin(), lateNs.end());
+    auto at = [&](double q) { return double(lateNs[size_t(q * double(lateNs.size() - 1))]) / 1e6; };
+    f.medianMs = at(0.5);
+    f.p99Ms = at(0.99);
+    f.maxMs = double(lateNs.back()) / 1e6;
+    return f;
+}
+
+// Ours: the host plays the show with its windows shown; each message is
+// timed against the player's clock as the player hands it on, right after
+// the plug-in took it. The messages of the first moment, which the start
+// delivers before anything can listen, are not timed.
+Figures playOurs(const QTemporaryDir& dir, const QString& showPath, size_t messages) {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+    vexohost::HostOptions options;
+    options.pluginPath = QStringLiteral(NIMBO_PLUGIN);
+    options.registryPath = dir.filePath("registry.txt");
+    options.headless = false;
+    options.input = vexohost::InputKind::Play;
+    options.inputGiven = true;
+    options.showFile = showPath;
+    std::vector<int64_t> late, showMs;
+    late.reserve(messages);
+    showMs.reserve(messages);
+    vexohost::HostApp app(options);
+    if (app.start() != vexohost::kExitOk) return {};
+    const vexohost::ShowPlayer* player = app.input().player();
+    if (!player) return {};
+    // How far the player's clock is past the message's time as it leaves the plug-in.
+    QObject::connect(player, &vexohost::ShowPlayer::messageDue, [&] {
+        late.push_back(player->clockNs() - player->playedMs() * 1000000);
+        showMs.push_back(player->showTimeMs());
+    });
+    QObject::connect(player, &vexohost::ShowPlayer::finished, &app, [] { QCoreApplication::exit(0); });
+    QApplication::exec();
+    app.finish();
+    return figuresOf(std::move(late), showMs, messages);
+}
+
+// The peer: ola_recorder --playback into an olad of our own on OLA's port,
+// each frame timed on the receiving connection's own thread as it arrives.
+Figures playPeer(const QTemporaryDir& dir, const QString& recording, const std::vector<Moment>& show,
+                 QString* why) {
+    if (const QString reason = olatest::OladSandbox::unavailableReason(); !reason.isEmpty()) {
+        *why = reason;
+        return {};
+    }
+    if (olatest::OladSandbox::accepting(kOladDefaultPort)) {
+        *why = QStringLiteral("127.0.0.1:9010 is taken");
+        return {};
+    }
+    olatest::OladSandbox olad(kOladDefaultPort);
+    if (!olad.start(why)) return {};
+    std::vector<Clock::time_point> arrived(show.size());
+    std::vector<char> seen(show.size(), 0);
+    std::atomic<bool> receiving{false};
+    std::atomic<vexohost::OlaLink*> taking{nullptr};  // set once the link stands
+    vexohost::DmxFrame frame;
+    auto link = std::make_unique<vexohost::OlaLink>(
+        vexohost::OlaLinkOptions{}, 1,
+        [&] {
+            const Clock::time_point now = Clock::now();
+            vexohost::OlaLink* from = taking.load();
+            if (!from || !from->takeFrame(frame) || frame.size < 12) return;
+            const size_t i =
+                size_t(frame.slotValues[9]) << 16 | size_t(frame.slotValues[10]) << 8 | frame.slotValues[11];
+            if (i < arrived.size() && !seen[i]) arrived[i] = now, seen[i] = 1;
+        },
+        [&](bool on, const std::string&) { receiving = on; });
+    taking = link.get();
+    for (int waited = 0; !receiving && waited < 5000; waited += 10) QThread::msleep(10);
+    QProcess playback;
+    playback.start(QStringLiteral("ola_recorder"), {QStringLiteral("--playback"), recording});
+    playback.waitForFinished(int(show.back().ms) + 60000);
+    QThread::msleep(200);
+    taking = nullptr;
+    link.reset();
+    std::vector<int64_t> late, showMs;
+    size_t first = 0;
+    while (first < seen.size() && !seen[first]) ++first;
+    for (size_t i = first; i < seen.size(); ++i) {
+        if (!seen[i]) continue;
+        const int64_t wall =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(arrived[i] - arrived[first]).count();
+        late.push_back(wall - (show[i].ms - show[first].ms) * 1000000);
+        showMs.push_back(show[i].ms);
+    }
+    (void)dir;
+    return figuresOf(std::move(late), showMs, show.size());
+}
+
+QString cell(const Figures& f, double Figures::*field) {
+    return f.count == 0 ? QStringLiteral("–") : QStringLiteral("%1 ms").arg(f.*field, 0, 'f', 3);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    double minutes = 10;
+    bool peer = true;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--minutes") && i + 1 < args.size()) minutes = args[++i].toDouble();
+        if (args[i] == QStringLiteral("--no-peer")) peer = false;
+    }
+    QTemporaryDir dir;
+    const std::vector<Moment> show = generateShow(minutes);
+    size_t messages = 0;
+    for (const Moment& m : show) messages += m.values.size();
+    if (!writeTextShow(dir.filePath("probe.show"), show) ||
+        !writeRecording(dir.filePath("probe.rec"), show)) {
+        std::fprintf(stderr, "timing_probe: cannot write the show in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    std::printf(
+        "timing_probe: a show of %.1f minutes, %zu moments, %zu messages, at 1x with the windows shown "
+        "(platform %s)\n\n",
+        minutes, show.size(), messages, qPrintable(QGuiApplication::platformName()));
+    std::fflush(stdout);
+    const Figures ours = playOurs(dir, dir.filePath("probe.show"), messages - show.front().values.size());
+    QString why;
+    const Figures theirs = peer ? playPeer(dir, dir.filePath("probe.rec"), show, &why) : Figures{};
+    if (peer && theirs.count == 0)
+        std::printf("ola_recorder's playback not measured: %s\n\n", qPrintable(why));
+    auto row = [&](const char* what, double Figures::*field, const char* goal) {
+        std::printf("%-32s %14s %16s   %s\n", what, qPrintable(cell(ours, field)),
+                    qPrintable(cell(theirs, field)), goal);
+    };
+    std::printf("%-32s %14s %16s   %s\n", "lateness against show time", "ours", "ola_recorder", "goal");
+    row("median", &Figures::medianMs, "");
+    row("99th percentile", &Figures::p99Ms, ours.p99Ms <= 1.0 ? "<= 1 ms: met" : "<= 1 ms: missed");
+    row("greatest", &Figures::maxMs, ours.maxMs <= 5.0 ? "<= 5 ms: met" : "<= 5 ms: missed");
+    row("drift, last minute less first", &Figures::driftMs,
+        std::abs(ours.driftMs) <= 0.1 ? "none: met" : "none: missed");
+    std::printf("%-32s %14zu %16s   %s\n", "messages / frames lost", ours.lost,
+                theirs.count ? qPrintable(QString::number(theirs.lost)) : "–", "none");
+    std::fflush(stdout);
+    // The plug-in's windows go before the application object does.
+    forms::shutdown();
+    return ours.count > 0 ? 0 : 1;
+}
