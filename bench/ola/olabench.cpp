@@ -15,7 +15,7 @@
 // ola_dmxmonitor knows only olad's default port, so the comparison needs
 // 9010 free on loopback for the sandboxed olad; otherwise it is skipped.
 //
-//   ola_bench [--seconds N]
+//   ola_bench [--seconds N (10)] [--receiver-only | --processes-only]
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -52,14 +52,19 @@ double cpuSeconds(int who) {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// utime + stime of another process, in seconds.
+// The CPU time of another process, in seconds: the sum over its threads of
+// the scheduler's own account (nanoseconds; /proc/PID/stat counts in ticks of
+// 10 ms, too coarse for a process that takes 2 % of a core for 10 s).
 double processCpuSeconds(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13) return -1;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    if (!tasks.exists()) return -1;
+    double seconds = 0;
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly))
+            seconds += double(stat.readAll().split(' ').value(0).toLongLong()) / 1e9;
+    }
+    return seconds;
 }
 
 // The sender: frames at `rate` per second (0: as fast as olad takes them) for `seconds`.
@@ -100,15 +105,11 @@ struct Phase {
 
 Phase run(vexohost::OlaReceiver& receiver, const olatest::OladSandbox& olad, qint64 oladPid, int rate,
           double seconds) {
-    // Frames that changed every channel: 512 messages in one frame.
-    uint64_t fullLists = 0, frame = 0;
-    int messages = 0;
-    auto counter =
-        QObject::connect(&receiver, &vexohost::OlaReceiver::messageDue, [&](const vexohost::HostMessage&) {
-            if (receiver.framesTaken() != frame) messages = 0;
-            frame = receiver.framesTaken();
-            fullLists += ++messages == 512;
-        });
+    // Frames that changed every channel: 512 values in one list.
+    uint64_t fullLists = 0;
+    auto counter = QObject::connect(
+        &receiver, &vexohost::OlaReceiver::changesDue,
+        [&](const vexohost::ChannelChanges& changes) { fullLists += changes.size() == 512; });
     const uint64_t arrived0 = receiver.framesArrived(), taken0 = receiver.framesTaken();
     const double cpu0 = cpuSeconds(RUSAGE_SELF), olad0 = processCpuSeconds(oladPid);
     QElapsedTimer clock;
@@ -269,8 +270,8 @@ void timelineCost(const QProcessEnvironment& environment, const QString& config,
     }
     std::printf("  %-44s %6.2f %% of a core\n", "vexo-host, live timeline shown (mean of 2)", shown);
     std::printf("  %-44s %6.2f %% of a core\n", "vexo-host, timeline hidden (mean of 2)", hidden);
-    std::printf("  the timeline costs %.2f %% of a core; goal <= 0.5: %s\n", shown - hidden,
-                shown - hidden <= 0.5 ? "met" : "MISSED");
+    std::printf("  the timeline costs %.2f %% of a core; goal <= 0.3: %s\n", shown - hidden,
+                shown - hidden <= 0.3 ? "met" : "missed");
 }
 
 void compareWithPeer(quint16 port, double seconds) {
@@ -326,14 +327,13 @@ void compareWithPeer(quint16 port, double seconds) {
         peer.waitForFinished(3000);
     }
     std::printf("  %-44s %6.2f %% of a core\n", "vexo-host, windows shown", hostCpu);
-    if (peerCpu >= 0)
-        std::printf("  %-44s %6.2f %% of a core   ours / peer %.2fx\n", "ola_dmxmonitor -u 1 (peer)", peerCpu,
-                    hostCpu / peerCpu);
+    if (peerCpu > 0)
+        std::printf("  %-44s %6.2f %% of a core   ours / peer %.2fx; goal <= 0.5x: %s\n",
+                    "ola_dmxmonitor -u 1 (peer)", peerCpu, hostCpu / peerCpu,
+                    hostCpu <= 0.5 * peerCpu ? "met" : "missed");
     else
-        std::printf("  %-44s skipped: 127.0.0.1:%u is taken, and it knows only that port\n",
+        std::printf("  %-44s skipped: 127.0.0.1:%u is taken, and it knows only that port; not measured\n",
                     "ola_dmxmonitor -u 1 (peer)", unsigned(kOladDefaultPort));
-    std::printf("  goal <= 1 %% of a core and below the peer: %s\n",
-                hostCpu <= 1.0 && (peerCpu < 0 || hostCpu < peerCpu) ? "met" : "MISSED");
     timelineCost(environment, dir.filePath(QStringLiteral("config")), port, seconds);
     if (counted)
         std::printf("  frames: %ld sent, %llu arrived at vexo-host, %llu reached the display\n", sent,
@@ -355,7 +355,8 @@ void compareWithPeer(quint16 port, double seconds) {
         if (long(shown) < n) break;
         followed = rate;
     }
-    std::printf("  followed without loss up to %d frames/s (a console sends 44)\n", followed);
+    std::printf("  followed without loss up to %d frames/s (a console sends 44); goal >= 500: %s\n", followed,
+                followed >= 500 ? "met" : "missed");
     xvfb.terminate();
     xvfb.waitForFinished(3000);
 }
@@ -367,7 +368,7 @@ int main(int argc, char** argv) {
         return send(uint16_t(std::atoi(argv[2])), std::atoi(argv[3]), std::atof(argv[4]));
 
     QCoreApplication app(argc, argv);
-    double seconds = 5;
+    double seconds = 10;
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf(QStringLiteral("--seconds")); i >= 0 && i + 1 < args.size())
         seconds = args[i + 1].toDouble();
@@ -397,6 +398,10 @@ int main(int argc, char** argv) {
         QThread::msleep(5);
     }
 
+    if (args.contains(QStringLiteral("--processes-only"))) {
+        compareWithPeer(olad.port(), seconds);
+        return 0;
+    }
     std::printf("ola_bench: 512-channel frames, every channel changing, %g s a phase\n", seconds);
     // 44 frames per second is what a console sends; the faster steps find
     // where olad or the receiver stops keeping up.

@@ -27,10 +27,10 @@ int64_t ChannelRouter::nowMs() const {
 
 // The nine go into the timeline, a show's on its own time, a live input's
 // on the wall clock.
-void ChannelRouter::send(int64_t inputChannel, int32_t value, int base) {
+void ChannelRouter::route(int64_t ms, int64_t inputChannel, int32_t value, int base) {
     const int64_t channel = inputChannel - (base - 1);
     const bool lane = channel >= 1 && channel <= SentValues::kChannels;
-    m_outputs.keep(nowMs(), inputChannel, lane ? int32_t(channel) : 0, value, !m_player);
+    m_outputs.keep(ms, inputChannel, lane ? int32_t(channel) : 0, value, !m_player);
     if (channel < std::numeric_limits<int32_t>::min()) return;
     m_feed.send(HostMessage::channelValue(int32_t(channel), value));
     if (!lane) return;
@@ -38,6 +38,11 @@ void ChannelRouter::send(int64_t inputChannel, int32_t value, int base) {
         m_timeline.take(m_player->fromMs() + m_player->playedMs(), int(channel), value);
     else
         m_timeline.takeLive(int(channel), value);
+}
+
+void ChannelRouter::sendAll(const ChannelChanges& changes, int base) {
+    const int64_t ms = nowMs();
+    for (const auto& [channel, value] : changes) route(ms, channel, value, base);
 }
 
 void ChannelRouter::reset(int base) {

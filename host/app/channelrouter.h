@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/input/hostmessage.h"
+#include "host/input/olachanneltracker.h"
 
 namespace vexohost {
 
@@ -35,7 +36,9 @@ public:
     void playerGone() { m_player = nullptr; }
 
     // Input channel inputChannel is value.
-    void send(int64_t inputChannel, int32_t value, int base);
+    void send(int64_t inputChannel, int32_t value, int base) { route(nowMs(), inputChannel, value, base); }
+    // A frame's changed channels, all at one time.
+    void sendAll(const ChannelChanges& changes, int base);
     // The channels sent a value other than 0 go back to 0 (unlit, as at load).
     void reset(int base);
     // The values have a row now, whether or not a value changes (the state after a seek).
@@ -47,6 +50,8 @@ public:
     int64_t nowMs() const;
 
 private:
+    void route(int64_t ms, int64_t inputChannel, int32_t value, int base);
+
     PluginFeed& m_feed;
     RunOutputs& m_outputs;
     ChannelTimeline& m_timeline;

@@ -167,7 +167,8 @@ int InputControl::startOla() {
     m_live = std::make_unique<LiveInput>(m_choice.olaHost, m_choice.olaPort, m_rules.noDataAfterMs);
     connect(m_live.get(), &LiveInput::frameTaken, this,
             [this](const DmxFrame& frame) { m_router.keepFrame(m_live->universe(), frame); });
-    connect(m_live.get(), &LiveInput::messageDue, this, &InputControl::deliver);
+    connect(m_live.get(), &LiveInput::changesDue, this,
+            [this](const ChannelChanges& changes) { m_router.sendAll(changes, base()); });
     connect(m_live.get(), &LiveInput::statusChanged, this, &InputControl::updateView);
     connect(m_live.get(), &LiveInput::staleChanged, this, &InputControl::staleChanged);
     // A silence is a gap in the timeline from its last frame, however short it is.

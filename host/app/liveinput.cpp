@@ -15,7 +15,7 @@ LiveInput::LiveInput(const QString& host, quint16 port, int noDataAfterMs, QObje
     m_receiver->setServer(host, port);
     m_receiver->setNoDataAfter(noDataAfterMs);
     connect(m_receiver.get(), &OlaReceiver::frameTaken, this, &LiveInput::frameTaken);
-    connect(m_receiver.get(), &OlaReceiver::messageDue, this, &LiveInput::messageDue);
+    connect(m_receiver.get(), &OlaReceiver::changesDue, this, &LiveInput::changesDue);
     connect(m_receiver.get(), &OlaReceiver::statusChanged, this, [this](const QString& text) {
         printLine(stdout, QStringLiteral("olad: ") + text);
         if (m_receiver->isReceiving()) reportRate();

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "host/app/framerate.h"
-#include "host/input/hostmessage.h"
+#include "host/input/olachanneltracker.h"
 #include "host/input/olalink.h"
 
 namespace vexohost {
@@ -59,8 +59,8 @@ public:
 Q_SIGNALS:
     // A frame came, whole; its changed channels follow.
     void frameTaken(const vexohost::DmxFrame& frame);
-    // A channel changed, as the universe numbers it.
-    void messageDue(const vexohost::HostMessage& message);
+    // The channels a frame changed, as the universe numbers them.
+    void changesDue(const vexohost::ChannelChanges& changes);
     // The receiver's status changed (said on standard output).
     void statusChanged();
     void staleChanged(bool stale);

@@ -96,7 +96,7 @@ void OlaReceiver::takeFrame() {
     m_sinceFrame.start();
     Q_EMIT frameTaken(m_frame);
     const ChannelChanges& changes = m_tracker.apply(m_frame.slotValues.data(), m_frame.size);
-    for (const auto& [channel, value] : changes) Q_EMIT messageDue(HostMessage::channelValue(channel, value));
+    if (!changes.empty()) Q_EMIT changesDue(changes);
 }
 
 void OlaReceiver::linkStatus(uint64_t run, bool receiving, const QString& text) {

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "host/input/hostmessage.h"
 #include "host/input/olachanneltracker.h"
 #include "host/input/olalink.h"
 
@@ -80,8 +79,10 @@ public:
 Q_SIGNALS:
     // The latest frame, whole, as it is taken (before its changes).
     void frameTaken(const vexohost::DmxFrame& frame);
-    // Each changed channel of the latest frame as message 15, in channel order.
-    void messageDue(const vexohost::HostMessage& message);
+    // The channels the latest frame changed, in channel order, in one call:
+    // a frame that changes a whole universe is 512 values, and a signal
+    // apiece would cost more than passing them on.
+    void changesDue(const vexohost::ChannelChanges& changes);
     void statusChanged(const QString& text);
 
 private:

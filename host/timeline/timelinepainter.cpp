@@ -173,11 +173,14 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     for (int lane = 0; lane < kLanes; ++lane) {
         const QRect r = layout.lane(lane);
         const QColor colour = look.colours[size_t(lane)];
-        painter.setPen(look.grid);
-        for (const int edge : kBandEdges) {
-            const double y = std::floor(layout.yOf(lane, edge)) + 0.5;
-            painter.drawLine(QPointF(r.left(), y), QPointF(r.right() + 1, y));
-        }
+        // Rules and the playhead are filled rectangles, not lines: Qt hands
+        // a long line's many one-pixel spans to its thread pool, which costs
+        // two thread wake-ups for every live step.
+        const QRect gridColumns(std::max(r.left(), want.left()), 0,
+                                std::min(r.right() + 2, want.right() + 1) - std::max(r.left(), want.left()),
+                                1);
+        for (const int edge : kBandEdges)
+            painter.fillRect(gridColumns.translated(0, int(std::floor(layout.yOf(lane, edge)))), look.grid);
         painter.setPen(Qt::NoPen);
         const double bottom = r.top() + r.height();
         QColor fill = colour, band = colour;
@@ -271,11 +274,9 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     }
     if (want.intersects(layout.axis())) paintAxis(painter, layout, look, want);
     if (look.playheadMs && *look.playheadMs >= layout.startMs() && *look.playheadMs <= layout.endMs()) {
-        const double x = std::floor(layout.xOf(*look.playheadMs)) + 0.5;
-        // Flat ends: a square cap would reach a pixel into the axis, where the
-        // pane does not wipe it when the playhead moves on.
-        painter.setPen(QPen(look.playhead, 1, Qt::SolidLine, Qt::FlatCap));
-        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom() + 1));
+        // Within the plot alone: a pixel in the axis would not be wiped when the playhead moves on.
+        const int x = int(std::floor(layout.xOf(*look.playheadMs)));
+        painter.fillRect(QRect(x, plot.top(), 1, plot.height()), look.playhead);
     }
 }
 

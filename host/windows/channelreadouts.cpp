@@ -140,9 +140,13 @@ void ChannelReadouts::drawBackground() {
 void ChannelReadouts::paintEvent(QPaintEvent* event) {
     if (m_background.isNull()) drawBackground();
     QPainter painter(this);
-    painter.drawPixmap(event->rect(), m_background,
-                       QRectF(event->rect().topLeft() * m_background.devicePixelRatio(),
-                              event->rect().size() * m_background.devicePixelRatio()));
+    // Part by part: the bounding rectangle of nine small changes is the whole
+    // widget, and a blit that large goes to Qt's thread pool.
+    const qreal ratio = m_background.devicePixelRatio();
+    for (const QRect& part : event->region())
+        painter.drawPixmap(
+            part.topLeft(), m_background,
+            QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio).toAlignedRect());
     const QPalette& colours = palette();
     for (int k = 0; k < SentValues::kChannels; ++k) {
         if (!event->rect().intersects(readoutRect(k))) continue;

@@ -61,13 +61,13 @@ struct Recorder {
             statuses.push_back(s);
             frameOfLastBatch = kNoFrame;  // a new start counts its frames from 1 again
         });
-        // The messages of one frame, as the channels it changed.
-        QObject::connect(receiver, &OlaReceiver::messageDue,
-                         [this, receiver](const vexohost::HostMessage& m) {
-                             if (receiver->framesTaken() != frameOfLastBatch) batches.emplace_back();
-                             frameOfLastBatch = receiver->framesTaken();
-                             batches.back().emplace_back(m.arg1, m.arg2);
-                         });
+        // The channels each frame changed, one call a frame.
+        QObject::connect(
+            receiver, &OlaReceiver::changesDue, [this, receiver](const vexohost::ChannelChanges& changes) {
+                EXPECT_NE(receiver->framesTaken(), frameOfLastBatch) << "two calls for one frame";
+                frameOfLastBatch = receiver->framesTaken();
+                batches.emplace_back(changes.begin(), changes.end());
+            });
     }
     bool saw(const QString& status) const {
         return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
