@@ -86,16 +86,37 @@ int64_t floorDiv(int64_t a, int64_t b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
+}  // namespace
+
+int axisLabelWidth(const QFontMetrics& metrics, const TimelineLayout& layout, const TimelineLook& look) {
+    // Labels of a hundred hours and more are wider than the layout keeps room for.
+    const int64_t longest =
+        std::max(std::abs(layout.startMs() - look.axisZeroMs), std::abs(layout.endMs() - look.axisZeroMs));
+    // Measuring shapes the text, and a live axis asks ten times a second: the
+    // label is measured with every digit a 0 (digits are as wide as each
+    // other in a text font), which changes only when it grows a digit.
+    struct Measured {
+        QString text;
+        int height = -1, zero = -1, width = 0;
+    };
+    thread_local Measured last;
+    QString text = formatAxisTime(longest);
+    for (QChar& c : text)
+        if (c.isDigit()) c = QLatin1Char('0');
+    const int zero = metrics.horizontalAdvance(QLatin1Char('0'));
+    if (text != last.text || metrics.height() != last.height || zero != last.zero)
+        last = {text, metrics.height(), zero, metrics.horizontalAdvance(text)};
+    return std::max(layout.timeLabelWidth(), last.width + 24);
+}
+
+namespace {
+
 // The ticks and times over the stretch of the axis that `want` covers.
 void paintAxis(QPainter& painter, const TimelineLayout& layout, const TimelineLook& look, const QRect& want) {
     const QRect axis = layout.axis();
     const QRect row = layout.timeRow();
     const int64_t span = layout.endMs() - layout.startMs();
-    // Labels of a hundred hours and more are wider than the layout keeps room for.
-    const int64_t longest =
-        std::max(std::abs(layout.startMs() - look.axisZeroMs), std::abs(layout.endMs() - look.axisZeroMs));
-    const int labelWidth = std::max(layout.timeLabelWidth(),
-                                    painter.fontMetrics().horizontalAdvance(formatAxisTime(longest)) + 24);
+    const int labelWidth = axisLabelWidth(painter.fontMetrics(), layout, look);
     const int64_t wanted = span * labelWidth / std::max(1, axis.width());
     constexpr int64_t kDay = 86400000;
     constexpr int64_t kSteps[] = {100,      200,      500,       1000,      2000,      5000,      10000,

@@ -3,6 +3,7 @@
 #define HOST_TIMELINE_TIMELINEPAINTER_H_
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QRect>
 #include <array>
 #include <cstdint>
@@ -60,6 +61,9 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
 
 // "M:SS" (or "H:MM:SS") for an axis label.
 QString formatAxisTime(int64_t ms);
+
+// The room one time label takes on the axis, drawn with these metrics.
+int axisLabelWidth(const QFontMetrics& metrics, const TimelineLayout& layout, const TimelineLook& look);
 
 }  // namespace vexohost
 

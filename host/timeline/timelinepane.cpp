@@ -77,10 +77,16 @@ void TimelinePane::followLive(int64_t endMs, int64_t windowMs) {
     m_partEnd = m_viewEnd = std::llround(double(column) * msPerColumn);
     m_partStart = m_viewStart = m_viewEnd - windowMs;
     if (same && shift > 0 && shift < width) {
-        // The lanes move; the time labels under them are drawn afresh, so
-        // that each is whole where it stands (a thin row of a few labels).
+        // The lanes and the times under them move. A label is whole or not
+        // there, so near either end of the row, where one may have come into
+        // room or gone out of it, the labels are drawn afresh.
+        const TimelineLayout where = layout();
+        const QRect row = where.timeRow();
+        const int label = axisLabelWidth(fontMetrics(), where, look());
         scroll(-int(shift), 0, plot);
-        update(layout().timeRow());
+        scroll(-int(shift), 0, row);
+        update(QRect(row.left(), row.top(), label, row.height()));
+        update(QRect(row.right() + 1 - label - int(shift), row.top(), label + int(shift), row.height()));
     } else {
         update();
     }
