@@ -193,6 +193,7 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     QPolygonF area, range;
     for (int lane = 0; lane < kLanes; ++lane) {
         const QRect r = layout.lane(lane);
+        if (want.bottom() < r.top() - 1 || want.top() > r.bottom() + 1) continue;
         const QColor colour = look.colours[size_t(lane)];
         // Rules and the playhead are filled rectangles, not lines: Qt hands
         // a long line's many one-pixel spans to its thread pool, which costs

@@ -214,9 +214,14 @@ QSize TimelinePane::sizeHint() const {
 void TimelinePane::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const TimelineLook look = this->look();
-    painter.fillRect(event->rect(), look.background);
-    if (!m_series) return;
-    paintTimeline(painter, layout(), *m_series, look, event->rect());
+    const TimelineLayout where = layout();
+    // Part by part: a live step uncovers the newest columns on the right and
+    // the ends of the time row, whose bounding rectangle is the whole pane.
+    const QRegion& region = event->region();
+    for (const QRect& part : region.rectCount() <= 8 ? region : QRegion(region.boundingRect())) {
+        painter.fillRect(part, look.background);
+        if (m_series) paintTimeline(painter, where, *m_series, look, part);
+    }
 }
 
 void TimelinePane::seekTo(double x) {
