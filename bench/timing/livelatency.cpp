@@ -108,7 +108,8 @@ LatencyFigures measureLiveLatency(const QTemporaryDir& dir, size_t frames, QStri
                 std::this_thread::sleep_until(start + kApart * (i + 1));
             }
         }
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     });
     QApplication::exec();
     sender.join();

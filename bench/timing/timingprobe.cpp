@@ -110,6 +110,7 @@ bool writeRecording(const QString& path, const std::vector<Moment>& show) {
 struct Figures {
     double medianMs = 0, p99Ms = 0, maxMs = 0, driftMs = 0;
     size_t count = 0, lost = 0;
+    std::vector<std::pair<int64_t, double>> latest;  // show time, lateness in ms: the five latest
 };
 
 // lateness[i] in ns at show time showMs[i]; both in show order.
@@ -126,6 +127,12 @@ Figures figuresOf(std::vector<int64_t> lateNs, const std::vector<int64_t>& showM
         if (showMs[i] > last - 60000) end += double(lateNs[i]), ++nEnd;
     }
     f.driftMs = (end / double(std::max<size_t>(1, nEnd)) - first / double(std::max<size_t>(1, nFirst))) / 1e6;
+    std::vector<size_t> order(lateNs.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    const size_t five = std::min<size_t>(5, order.size());
+    std::partial_sort(order.begin(), order.begin() + ptrdiff_t(five), order.end(),
+                      [&](size_t a, size_t b) { return lateNs[a] > lateNs[b]; });
+    for (size_t k = 0; k < five; ++k) f.latest.emplace_back(showMs[order[k]], double(lateNs[order[k]]) / 1e6);
     std::sort(lateNs.begin(), lateNs.end());
     auto at = [&](double q) { return double(lateNs[size_t(q * double(lateNs.size() - 1))]) / 1e6; };
     f.medianMs = at(0.5);
@@ -288,6 +295,9 @@ int main(int argc, char** argv) {
         std::abs(ours.driftMs) <= 0.1 ? "none: met" : "none: missed");
     std::printf("%-32s %14zu %16s   %s\n", "messages / frames lost", ours.lost,
                 theirs.count ? qPrintable(QString::number(theirs.lost)) : "–", "none");
+    std::printf("our five latest, at show time:");
+    for (const auto& [ms, late] : ours.latest) std::printf("  %.3f s (%.2f ms)", double(ms) / 1000.0, late);
+    std::printf("\n");
     std::fflush(stdout);
     // The plug-in's windows go before the application object does.
     forms::shutdown();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/timeline/timelinepainter.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 #include <cmath>
@@ -84,6 +85,19 @@ private:
 
 int64_t floorDiv(int64_t a, int64_t b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+// Column x, filled from top to bottom as a polygon fill covers it (the rows
+// whose centres lie between), joined to the rectangle of the column before
+// when it covers the same rows.
+void addColumn(std::vector<QRect>& rects, int x, double top, double bottom) {
+    const int first = int(std::ceil(top - 0.5)), end = int(std::ceil(bottom - 0.5));
+    if (end <= first) return;
+    if (!rects.empty() && rects.back().right() == x - 1 && rects.back().top() == first &&
+        rects.back().bottom() == end - 1)
+        rects.back().setRight(x);
+    else
+        rects.emplace_back(x, first, 1, end - first);
 }
 
 }  // namespace
@@ -191,6 +205,8 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     std::vector<QPointF> glitches;
     std::vector<QRectF> outOfRange;
     QPolygonF area, range;
+    const bool shapes = !painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster;
+    std::vector<QRect> areaRects, bandRects;
     for (int lane = 0; lane < kLanes; ++lane) {
         const QRect r = layout.lane(lane);
         if (want.bottom() < r.top() - 1 || want.top() > r.bottom() + 1) continue;
@@ -209,8 +225,15 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
         fill.setAlpha(150);
         band.setAlpha(90);
         // One polygon per stretch with values: the area under the last value,
-        // and the range of values above and within it.
+        // and the range of values above and within it. On pixels the same
+        // shapes are filled as the columns' rectangles they are made of: Qt's
+        // polygon fill of a stretch of a thousand columns costs milliseconds,
+        // which a show's messages would wait for.
         auto flush = [&] {
+            for (const QRect& rect : areaRects) painter.fillRect(rect, fill);
+            for (const QRect& rect : bandRects) painter.fillRect(rect, band);
+            areaRects.clear();
+            bandRects.clear();
             if (area.size() > 2) {
                 area << QPointF(area.back().x(), bottom);
                 painter.setBrush(fill);
@@ -250,11 +273,16 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
                 if (!more) break;
                 continue;
             }
-            if (area.isEmpty()) area << QPointF(left, bottom);
-            area << QPointF(left, layout.yOf(lane, c.last)) << QPointF(right, layout.yOf(lane, c.last));
-            range << QPointF(left, layout.yOf(lane, c.max)) << QPointF(right, layout.yOf(lane, c.max));
-            lows.push_back(QPointF(left, layout.yOf(lane, c.min)));
-            lows.push_back(QPointF(right, layout.yOf(lane, c.min)));
+            if (!shapes) {
+                addColumn(areaRects, plot.left() + x, layout.yOf(lane, c.last), bottom);
+                addColumn(bandRects, plot.left() + x, layout.yOf(lane, c.max), layout.yOf(lane, c.min));
+            } else {
+                if (area.isEmpty()) area << QPointF(left, bottom);
+                area << QPointF(left, layout.yOf(lane, c.last)) << QPointF(right, layout.yOf(lane, c.last));
+                range << QPointF(left, layout.yOf(lane, c.max)) << QPointF(right, layout.yOf(lane, c.max));
+                lows.push_back(QPointF(left, layout.yOf(lane, c.min)));
+                lows.push_back(QPointF(right, layout.yOf(lane, c.min)));
+            }
             if (c.glitch) glitches.push_back(QPointF(left + 0.5, r.top()));
             // A value the lane cannot show (it is drawn at 255 or 0) is marked at that edge.
             auto mark = [&](double y) {
