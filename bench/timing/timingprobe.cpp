@@ -19,6 +19,8 @@
 //
 //   timing_probe [--minutes M] [--no-peer] [--latency-only]
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -278,7 +280,10 @@ int main(int argc, char** argv) {
         "(platform %s)\n\n",
         minutes, show.size(), messages, qPrintable(QGuiApplication::platformName()));
     std::fflush(stdout);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
     const Figures ours = playOurs(dir, dir.filePath("probe.show"), messages - show.front().values.size());
+    getrusage(RUSAGE_SELF, &after);
     QString why;
     const Figures theirs = peer ? playPeer(dir, dir.filePath("probe.rec"), show, &why) : Figures{};
     if (peer && theirs.count == 0)
@@ -297,7 +302,11 @@ int main(int argc, char** argv) {
                 theirs.count ? qPrintable(QString::number(theirs.lost)) : "–", "none");
     std::printf("our five latest, at show time:");
     for (const auto& [ms, late] : ours.latest) std::printf("  %.3f s (%.2f ms)", double(ms) / 1000.0, late);
-    std::printf("\n");
+    // A process held up by the machine rather than by its own work: pages
+    // read back from disk, the processor taken away.
+    std::printf(
+        "\nwhile ours played: %ld page faults that read the disk, %ld times the processor was taken away\n",
+        after.ru_majflt - before.ru_majflt, after.ru_nivcsw - before.ru_nivcsw);
     std::fflush(stdout);
     // The plug-in's windows go before the application object does.
     forms::shutdown();
