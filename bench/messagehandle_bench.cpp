@@ -101,13 +101,13 @@ void printSummary(const RecordingReporter& reporter) {
     std::printf("\nTime per call against the empty call (%.2f ns):\n", empty);
     for (const char* name : {"BM_RejectedByMessage", "BM_RejectedByChannel"}) {
         const double ratio = reporter.nanoseconds(name) / empty;
-        std::printf("  %-22s %6.2f x   (target <= 2 x: %s)\n", name, ratio, ratio <= 2.0 ? "met" : "MISSED");
+        std::printf("  %-22s %6.2f x   (target <= 2 x: %s)\n", name, ratio, ratio <= 2.0 ? "met" : "missed");
     }
     const double accepted = reporter.nanoseconds("BM_Accepted");
     const double allocations = reporter.allocations("BM_Accepted");
     std::printf("  %-22s %6.2f x   %.1f ns, %.3f allocations per call (target <= 100 ns, none: %s)\n",
                 "BM_Accepted", accepted / empty, accepted, allocations,
-                accepted <= 100.0 && allocations == 0.0 ? "met" : "MISSED");
+                accepted <= 100.0 && allocations == 0.0 ? "met" : "missed");
 }
 
 }  // namespace
