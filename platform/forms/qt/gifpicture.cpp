@@ -4,7 +4,9 @@
 #include <gif_lib.h>
 
 #include <QFile>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -18,6 +20,22 @@ struct GifCloser {
     }
 };
 using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
+
+// The file as giflib reads it: from memory, read whole at once. giflib
+// reads a file a byte or a block at a time through stdio, each read taking
+// the stream's lock, which cost more than decoding these pictures.
+struct Bytes {
+    QByteArray data;
+    qsizetype at = 0;
+};
+
+int readBytes(GifFileType* gif, GifByteType* into, int count) {
+    auto* bytes = static_cast<Bytes*>(gif->UserData);
+    const qsizetype n = std::clamp<qsizetype>(bytes->data.size() - bytes->at, 0, count);
+    std::memcpy(into, bytes->data.constData() + bytes->at, size_t(n));
+    bytes->at += n;
+    return int(n);
+}
 
 // The palette as premultiplied pixels; indexes the table lacks and the
 // transparent index are transparent black.
@@ -46,8 +64,12 @@ int rowOf(int n, int height, bool interlaced) {
 }  // namespace
 
 QImage decodeGifPicture(const QString& path, int maxSide, qsizetype maxBytes) {
+    QFile file(path);
+    // A picture larger than its pixels could ever be compressed into is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxBytes + 4096) return {};
+    Bytes bytes{file.readAll()};
     int error = 0;
-    const GifHandle gif(DGifOpenFileName(QFile::encodeName(path).constData(), &error));
+    const GifHandle gif(DGifOpen(&bytes, readBytes, &error));
     if (!gif) return {};
     const int width = gif->SWidth, height = gif->SHeight;
     if (width <= 0 || height <= 0 || width > maxSide || height > maxSide ||
