@@ -65,8 +65,11 @@ void TimelinePane::setPart(int64_t fromMs, int64_t endMs, bool seekable) {
 void TimelinePane::followLive(int64_t endMs, int64_t windowMs) {
     const QRect plot = layout().plot();
     const int width = std::max(1, plot.width());
-    const double msPerColumn = double(windowMs) / width;
-    const int64_t column = int64_t(std::floor(double(endMs) / msPerColumn)) + 1;
+    // A whole number of milliseconds a column (the window a little wider for
+    // it), so that a column stands for the same time before a step and after,
+    // and what moves with the pixels is what a whole paint would draw there.
+    const int64_t msPerColumn = std::max<int64_t>(1, (windowMs + width - 1) / width);
+    const int64_t column = int64_t(std::floor(double(endMs) / double(msPerColumn))) + 1;
     const bool same = m_liveColumn >= 0 && windowMs == m_liveWindowMs && width == m_liveWidth;
     const int64_t shift = column - m_liveColumn;
     if (same && shift == 0) return;
@@ -74,8 +77,8 @@ void TimelinePane::followLive(int64_t endMs, int64_t windowMs) {
     m_liveColumn = column;
     m_liveWindowMs = windowMs;
     m_liveWidth = width;
-    m_partEnd = m_viewEnd = std::llround(double(column) * msPerColumn);
-    m_partStart = m_viewStart = m_viewEnd - windowMs;
+    m_partEnd = m_viewEnd = column * msPerColumn;
+    m_partStart = m_viewStart = m_viewEnd - msPerColumn * width;
     if (same && shift > 0 && shift < width) {
         // The lanes and the times under them move. A label is whole or not
         // there, so near either end of the row, where one may have come into
@@ -85,7 +88,10 @@ void TimelinePane::followLive(int64_t endMs, int64_t windowMs) {
         const int label = axisLabelWidth(fontMetrics(), where, look());
         scroll(-int(shift), 0, plot);
         scroll(-int(shift), 0, row);
-        update(QRect(row.left(), row.top(), label, row.height()));
+        // The column that was the newest was drawn before its time was over.
+        update(QRect(plot.right() + 1 - int(shift) - 2, plot.top(), 2, plot.height()));
+        // On the left, under the lanes' labels, the axis has no ticks of its own.
+        update(QRect(row.left(), row.top(), plot.left() - row.left() + label, row.height()));
         update(QRect(row.right() + 1 - label - int(shift), row.top(), label + int(shift), row.height()));
     } else {
         update();
@@ -219,6 +225,9 @@ void TimelinePane::paintEvent(QPaintEvent* event) {
     // the ends of the time row, whose bounding rectangle is the whole pane.
     const QRegion& region = event->region();
     for (const QRect& part : region.rectCount() <= 8 ? region : QRegion(region.boundingRect())) {
+        // Each part alone: what a part draws beyond its edges (a column either
+        // side) would blend a second time over its neighbour's.
+        painter.setClipRect(part);
         painter.fillRect(part, look.background);
         if (m_series) paintTimeline(painter, where, *m_series, look, part);
     }

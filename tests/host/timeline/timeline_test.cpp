@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTest>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
@@ -410,6 +412,33 @@ TEST(TimelinePaneView, FollowsThePlayheadUntilPannedAway) {
                     s.viewStart == 0 && pane.viewEndMs() == 60000 ? 60000 : 10000, 2)
             << s.step;
     }
+}
+
+// A live pane moves its pixels and draws only what it uncovers; what stands
+// on the screen after a run of steps is what a pane drawn whole shows.
+TEST(TimelinePaneView, LiveStepsLeaveWhatAWholePaintShows) {
+    TimelinePane pane;
+    pane.resize(640, 240);
+    LiveTrace trace;
+    pane.setSeries(&trace);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    std::mt19937 random(7);
+    for (int64_t ms = 0; ms <= 25000; ms += 100) {
+        for (int lane = 0; lane < 9; ++lane)
+            if (random() % 3 == 0) trace.take(ms, lane, int32_t(random() % 256));
+        trace.advance(ms, ms);
+        pane.followLive(ms, 10000);
+        QCoreApplication::processEvents();
+    }
+    const QImage shown =
+        pane.screen()->grabWindow(pane.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage whole = pane.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), whole.size());
+    int differing = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x) differing += shown.pixel(x, y) != whole.pixel(x, y);
+    EXPECT_EQ(differing, 0);
 }
 
 // Hovering says the time and the nine values there, and seeks nowhere.
