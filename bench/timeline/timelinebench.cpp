@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%-40s %8.2f %% of a core\n", "9 channels at 44/s, pane shown", shown);
     std::printf("%-40s %8.2f %% of a core\n", "the same, pane hidden", hidden);
-    std::printf("%-40s %8.2f %% of a core   goal <= 0.5: %s\n", "the pane", shown - hidden,
-                shown - hidden <= 0.5 ? "met" : "missed");
+    std::printf("%-40s %8.2f %% of a core   goal <= 0.3: %s\n", "the pane", shown - hidden,
+                shown - hidden <= 0.3 ? "met" : "missed");
     return 0;
 }
