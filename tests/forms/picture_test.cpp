@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "platform/com/runtimeerror.h"
+#include "platform/forms/qt/gifpicture.h"
 #include "tests/forms/giffile.h"
 #include "tests/support/casename.h"
 
@@ -55,7 +56,9 @@ TEST_F(LoadPictureTest, DecodesFirstFrameWithTransparencyPremultiplied) {
 }
 
 // Pictures come out exactly as Qt's own reader decodes the file, converted
-// to the format pictures are kept in: the display's 63 and made-up ones.
+// to the format pictures are kept in: the display's 63 and made-up ones,
+// coded as real encoders code them. Each is decoded by the plain-GIF path
+// itself, not by the fallback to Qt's reader, which would agree trivially.
 struct Decoded {
     const char* name;
     int width, height;
@@ -70,6 +73,25 @@ std::vector<uint8_t> ramp(int n) {
     return pixels;
 }
 
+// Indexes below colours, runs of one index up to maxRun long: noise for
+// runs of 1, and strings longer than a chunk and than the table for long ones.
+std::vector<uint8_t> runs(int n, int colours, int maxRun) {
+    std::vector<uint8_t> pixels;
+    uint32_t seed = 12345;
+    while (int(pixels.size()) < n) {
+        seed = seed * 1103515245 + 12345;
+        const int run = 1 + int((seed >> 8) % uint32_t(maxRun));
+        pixels.insert(pixels.end(), size_t(std::min(run, n - int(pixels.size()))),
+                      uint8_t((seed >> 20) % uint32_t(colours)));
+    }
+    return pixels;
+}
+
+QImage fastPath(const QString& path) {
+    return forms::decodeGifPicture(path, forms::kMaxPictureSide,
+                                   qsizetype(forms::kMaxPictureMegabytes) << 20);
+}
+
 TEST_P(LoadPictureAsQt, SamePixels) {
     QTemporaryDir dir;
     const QString path = dir.filePath("p.gif");
@@ -81,15 +103,28 @@ TEST_P(LoadPictureAsQt, SamePixels) {
     file.close();
     const QImage qt = QImage(path).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ASSERT_FALSE(qt.isNull());
+    EXPECT_EQ(fastPath(path), qt);
     EXPECT_EQ(forms::loadPicture(path)->image(), qt);
 }
 
+using formstest::GifCodes;
+
 INSTANTIATE_TEST_SUITE_P(
     Table, LoadPictureAsQt,
-    testing::Values(Decoded{"opaque", 5, 3, {{ramp(15)}}}, Decoded{"transparent", 6, 4, {{ramp(24), 3}}},
-                    Decoded{"interlaced", 7, 11, {{ramp(77), 3, true}}},
-                    Decoded{"interlacedOneRow", 9, 1, {{ramp(9), -1, true}}},
-                    Decoded{"firstOfTwoFrames", 4, 4, {{ramp(16), 0}, {std::vector<uint8_t>(16, 4)}}}),
+    testing::Values(
+        Decoded{"opaque", 5, 3, {{ramp(15)}}}, Decoded{"transparent", 6, 4, {{ramp(24), 3}}},
+        Decoded{"interlaced", 7, 11, {{ramp(77), 3, true}}},
+        Decoded{"interlacedOneRow", 9, 1, {{ramp(9), -1, true}}},
+        Decoded{"firstOfTwoFrames", 4, 4, {{ramp(16), 0}, {std::vector<uint8_t>(16, 4)}}},
+        // Codes widen to 12 bits and the full table is cleared, again and again.
+        Decoded{"noiseClearedWhenFull", 300, 200, {{runs(60000, 256, 1), -1, false, GifCodes::growing}}},
+        // A full table kept to the end: no more entries, codes stay 12 bits.
+        Decoded{"noiseTableKept", 300, 200, {{runs(60000, 256, 1), -1, false, GifCodes::deferred}}},
+        // A code met before it is defined, strings longer than a chunk.
+        Decoded{"longRuns", 250, 90, {{runs(22500, 5, 400), 2, false, GifCodes::growing}}},
+        Decoded{"periodic", 64, 64, {{ramp(4096), -1, false, GifCodes::deferred}}},
+        Decoded{"twoBitCodes", 40, 30, {{runs(1200, 4, 6), -1, true, GifCodes::growing, 2}}},
+        Decoded{"onePixel", 1, 1, {{{3}, -1, false, GifCodes::growing}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LoadPictureDisplayPictures, EachAsQtDecodesIt) {
@@ -98,6 +133,7 @@ TEST(LoadPictureDisplayPictures, EachAsQtDecodesIt) {
     ASSERT_EQ(names.size(), 63);
     for (const QString& name : names) {
         const QImage qt = QImage(images.filePath(name)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(fastPath(images.filePath(name)), qt) << name.toStdString();
         EXPECT_EQ(forms::loadPicture(images.filePath(name))->image(), qt) << name.toStdString();
     }
 }

@@ -7,10 +7,11 @@
 
 namespace forms {
 
-// The first image of a GIF file, decoded with giflib straight into
-// premultiplied 32-bit ARGB, the format pictures are kept and drawn in:
-// exactly what Qt's reader gives converted to that format, in about two
-// thirds of the time and without the second copy. Transparent pixels are 0.
+// The first image of a GIF file, decoded straight into premultiplied 32-bit
+// ARGB, the format pictures are kept and drawn in: exactly what Qt's reader
+// gives converted to that format, in about a third of the time and without
+// the second copy. giflib reads the file's blocks; the image's LZW data are
+// decoded by decodeLzw. Transparent pixels are 0.
 //
 // Only the plain case is taken: a GIF whose first image covers its whole
 // screen, has a colour table, and is at most maxSide pixels on a side and
