@@ -260,7 +260,7 @@ void HostApp::createMainWindow() {
         if (!recordOnClock(path, &why)) m_feed.reportFailure(QStringLiteral("Record: ") + why);
     });
     connect(window, &MainWindow::stopRecordingRequested, this, &HostApp::stopClockRecording);
-    connect(&m_feed, &PluginFeed::displayPainted, window, &MainWindow::followValues);
+    connect(window, &MainWindow::readoutsTicked, &m_timeline, &ChannelTimeline::followAlong);
     connect(window, &MainWindow::liveWindowChanged, &m_timeline, &ChannelTimeline::setLiveWindow);
     connect(window, &MainWindow::timelineShownChanged, this,
             [this](bool shown) { m_changed.timelineShown = shown; });

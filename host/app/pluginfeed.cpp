@@ -7,7 +7,6 @@ namespace vexohost {
 
 PluginFeed::PluginFeed(PluginSession& session, QObject* parent) : QObject(parent), m_session(session) {
     connect(&m_displayWatch, &DisplayWatch::shownAgain, this, &PluginFeed::sendLastValues);
-    connect(&m_displayWatch, &DisplayWatch::painted, this, &PluginFeed::displayPainted);
 }
 
 void PluginFeed::watch(QWidget* display) {

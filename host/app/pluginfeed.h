@@ -56,11 +56,6 @@ public:
     // "N messages passed to the plug-in, N not wanted, N failed"
     QString summary() const;
 
-Q_SIGNALS:
-    // The display paints the values sent since it last painted: a view of
-    // them that follows now shows what the display shows.
-    void displayPainted();
-
 private:
     void pass(const HostMessage& message);
     void sendLastValues();

@@ -11,7 +11,6 @@ namespace vexohost {
 namespace {
 
 constexpr int kSteps = 6;
-// Without a display that paints, the readouts look again this often.
 constexpr int kFollowMs = 100;
 
 bool outOfRange(std::optional<int32_t> value) {
@@ -37,7 +36,10 @@ void drawFrame(QPainter& painter, const QRect& rect, qreal ratio, const QColor& 
 ChannelReadouts::ChannelReadouts(const SentValues& values, int base, QWidget* parent)
     : QWidget(parent), m_sent(values), m_base(base) {
     setAccessibleName(tr("Channel values"));
-    connect(&m_follow, &QTimer::timeout, this, &ChannelReadouts::follow);
+    connect(&m_follow, &QTimer::timeout, this, [this] {
+        follow();
+        Q_EMIT ticked();
+    });
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     // Every pixel is painted from the background picture: nothing behind needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -63,6 +65,7 @@ void ChannelReadouts::resizeEvent(QResizeEvent* event) {
 void ChannelReadouts::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
         m_background = QPixmap();
+        m_lineHeight = -1;
         for (QStaticText& number : m_numbers) number = QStaticText();
     }
     QWidget::changeEvent(event);
@@ -110,8 +113,9 @@ void ChannelReadouts::follow() {
 
 QRect ChannelReadouts::numberRect(int k) const {
     const QRect cell = readoutRect(k).adjusted(2, 2, -2, -2);
-    const int line = fontMetrics().height();
-    return {cell.left(), cell.top() + 3 + line, cell.width(), line};
+    // A paint asks for it nine times over: the font's height is measured once.
+    if (m_lineHeight < 0) m_lineHeight = fontMetrics().height();
+    return {cell.left(), cell.top() + 3 + m_lineHeight, cell.width(), m_lineHeight};
 }
 
 QRect ChannelReadouts::barRect(int k) const {

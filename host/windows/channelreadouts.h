@@ -22,11 +22,12 @@ namespace vexohost {
 // is marked; one the display ignores leaves the bar where it was, as the
 // balloon stays.
 //
-// They follow the values when the display paints them (follow()), so that
-// they change with the balloons and at most once a frame, and otherwise ten
-// times a second; only while shown. Following compares the count of messages
-// taken and repaints the readouts whose value or level changed, so the
-// message path does nothing more than it does without them. What does not
+// They follow the values ten times a second while shown, as fast as anyone
+// reads a number; a bar trails its balloon by 100 ms at most. Each tick says
+// so (ticked()), so that the main window's other live views change in the
+// same paint. Following compares the count of messages taken and repaints
+// the readouts whose value or level changed, so the message path does
+// nothing more than it does without them. What does not
 // change (frames, channel labels) is drawn once into a picture, and the
 // numbers 0..255 are laid out once, so a repaint draws a picture, a number
 // and a bar per readout. GUI thread.
@@ -58,6 +59,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+Q_SIGNALS:
+    // They followed on their own tick; what paints with them may follow now.
+    void ticked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -85,6 +90,7 @@ private:
     std::array<Shown, SentValues::kChannels> m_shown{};
     std::array<QColor, SentValues::kChannels> m_colours{};
     QPixmap m_background;                    // empty until drawn for the current look
+    mutable int m_lineHeight = -1;           // of the font, once measured
     std::array<QStaticText, 256> m_numbers;  // laid out on first use
 };
 

@@ -282,6 +282,13 @@ void ChannelTimeline::follow() {
     }
 }
 
+void ChannelTimeline::followAlong() {
+    if (m_mode != Mode::Live || !m_follow.isActive() || m_follow.remainingTime() > m_follow.interval() / 2)
+        return;
+    m_follow.start();
+    follow();
+}
+
 void ChannelTimeline::setColours(const std::array<QColor, kLanes>& colours) {
     m_colours = colours;
     if (m_pane) m_pane->setColours(look().colours);

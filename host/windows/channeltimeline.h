@@ -99,6 +99,10 @@ public:
     bool isFrozen() const { return m_frozen; }
     // How much of a live input the pane shows.
     void setLiveWindow(int64_t ms);
+    // Another live view of the main window is about to paint: a live step at
+    // least half due is taken now, so that the window paints both at once
+    // rather than one after the other.
+    void followAlong();
 
     // Writes the plot. False when it failed (said on standard error).
     bool finish();

@@ -18,8 +18,6 @@ bool DisplayWatch::eventFilter(QObject* watched, QEvent* event) {
             m_stale = true;
         } else if (event->type() == QEvent::Show && m_stale) {
             Q_EMIT shownAgain();
-        } else if (event->type() == QEvent::Paint) {
-            Q_EMIT painted();
         }
     }
     return false;

@@ -32,8 +32,6 @@ public:
 Q_SIGNALS:
     // The window is on the screen again after it was hidden or closed.
     void shownAgain();
-    // The window is about to paint what it was told since its last paint.
-    void painted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -61,6 +61,7 @@ MainWindow::MainWindow(const SentValues& values, QWidget* parent) : QWidget(pare
     m_failures->setPalette(failurePalette);
     m_failures->hide();
     m_readouts = new ChannelReadouts(values, 1, this);
+    connect(m_readouts, &ChannelReadouts::ticked, this, &MainWindow::readoutsTicked);
     column->addWidget(m_name);
     column->addWidget(m_status);
     column->addWidget(m_failures);
@@ -346,10 +347,6 @@ void MainWindow::setStale(bool stale) {
 
 void MainWindow::setColours(const std::array<QColor, SentValues::kChannels>& colours) {
     m_readouts->setColours(colours);
-}
-
-void MainWindow::followValues() {
-    if (m_readouts->isVisible()) m_readouts->follow();
 }
 
 void MainWindow::setLastShowFile(const QString& path) {

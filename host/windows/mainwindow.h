@@ -62,8 +62,6 @@ public:
     // The live chooser: what it shows, and whether a universe is connected.
     void setLive(unsigned universe, const QString& server, bool connected);
     void setBase(int base);
-    // The readouts show the values as they are now (the display has painted them).
-    void followValues();
     // The values are a live universe's last before it went quiet.
     void setStale(bool stale);
     // The nimbos' colours, for the readouts.
@@ -77,6 +75,8 @@ public:
     void setTimelineShown(bool shown);
 
 Q_SIGNALS:
+    // The readouts followed the values on their tick (ten times a second).
+    void readoutsTicked();
     void openRequested(const QString& path);
     void playPauseRequested();
     void seekRequested(qint64 ms);

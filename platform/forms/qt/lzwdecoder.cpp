@@ -60,7 +60,7 @@ bool decodeLzw(std::span<const uint8_t> stream, int minimumCodeSize, std::span<u
         const size_t room = total - at;
         size_t length = 0;
         if (code < next) {
-            if (code - clear <= 1) {  // the clear code or the end code
+            if (code - clear <= 1) {              // the clear code or the end code
                 if (code != clear) return false;  // the end, before the last pixel
                 restart();
                 previousLength = 0;
