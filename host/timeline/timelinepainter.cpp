@@ -4,6 +4,8 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -108,19 +110,28 @@ int axisLabelWidth(const QFontMetrics& metrics, const TimelineLayout& layout, co
         std::max(std::abs(layout.startMs() - look.axisZeroMs), std::abs(layout.endMs() - look.axisZeroMs));
     // Measuring shapes the text, and a live axis asks ten times a second: the
     // label is measured with every digit a 0 (digits are as wide as each
-    // other in a text font), which changes only when it grows a digit.
+    // other in a text font), which changes only when it grows a digit. A
+    // live axis goes to and fro between a whole second and one with tenths,
+    // so the last few are kept.
     struct Measured {
         QString text;
         int height = -1, zero = -1, width = 0;
     };
-    thread_local Measured last;
+    thread_local std::array<Measured, 4> measured;
+    thread_local size_t oldest = 0;
     QString text = formatAxisTime(longest);
     for (QChar& c : text)
         if (c.isDigit()) c = QLatin1Char('0');
-    const int zero = metrics.horizontalAdvance(QLatin1Char('0'));
-    if (text != last.text || metrics.height() != last.height || zero != last.zero)
-        last = {text, metrics.height(), zero, metrics.horizontalAdvance(text)};
-    return std::max(layout.timeLabelWidth(), last.width + 24);
+    const int zero = metrics.horizontalAdvance(QLatin1Char('0')), height = metrics.height();
+    auto known = std::find_if(measured.begin(), measured.end(), [&](const Measured& m) {
+        return m.text == text && m.height == height && m.zero == zero;
+    });
+    if (known == measured.end()) {
+        known = measured.begin() + std::ptrdiff_t(oldest);
+        oldest = (oldest + 1) % measured.size();
+        *known = {text, height, zero, metrics.horizontalAdvance(text)};
+    }
+    return std::max(layout.timeLabelWidth(), known->width + 24);
 }
 
 namespace {
