@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/timing/windowedhost.h"
 #include "host/app/hostapp.h"
 #include "tests/ola/dmxsender.h"
 #include "tests/ola/oladsandbox.h"
@@ -68,13 +68,7 @@ LatencyFigures measureLiveLatency(const QTemporaryDir& dir, size_t frames, QStri
     olatest::OladSandbox olad(olatest::OladSandbox::freePort());
     if (!olad.start(why)) return figures;
 
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("latency-config"));
-    vexohost::HostOptions options;
-    options.pluginPath = QStringLiteral(NIMBO_PLUGIN);
-    options.registryPath = dir.filePath("latency-registry.txt");
-    options.headless = false;
-    options.input = vexohost::InputKind::Ola;
-    options.inputGiven = true;
+    vexohost::HostOptions options = windowedHost(dir, QStringLiteral("latency-"), vexohost::InputKind::Ola);
     options.universe = 1;
     options.olaPort = olad.port();
     vexohost::HostApp app(options);

@@ -26,7 +26,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -43,6 +42,7 @@
 #include <vector>
 
 #include "bench/timing/livelatency.h"
+#include "bench/timing/windowedhost.h"
 #include "host/app/hostapp.h"
 #include "host/input/olalink.h"
 #include "host/input/showplayer.h"
@@ -148,13 +148,7 @@ Figures figuresOf(std::vector<int64_t> lateNs, const std::vector<int64_t>& showM
 // the plug-in took it. The messages of the first moment, which the start
 // delivers before anything can listen, are not timed.
 Figures playOurs(const QTemporaryDir& dir, const QString& showPath, size_t messages) {
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
-    vexohost::HostOptions options;
-    options.pluginPath = QStringLiteral(NIMBO_PLUGIN);
-    options.registryPath = dir.filePath("registry.txt");
-    options.headless = false;
-    options.input = vexohost::InputKind::Play;
-    options.inputGiven = true;
+    vexohost::HostOptions options = timingprobe::windowedHost(dir, QString(), vexohost::InputKind::Play);
     options.showFile = showPath;
     std::vector<int64_t> late, showMs;
     late.reserve(messages);
