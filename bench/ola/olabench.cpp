@@ -310,7 +310,7 @@ void compareWithPeer(quint16 port, double seconds) {
                     QStringLiteral("/dev/null")});
         peer.waitForStarted(5000);
     }
-    // Three rounds, each a vexo-host started afresh beside the peer, both
+    // Five rounds, each a vexo-host started afresh beside the peer, both
     // measured over the same frames; the round in the middle counts.
     qint64 monitor = 0;  // ola_dmxmonitor, once `script` has started it
     struct Round {
@@ -320,7 +320,7 @@ void compareWithPeer(quint16 port, double seconds) {
     long sent = 0;
     uint64_t arrived = 0, reached = 0;
     bool counted = false;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 5; ++round) {
         HostRun host(environment, port, seconds + 4);
         if (!host.waitReceiving()) {
             std::printf("  vexo-host did not start receiving\n");

@@ -15,7 +15,8 @@ namespace timingprobe {
 // (their names begun with prefix), so that no run leaves anything behind.
 inline vexohost::HostOptions windowedHost(const QTemporaryDir& dir, const QString& prefix,
                                           vexohost::InputKind input) {
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(prefix + QStringLiteral("config")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       dir.filePath(prefix + QStringLiteral("config")));
     vexohost::HostOptions options;
     options.pluginPath = QStringLiteral(NIMBO_PLUGIN);
     options.registryPath = dir.filePath(prefix + QStringLiteral("registry.txt"));

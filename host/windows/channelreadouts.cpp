@@ -181,12 +181,14 @@ void ChannelReadouts::paintEvent(QPaintEvent* event) {
         const int level = m_shown[size_t(k)].level;
         const QRect bar = barRect(k);
         const int step = bar.width() / kSteps, left = bar.left() + (bar.width() - step * kSteps) / 2;
+        // Plain colours: a brush made for each step would be allocated each time.
+        const QColor lit = m_stale                          ? colours.mid().color()
+                           : m_colours[size_t(k)].isValid() ? m_colours[size_t(k)]
+                                                            : colours.highlight().color();
+        const QColor unlit = colours.window().color();
         for (int s = 0; s < kSteps; ++s)
             painter.fillRect(QRect(left + s * step, bar.top(), step - 1, bar.height()),
-                             s < level ? (m_stale                          ? colours.mid()
-                                          : m_colours[size_t(k)].isValid() ? QBrush(m_colours[size_t(k)])
-                                                                           : colours.highlight())
-                                       : colours.window());
+                             s < level ? lit : unlit);
     }
 }
 
