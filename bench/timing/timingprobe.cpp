@@ -20,6 +20,7 @@
 //   timing_probe [--minutes M] [--no-peer] [--latency-only]
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <QApplication>
 #include <QDir>
@@ -113,6 +114,8 @@ struct Figures {
     double medianMs = 0, p99Ms = 0, maxMs = 0, driftMs = 0;
     size_t count = 0, lost = 0;
     std::vector<std::pair<int64_t, double>> latest;  // show time, lateness in ms: the five latest
+    std::vector<size_t> latestIndex;                 // and their indexes in the order played
+    std::vector<double> latestRanMs;                 // what the GUI thread ran while each was due (ours)
 };
 
 // lateness[i] in ns at show time showMs[i]; both in show order.
@@ -134,7 +137,10 @@ Figures figuresOf(std::vector<int64_t> lateNs, const std::vector<int64_t>& showM
     const size_t five = std::min<size_t>(5, order.size());
     std::partial_sort(order.begin(), order.begin() + ptrdiff_t(five), order.end(),
                       [&](size_t a, size_t b) { return lateNs[a] > lateNs[b]; });
-    for (size_t k = 0; k < five; ++k) f.latest.emplace_back(showMs[order[k]], double(lateNs[order[k]]) / 1e6);
+    for (size_t k = 0; k < five; ++k) {
+        f.latest.emplace_back(showMs[order[k]], double(lateNs[order[k]]) / 1e6);
+        f.latestIndex.push_back(order[k]);
+    }
     std::sort(lateNs.begin(), lateNs.end());
     auto at = [&](double q) { return double(lateNs[size_t(q * double(lateNs.size() - 1))]) / 1e6; };
     f.medianMs = at(0.5);
@@ -157,15 +163,35 @@ Figures playOurs(const QTemporaryDir& dir, const QString& showPath, size_t messa
     if (app.start() != vexohost::kExitOk) return {};
     const vexohost::ShowPlayer* player = app.input().player();
     if (!player) return {};
-    // How far the player's clock is past the message's time as it leaves the plug-in.
+    // How far the player's clock is past the message's time as it leaves the
+    // plug-in; and the processor time of this (the GUI) thread by then, to
+    // tell a late message the thread's own work held up from one the thread
+    // was not running for.
+    std::vector<int64_t> leftNs, ranNs;
+    leftNs.reserve(messages);
+    ranNs.reserve(messages);
     QObject::connect(player, &vexohost::ShowPlayer::messageDue, [&] {
-        late.push_back(player->clockNs() - player->playedMs() * 1000000);
+        const int64_t now = player->clockNs();
+        timespec ran{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ran);
+        late.push_back(now - player->playedMs() * 1000000);
         showMs.push_back(player->showTimeMs());
+        leftNs.push_back(now);
+        ranNs.push_back(int64_t(ran.tv_sec) * 1000000000 + ran.tv_nsec);
     });
     QObject::connect(player, &vexohost::ShowPlayer::finished, &app, [] { QCoreApplication::exit(0); });
     QApplication::exec();
     app.finish();
-    return figuresOf(std::move(late), showMs, messages);
+    Figures f = figuresOf(late, showMs, messages);
+    // For each of the latest: the thread's time from the last message that
+    // left before this one was due, to this one.
+    for (const size_t i : f.latestIndex) {
+        const int64_t due = leftNs[i] - late[i];
+        size_t j = i;
+        while (j > 0 && leftNs[j] > due) --j;
+        f.latestRanMs.push_back(double(ranNs[i] - ranNs[j]) / 1e6);
+    }
+    return f;
 }
 
 // The peer: ola_recorder --playback into an olad of our own on OLA's port,
@@ -294,8 +320,13 @@ int main(int argc, char** argv) {
         std::abs(ours.driftMs) <= 0.1 ? "none: met" : "none: missed");
     std::printf("%-32s %14zu %16s   %s\n", "messages / frames lost", ours.lost,
                 theirs.count ? qPrintable(QString::number(theirs.lost)) : "–", "none");
-    std::printf("our five latest, at show time:");
-    for (const auto& [ms, late] : ours.latest) std::printf("  %.3f s (%.2f ms)", double(ms) / 1000.0, late);
+    // Beside each, what the GUI thread ran from the message before it was
+    // due until it left: far less than its lateness, and the thread was not
+    // running (the machine's doing); about as much, and its own work held it.
+    std::printf("our five latest, at show time (the GUI thread ran):");
+    for (size_t k = 0; k < ours.latest.size(); ++k)
+        std::printf("  %.3f s (%.2f ms; ran %.2f)", double(ours.latest[k].first) / 1000.0, ours.latest[k].second,
+                    k < ours.latestRanMs.size() ? ours.latestRanMs[k] : 0.0);
     // A process held up by the machine rather than by its own work: pages
     // read back from disk, the processor taken away.
     std::printf(

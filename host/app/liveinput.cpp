@@ -42,7 +42,8 @@ void LiveInput::stop() {
 }
 
 void LiveInput::finish() {
-    // Frames that came in back to back reach the display as the latest of them.
+    // The two differ only when the GUI thread was held up longer than the
+    // link's ring of frames lasts.
     if (m_receiver->isRunning())
         printLine(stdout, QStringLiteral("olad: %1 frames arrived, %2 reached the display")
                               .arg(m_receiver->framesArrived())

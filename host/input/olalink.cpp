@@ -95,10 +95,12 @@ void OlaLink::stop() {
 
 bool OlaLink::takeFrame(DmxFrame& frame) {
     std::lock_guard lock(m_mutex);
-    if (!m_hasPending) return false;
-    frame.size = m_pending.size;
-    std::copy_n(m_pending.slotValues.begin(), m_pending.size, frame.slotValues.begin());
-    m_hasPending = false;
+    if (m_queued == 0) return false;
+    const DmxFrame& oldest = m_queue[m_oldest];
+    frame.size = oldest.size;
+    std::copy_n(oldest.slotValues.begin(), oldest.size, frame.slotValues.begin());
+    m_oldest = (m_oldest + 1) % kQueuedFrames;
+    --m_queued;
     return true;
 }
 
@@ -284,11 +286,14 @@ void OlaLink::onDmx(const ola::client::DMXMetadata& metadata, const ola::DmxBuff
     bool wasEmpty;
     {
         std::lock_guard lock(m_mutex);
-        unsigned length = unsigned(m_pending.slotValues.size());
-        data.Get(m_pending.slotValues.data(), &length);
-        m_pending.size = length;
-        wasEmpty = !m_hasPending;
-        m_hasPending = true;
+        wasEmpty = m_queued == 0;
+        // A full ring keeps its oldest frames and the latest state: the new
+        // frame takes the newest one's place.
+        if (m_queued < kQueuedFrames) ++m_queued;
+        DmxFrame& into = m_queue[(m_oldest + m_queued - 1) % kQueuedFrames];
+        unsigned length = unsigned(into.slotValues.size());
+        data.Get(into.slotValues.data(), &length);
+        into.size = length;
         ++m_framesArrived;
     }
     if (wasEmpty && m_frameReady) m_frameReady();

@@ -50,15 +50,7 @@ bool OlaReceiver::start(unsigned universe) {
     // The callbacks run on the link's thread and only post to this object;
     // Qt drops the posts if this object is gone by then.
     m_link = std::make_unique<OlaLink>(
-        m_options, universe,
-        [this, run] {
-            QMetaObject::invokeMethod(
-                this,
-                [this, run] {
-                    if (run == m_run) takeFrame();
-                },
-                Qt::QueuedConnection);
-        },
+        m_options, universe, [this, run] { postTakeFrames(run); },
         [this, run](bool receiving, const std::string& text) {
             QMetaObject::invokeMethod(
                 this,
@@ -81,8 +73,28 @@ void OlaReceiver::stop() {
     setStatus(QStringLiteral("stopped"));
 }
 
+void OlaReceiver::postTakeFrames(uint64_t run) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, run] {
+            if (run == m_run) takeFrames();
+        },
+        Qt::QueuedConnection);
+}
+
+void OlaReceiver::takeFrames() {
+    // The frames queued by now, each as its own frame, in order. A queue that
+    // is refilled as fast as it is read is read again after the events
+    // waiting meanwhile, so that the windows still get their turn.
+    const uint64_t run = m_run;
+    for (unsigned n = 0; n < OlaLink::kQueuedFrames; ++n) {
+        if (!m_link || run != m_run || !m_link->takeFrame(m_frame)) return;
+        takeFrame();
+    }
+    postTakeFrames(run);
+}
+
 void OlaReceiver::takeFrame() {
-    if (!m_link || !m_link->takeFrame(m_frame)) return;
     ++m_framesTaken;
     if (!m_receiving || m_noData) {
         const bool again = m_noData;

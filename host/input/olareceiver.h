@@ -17,11 +17,12 @@ namespace vexohost {
 // Live channel values from one universe of olad, for the GUI thread.
 //
 // The connection runs on a thread of its own (OlaLink). Frames come over
-// through a single "latest frame" slot: the link posts one queued call when
-// the slot fills, and a frame that arrives before the GUI took the previous
-// one replaces it, so a busy GUI skips frames instead of queueing them. Here
-// each frame is compared with the values seen so far and each channel that
-// changed is emitted as a host message.
+// through the link's ring of frames: the link posts one queued call when the
+// ring stops being empty, and that call takes every frame queued, in order,
+// so a GUI held up for a moment still sees each frame (past the ring's 64, a
+// new frame replaces the newest queued one). Here each frame is compared with
+// the values seen so far and each channel that changed is emitted as a host
+// message.
 //
 // Status texts (statusChanged) tell people what is going on:
 //   "olad not running on 127.0.0.1:9010, retrying in 2 s"
@@ -73,7 +74,7 @@ public:
     int value(int channel) const { return m_tracker.value(channel); }
     // Frames taken on the GUI thread since start().
     uint64_t framesTaken() const { return m_framesTaken; }
-    // Frames olad delivered since start(), including those replaced before the GUI took them.
+    // Frames olad delivered since start(), including any the full ring replaced.
     uint64_t framesArrived() const;
 
 Q_SIGNALS:
@@ -86,7 +87,9 @@ Q_SIGNALS:
     void statusChanged(const QString& text);
 
 private:
-    void takeFrame();
+    void postTakeFrames(uint64_t run);
+    void takeFrames();
+    void takeFrame();  // the one in m_frame
     void linkStatus(uint64_t run, bool receiving, const QString& text);
     void checkNoData();
     void setStatus(const QString& text);

@@ -10,6 +10,7 @@
 
 #include "platform/com/runtimeerror.h"
 #include "platform/forms/qt/gifpicture.h"
+#include "platform/forms/qt/pictureblocks.h"
 #include "tests/forms/giffile.h"
 #include "tests/support/casename.h"
 
@@ -226,6 +227,48 @@ TEST_F(LoadPictureTest, EachLoadMakesItsOwnObjectThatHoldersShare) {
     EXPECT_EQ(holder.get(), first.get());
     EXPECT_EQ(first->AddRef(), 3u);
     first->Release();
+}
+
+// Pictures share blocks of memory: however they come and go, each keeps its
+// own pixels, and a block is filled again only once nothing in it is left.
+TEST(KeptImages, EachKeepsItsPixelsWhileOthersComeAndGo) {
+    struct Size {
+        int width, height;
+        bool kept;
+    };
+    for (const Size& size : {Size{120, 184, true}, Size{1, 1, true}, Size{362, 362, true},  // 512 KB at most
+                             Size{363, 362, false}, Size{0, 10, false}, Size{10, -1, false}})
+        EXPECT_EQ(!forms::newKeptImage(size.width, size.height).isNull(), size.kept)
+            << size.width << " x " << size.height;
+
+    std::vector<QImage> images;
+    auto add = [&](int count, int width, int height) {
+        for (int i = 0; i < count; ++i) {
+            QImage image = forms::newKeptImage(width, height);
+            ASSERT_FALSE(image.isNull());
+            image.fill(QColor::fromRgb(QRgb(0xff000000u | uint(images.size()))));
+            images.push_back(image);
+        }
+    };
+    auto intact = [&] {
+        for (size_t k = 0; k < images.size(); ++k) {
+            if (images[k].isNull()) continue;
+            for (int y = 0; y < images[k].height(); ++y)
+                for (int x = 0; x < images[k].width(); ++x)
+                    if (images[k].pixel(x, y) != (0xff000000u | uint(k))) return false;
+        }
+        return true;
+    };
+    add(63, 120, 184);  // three blocks
+    const QImage copy = images[5];
+    for (size_t k = 0; k < images.size(); k += 2) images[k] = QImage();
+    add(40, 120, 184);
+    add(30, 17, 3);
+    EXPECT_TRUE(intact());
+    EXPECT_EQ(copy.pixel(0, 0), 0xff000005u);  // a copy shares the pixels and keeps them
+    images.clear();
+    add(63, 120, 184);  // from the spare blocks
+    EXPECT_TRUE(intact());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -158,25 +159,44 @@ TEST_F(OlaReceiverTest, OnlyItsOwnUniverse) {
     EXPECT_EQ(m_receiver.framesArrived(), 1u);
 }
 
-TEST_F(OlaReceiverTest, BusyGuiGetsOnlyTheLatestFrame) {
+// Frames that come while the GUI thread handles no events: every one of
+// them, in order, as long as the link's ring holds them; past that the ring
+// keeps its oldest and the latest state.
+struct BusyGui {
+    const char* name;
+    int frames;
+    int taken;
+};
+
+class OlaReceiverBusyGui : public OlaReceiverTest, public testing::WithParamInterface<BusyGui> {};
+
+TEST_P(OlaReceiverBusyGui, TakesEveryQueuedFrameInOrder) {
+    const BusyGui& c = GetParam();
     connect(5);
-    // The GUI thread handles no events while the frames come in.
-    constexpr int kFrames = 40;
-    for (int i = 1; i <= kFrames; ++i) {
+    for (int i = 1; i <= c.frames; ++i) {
         ASSERT_TRUE(m_sender->send(5, frame(512, uint8_t(i))));
         QThread::msleep(2);
     }
     QElapsedTimer clock;
     clock.start();
-    while (m_receiver.framesArrived() < uint64_t(kFrames) && clock.elapsed() < 5000) QThread::msleep(5);
-    ASSERT_EQ(m_receiver.framesArrived(), uint64_t(kFrames));
+    while (m_receiver.framesArrived() < uint64_t(c.frames) && clock.elapsed() < 5000) QThread::msleep(5);
+    ASSERT_EQ(m_receiver.framesArrived(), uint64_t(c.frames));
     idle(100);
-    EXPECT_EQ(m_receiver.framesTaken(), 1u);
-    ASSERT_EQ(m_record.batches.size(), 1u);
-    EXPECT_EQ(m_record.batches[0].size(), 512u);
-    EXPECT_EQ(m_receiver.value(1), kFrames);
-    EXPECT_EQ(m_receiver.value(512), kFrames);
+    EXPECT_EQ(m_receiver.framesTaken(), uint64_t(c.taken));
+    ASSERT_EQ(m_record.batches.size(), size_t(c.taken));
+    for (int k = 0; k < c.taken; ++k) {
+        const int value = k + 1 < c.taken ? k + 1 : c.frames;
+        ASSERT_EQ(m_record.batches[size_t(k)].size(), 512u) << "frame " << k;
+        EXPECT_EQ(m_record.batches[size_t(k)].front().second, value) << "frame " << k;
+    }
+    EXPECT_EQ(m_receiver.value(512), c.frames);
 }
+
+constexpr int kRing = int(vexohost::OlaLink::kQueuedFrames);
+INSTANTIATE_TEST_SUITE_P(Frames, OlaReceiverBusyGui,
+                         testing::Values(BusyGui{"burstWithinTheRing", 40, 40},
+                                         BusyGui{"burstPastTheRing", kRing + 20, kRing}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Said with the time of the last frame, and the gap when frames come again.
 TEST_F(OlaReceiverTest, NoDataAfterQuietSpellClearedByNextFrame) {

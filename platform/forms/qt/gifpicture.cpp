@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/forms/qt/lzwdecoder.h"
+#include "platform/forms/qt/pictureblocks.h"
 
 namespace forms {
 namespace {
@@ -114,7 +115,8 @@ QImage decodeGifPicture(const QString& path, int maxSide, qsizetype maxBytes) {
         if (!decodeLzw(stream, codeSize, indexes)) return {};
 
         const std::array<QRgb, 256> table = pixelTable(*map, transparent);
-        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        QImage image = newKeptImage(width, height);
+        if (image.isNull()) image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
         if (image.isNull()) return {};
         for (int n = 0; n < height; ++n) {
             const uint8_t* in = indexes.data() + size_t(n) * size_t(width);
