@@ -19,6 +19,7 @@
 //
 //   timing_probe [--minutes M] [--no-peer] [--latency-only]
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <time.h>
 
@@ -40,9 +41,11 @@
 #include <numeric>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/timing/livelatency.h"
+#include "bench/timing/sleeper.h"
 #include "bench/timing/windowedhost.h"
 #include "host/app/hostapp.h"
 #include "host/input/olalink.h"
@@ -116,6 +119,7 @@ struct Figures {
     std::vector<std::pair<int64_t, double>> latest;  // show time, lateness in ms: the five latest
     std::vector<size_t> latestIndex;                 // and their indexes in the order played
     std::vector<double> latestRanMs;                 // what the GUI thread ran while each was due (ours)
+    std::vector<double> latestStallMs;               // how late the sleeper woke meanwhile (ours)
 };
 
 // lateness[i] in ns at show time showMs[i]; both in show order.
@@ -168,28 +172,43 @@ Figures playOurs(const QTemporaryDir& dir, const QString& showPath, size_t messa
     // tell a late message the thread's own work held up from one the thread
     // was not running for.
     std::vector<int64_t> leftNs, ranNs;
+    std::vector<int> processor;
     leftNs.reserve(messages);
     ranNs.reserve(messages);
+    processor.reserve(messages);
+    std::vector<std::unique_ptr<timingprobe::Sleeper>> sleepers;
+    for (int cpu = 0; cpu < std::min(64, int(std::thread::hardware_concurrency())); ++cpu)
+        sleepers.push_back(std::make_unique<timingprobe::Sleeper>(cpu));
     QObject::connect(player, &vexohost::ShowPlayer::messageDue, [&] {
-        const int64_t now = player->clockNs();
-        timespec ran{};
+        timespec ran{}, monotonic{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ran);
-        late.push_back(now - player->playedMs() * 1000000);
+        clock_gettime(CLOCK_MONOTONIC, &monotonic);
+        late.push_back(player->clockNs() - player->playedMs() * 1000000);
         showMs.push_back(player->showTimeMs());
-        leftNs.push_back(now);
+        leftNs.push_back(int64_t(monotonic.tv_sec) * 1000000000 + monotonic.tv_nsec);
         ranNs.push_back(int64_t(ran.tv_sec) * 1000000000 + ran.tv_nsec);
+        processor.push_back(sched_getcpu());
     });
     QObject::connect(player, &vexohost::ShowPlayer::finished, &app, [] { QCoreApplication::exit(0); });
     QApplication::exec();
     app.finish();
+    for (auto& sleeper : sleepers) sleeper->stop();
+    // The sleeper of the processor the thread slept on (where its timer was)
+    // or woke on.
+    auto stalled = [&](int cpu, int64_t from, int64_t to) {
+        return cpu >= 0 && size_t(cpu) < sleepers.size() ? sleepers[size_t(cpu)]->latestWithin(from, to)
+                                                         : 0.0;
+    };
     Figures f = figuresOf(late, showMs, messages);
     // For each of the latest: the thread's time from the last message that
-    // left before this one was due, to this one.
+    // left before this one was due, to this one; and the sleeper meanwhile.
     for (const size_t i : f.latestIndex) {
         const int64_t due = leftNs[i] - late[i];
         size_t j = i;
         while (j > 0 && leftNs[j] > due) --j;
         f.latestRanMs.push_back(double(ranNs[i] - ranNs[j]) / 1e6);
+        f.latestStallMs.push_back(
+            std::max(stalled(processor[j], due, leftNs[i]), stalled(processor[i], due, leftNs[i])));
     }
     return f;
 }
@@ -321,16 +340,21 @@ int main(int argc, char** argv) {
     std::printf("%-32s %14zu %16s   %s\n", "messages / frames lost", ours.lost,
                 theirs.count ? qPrintable(QString::number(theirs.lost)) : "–", "none");
     // Beside each, what the GUI thread ran from the message before it was
-    // due until it left: far less than its lateness, and the thread was not
-    // running (the machine's doing); about as much, and its own work held it.
-    std::printf("our five latest, at show time (the GUI thread ran):");
-    for (size_t k = 0; k < ours.latest.size(); ++k)
-        std::printf("  %.3f s (%.2f ms; ran %.2f)", double(ours.latest[k].first) / 1000.0, ours.latest[k].second,
-                    k < ours.latestRanMs.size() ? ours.latestRanMs[k] : 0.0);
+    // due until it left (far less than its lateness: the thread was not
+    // running; about as much: its own work held it), and how late the
+    // sleeper on its processor woke meanwhile (as late: the machine held that
+    // processor up).
+    std::printf(
+        "our five latest, at show time (lateness; the GUI thread ran; its processor's sleeper woke late "
+        "by):\n");
+    for (size_t k = 0; k < ours.latest.size() && k < ours.latestRanMs.size(); ++k)
+        std::printf("  %9.3f s   %6.2f ms   ran %5.2f ms   sleeper %6.2f ms\n",
+                    double(ours.latest[k].first) / 1000.0, ours.latest[k].second, ours.latestRanMs[k],
+                    ours.latestStallMs[k]);
     // A process held up by the machine rather than by its own work: pages
     // read back from disk, the processor taken away.
     std::printf(
-        "\nwhile ours played: %ld page faults that read the disk, %ld times the processor was taken away\n",
+        "while ours played: %ld page faults that read the disk, %ld times the processor was taken away\n",
         after.ru_majflt - before.ru_majflt, after.ru_nivcsw - before.ru_nivcsw);
     std::fflush(stdout);
     // The plug-in's windows go before the application object does.
