@@ -7,12 +7,10 @@
 // -rss_limit_mb=256, a slow or large unit is a finding too.
 
 #include <gif_lib.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -54,8 +52,7 @@ bool sameAsGiflib(const QImage& image, const QString& path) {
 }
 
 QString picturePath() {
-    static const QString path = QString::fromStdString(std::filesystem::temp_directory_path() /
-                                                       ("picture_fuzz." + std::to_string(getpid()) + ".gif"));
+    static const QString path = QString::fromStdString(fuzzFolder() + "/picture.gif");
     return path;
 }
 

@@ -5,9 +5,7 @@
 // time; a GIF lasts as long as its frames within its 10-ms steps, and a
 // picture it may store exactly and shows for a second ends exact.
 
-#include <unistd.h>
-
-#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSet>
 #include <algorithm>
@@ -57,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int total = 0;
     for (const Given& g : given) total += g.ms;
 
-    static const QString dir = (QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath());
+    static const QString dir = QString::fromStdString(fuzzFolder());
     for (const char* format : {"gif", "webp"}) {
-        const QString path = QStringLiteral("%1/recorder_fuzz.%2.%3").arg(dir).arg(getpid()).arg(format);
+        const QString path = QStringLiteral("%1/recording.%2").arg(dir, QLatin1String(format));
         std::unique_ptr<vexohost::Recorder> recorder = vexohost::RecorderFactory::forPath(path);
         FUZZ_CHECK(recorder->open(path, width, height));
         for (const Given& g : given) FUZZ_CHECK(recorder->addFrame(g.image, g.ms));

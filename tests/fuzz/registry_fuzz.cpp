@@ -3,8 +3,6 @@
 // its name and line; a store that was read and is written again reads back
 // and writes the same text.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,14 +16,7 @@ namespace {
 
 // In memory where there is a tmpfs: every change is written and synced.
 const std::string& folder() {
-    static const std::string path = [] {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        std::string dir = base / ("registry_fuzz." + std::to_string(getpid()));
-        std::filesystem::create_directories(dir);
-        return dir;
-    }();
-    return path;
+    return fuzzFolder();
 }
 
 void writeFile(const std::string& path, std::string_view text) {

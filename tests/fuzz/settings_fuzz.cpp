@@ -2,8 +2,6 @@
 // The settings file, which other programs and careless hands may write: any
 // bytes give settings inside their ranges, or none.
 
-#include <unistd.h>
-
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -15,8 +13,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static QCoreApplication app(*argc, *argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexo-host"));
-    const QString home = (QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
-                         QStringLiteral("/settings_fuzz.%1").arg(getpid());
+    const QString home = QString::fromStdString(fuzzFolder());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home));
     QDir().mkpath(home + QStringLiteral("/nimbo-lux"));
     return 0;

@@ -2,8 +2,6 @@
 // The plug-in's version-block reader, which reads a file nobody vouches for
 // before it is loaded: any bytes give the entries of a block, or a reason.
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,11 +10,7 @@
 #include "tests/fuzz/fuzzcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = [] {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        return (base / ("versionblock_fuzz." + std::to_string(getpid()) + ".so")).string();
-    }();
+    static const std::string path = fuzzFolder() + "/plugin.so";
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
     std::string error;
