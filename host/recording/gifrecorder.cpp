@@ -9,11 +9,10 @@
 namespace vexohost {
 namespace {
 
-// giflib writes through the file, which keeps the system's words for a
-// failure (a full disk says so, not "Failed to write to given file").
-int writeToFile(GifFileType* gif, const GifByteType* bytes, int size) {
-    return static_cast<AtomicFile*>(gif->UserData)->write(bytes, size_t(size)) ? size : 0;
-}
+// What giflib writes is gathered up to this much before it goes to the file:
+// giflib writes a colour table three bytes at a time and the image data a
+// block of at most 255 bytes at a time.
+constexpr size_t kOutBuffer = 64 * 1024;
 
 // While the window changes, a pixel that shows a colour this close to the
 // window's is left as it is: squared distance in RGB of at most 48 (about 4
@@ -23,7 +22,7 @@ int writeToFile(GifFileType* gif, const GifByteType* bytes, int size) {
 // nothing but the exact colour shows right.
 constexpr int kCloseEnough = 48;
 
-bool showsRight(QRgb shown, QRgb window, int tolerance) {
+inline bool showsRight(QRgb shown, QRgb window, int tolerance) {
     if (shown == window) return true;
     const int dr = qRed(shown) - qRed(window), dg = qGreen(shown) - qGreen(window),
               db = qBlue(shown) - qBlue(window);
@@ -36,11 +35,12 @@ bool showsRight(QRgb shown, QRgb window, int tolerance) {
 QRect changedRect(const QImage& window, const QImage& shown, int tolerance, bool* tolerated) {
     int left = window.width(), right = -1, top = window.height(), bottom = -1;
     *tolerated = false;
-    for (int y = 0; y < window.height(); ++y) {
+    const int width = window.width(), height = window.height();
+    for (int y = 0; y < height; ++y) {
         const auto* w = reinterpret_cast<const QRgb*>(window.constScanLine(y));
         const auto* s = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
-        if (std::memcmp(w, s, size_t(window.width()) * sizeof(QRgb)) == 0) continue;
-        for (int x = 0; x < window.width(); ++x) {
+        if (std::memcmp(w, s, size_t(width) * sizeof(QRgb)) == 0) continue;
+        for (int x = 0; x < width; ++x) {
             if (s[x] == w[x]) continue;
             if (showsRight(s[x], w[x], tolerance)) {
                 *tolerated = true;
@@ -56,6 +56,21 @@ QRect changedRect(const QImage& window, const QImage& shown, int tolerance, bool
 }
 
 }  // namespace
+
+// giflib writes into the buffer, and the buffer through the file, which keeps
+// the system's words for a failure (a full disk says so, not "Failed to
+// write to given file").
+int GifRecorder::writeOut(GifFileType* gif, const GifByteType* bytes, int size) {
+    auto* self = static_cast<GifRecorder*>(gif->UserData);
+    self->m_out.insert(self->m_out.end(), bytes, bytes + size);
+    return self->m_out.size() < kOutBuffer || self->flushOut() ? size : 0;
+}
+
+bool GifRecorder::flushOut() {
+    const bool written = m_out.empty() || m_file.write(m_out.data(), m_out.size());
+    m_out.clear();
+    return written;
+}
 
 GifRecorder::~GifRecorder() {
     if (m_gif) abort();
@@ -81,7 +96,9 @@ bool GifRecorder::open(const QString& path, int width, int height) {
     // by its owner only; this way the umask decides, as for any other output.
     if (!m_file.open(path)) return fail(m_file.error());
     int status = 0;
-    m_gif = EGifOpen(&m_file, writeToFile, &status);
+    m_out.clear();
+    m_out.reserve(kOutBuffer + 256);
+    m_gif = EGifOpen(this, writeOut, &status);
     if (!m_gif) {
         m_file.discard();
         return gifFailed(QStringLiteral("cannot start the file"), status);
@@ -230,6 +247,7 @@ bool GifRecorder::finishFile() {
     int status = 0;
     const int result = EGifCloseFile(m_gif, &status);
     m_gif = nullptr;
+    if (result == GIF_OK && !flushOut()) return fail(m_file.error());
     return result == GIF_OK || gifFailed(QStringLiteral("cannot finish the file"), status);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <vector>
 
 #include "host/files/atomicfile.h"
 #include "host/recording/framepalette.h"
@@ -56,6 +57,9 @@ private:
     bool fail(const QString& what);
     bool gifFailed(const QString& what, int giflibError);
     bool finishFile();
+    // giflib's output, gathered in m_out; flushOut() writes it to the file.
+    static int writeOut(GifFileType* gif, const unsigned char* bytes, int size);
+    bool flushOut();
 
     QString m_path;
     AtomicFile m_file;
@@ -72,8 +76,9 @@ private:
     int64_t m_sameForMs = 0;  // how long the frames written have shown m_previous
     int m_frames = 0;
     FramePalette m_palette;
-    std::vector<QRgb> m_rect;       // the changed rectangle, reused
-    std::vector<QRgb> m_shownRect;  // what is shown there
+    std::vector<QRgb> m_rect;          // the changed rectangle, reused
+    std::vector<QRgb> m_shownRect;     // what is shown there
+    std::vector<unsigned char> m_out;  // written by giflib, not yet by the file
     QString m_error;
 };
 
