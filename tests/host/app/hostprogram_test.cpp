@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Outputs that cannot be written say where and why.
         CommandLine{
             {"--demo", "--record", "/nonexistent/x.gif"}, 1, "/nonexistent/x.gif: No such file or directory"},
-        CommandLine{{"--demo", "--record", "FULL.gif"}, 1, "full.gif: "},
+        CommandLine{{"--demo", "--record", "FULL.gif"}, 1, "full.gif: No space left on device"},
         CommandLine{{"--demo", "--snapshot", "/nonexistent/x.png"},
                     1,
                     "cannot write the snapshot: /nonexistent/x.png: No such file or directory"},
