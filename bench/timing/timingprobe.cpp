@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -214,7 +215,7 @@ Figures playOurs(const QTemporaryDir& dir, const QString& showPath, size_t messa
 }
 
 // The peer: ola_recorder --playback into an olad of our own on OLA's port,
-// each frame timed on the receiving connection's own thread as it arrives.
+// each frame timed as the receiving connection reads it.
 Figures playPeer(const QTemporaryDir& dir, const QString& recording, const std::vector<Moment>& show,
                  QString* why) {
     if (const QString reason = olatest::OladSandbox::unavailableReason(); !reason.isEmpty()) {
@@ -229,27 +230,32 @@ Figures playPeer(const QTemporaryDir& dir, const QString& recording, const std::
     if (!olad.start(why)) return {};
     std::vector<Clock::time_point> arrived(show.size());
     std::vector<char> seen(show.size(), 0);
-    std::atomic<bool> receiving{false};
-    std::atomic<vexohost::OlaLink*> taking{nullptr};  // set once the link stands
-    vexohost::DmxFrame frame;
+    bool receiving = false;
     auto link = std::make_unique<vexohost::OlaLink>(
         vexohost::OlaLinkOptions{}, 1,
-        [&] {
+        [&](const vexohost::DmxFrame& frame) {
             const Clock::time_point now = Clock::now();
-            vexohost::OlaLink* from = taking.load();
-            if (!from || !from->takeFrame(frame) || frame.size < 12) return;
+            if (frame.size < 12) return;
             const size_t i =
                 size_t(frame.slotValues[9]) << 16 | size_t(frame.slotValues[10]) << 8 | frame.slotValues[11];
             if (i < arrived.size() && !seen[i]) arrived[i] = now, seen[i] = 1;
         },
         [&](bool on, const std::string&) { receiving = on; });
-    taking = link.get();
-    for (int waited = 0; !receiving && waited < 5000; waited += 10) QThread::msleep(10);
+    QElapsedTimer waited;
+    waited.start();
+    while (!receiving && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    // This thread does nothing else while the peer plays: its event loop
+    // reads each frame as it comes.
     QProcess playback;
+    QEventLoop playing;
+    QObject::connect(&playback, &QProcess::finished, &playing, &QEventLoop::quit);
+    QObject::connect(&playback, &QProcess::errorOccurred, &playing, &QEventLoop::quit);
+    QTimer::singleShot(int(show.back().ms) + 60000, &playing, &QEventLoop::quit);
     playback.start(QStringLiteral("ola_recorder"), {QStringLiteral("--playback"), recording});
-    playback.waitForFinished(int(show.back().ms) + 60000);
-    QThread::msleep(200);
-    taking = nullptr;
+    playing.exec();
+    QTimer::singleShot(200, &playing, &QEventLoop::quit);
+    playing.exec();
     link.reset();
     std::vector<int64_t> late, showMs;
     size_t first = 0;

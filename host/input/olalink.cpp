@@ -2,31 +2,22 @@
 #include "host/input/olalink.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <ola/Callback.h>
 #include <ola/DmxBuffer.h>
 #include <ola/client/OlaClient.h>
-#include <ola/io/SelectServer.h>
 #include <ola/network/TCPSocket.h>
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <memory>
 #include <utility>
 
 namespace vexohost {
 namespace {
-
-// How often a blocking step looks at the stop flag.
-constexpr int kStopCheckMs = 50;
 
 std::string seconds(int ms) {
     std::string text = std::to_string(ms / 1000);
@@ -38,21 +29,12 @@ std::string seconds(int ms) {
     return text + " s";
 }
 
-// Closes a socket that never reached the OLA client.
-struct FdCloser {
-    int fd;
-    ~FdCloser() {
-        if (fd >= 0) ::close(fd);
-    }
-    int release() { return std::exchange(fd, -1); }
-};
-
 // A one-shot OLA callback that calls a member of the link and clears *alive
-// when it is deleted, by OLA after running or by serve().
-template <typename Base, typename... Args>
+// when it is deleted, by OLA after running or by the connection.
+template <typename Base, typename Link, typename... Args>
 class OneShot : public Base {
 public:
-    OneShot(OlaLink* link, void (OlaLink::*method)(Args...), bool* alive)
+    OneShot(Link* link, void (Link::*method)(Args...), bool* alive)
         : m_link(link), m_method(method), m_alive(alive) {
         *m_alive = true;
     }
@@ -61,20 +43,58 @@ public:
 private:
     void DoRun(Args... args) override { (m_link->*m_method)(args...); }
 
-    OlaLink* m_link;
-    void (OlaLink::*m_method)(Args...);
+    Link* m_link;
+    void (Link::*m_method)(Args...);
     bool* m_alive;
 };
 
 }  // namespace
 
-OlaLink::OlaLink(OlaLinkOptions options, unsigned universe, FrameReady frameReady,
+// One connection to olad and OLA's client on it. The client is called only
+// with `busy` set; a connection the link lets go of meanwhile (a callback
+// stopped or destroyed the link) is only marked `orphaned`, and deleted by
+// whoever called into the client, once the client has returned.
+struct OlaLink::Connection {
+    // The two one-shot callbacks go to OLA's client, which deletes them when
+    // they run. It drops them unrun, and undeleted, when the connection ends
+    // on our side or before olad answered; then they are deleted here, after
+    // the client (this member is destroyed last).
+    struct Notices {
+        bool closeAlive = false;
+        bool registeredAlive = false;
+        ola::SingleUseCallback0<void>* close = nullptr;
+        ola::SingleUseCallback1<void, const ola::client::Result&>* registered = nullptr;
+        ~Notices() {
+            if (closeAlive) delete close;
+            if (registeredAlive) delete registered;
+        }
+    };
+
+    Connection(OlaLink* link, int fd) : link(link), socket(fd), client(&socket) {}
+    ~Connection() { client.Stop(); }
+
+    OlaLink* const link;
+    Notices notices;
+    ola::network::TCPSocket socket;
+    ola::client::OlaClient client;
+    std::unique_ptr<QSocketNotifier> notifier;
+    bool busy = false;
+    bool orphaned = false;
+    bool pausedInside = false;  // a nested event loop found the socket readable while the client read
+};
+
+OlaLink::OlaLink(OlaLinkOptions options, unsigned universe, FrameArrived frameArrived,
                  StatusChanged statusChanged)
     : m_options(std::move(options)),
       m_universe(universe),
-      m_frameReady(std::move(frameReady)),
-      m_statusChanged(std::move(statusChanged)) {
-    m_thread = std::thread([this] { run(); });
+      m_frameArrived(std::move(frameArrived)),
+      m_statusChanged(std::move(statusChanged)),
+      m_retryMs(std::max(1, m_options.firstRetryMs)) {
+    m_retry.setSingleShot(true);
+    m_deadline.setSingleShot(true);
+    QObject::connect(&m_retry, &QTimer::timeout, [this] { attempt(); });
+    QObject::connect(&m_deadline, &QTimer::timeout, [this] { deadlinePassed(); });
+    m_retry.start(0);
 }
 
 OlaLink::~OlaLink() {
@@ -82,31 +102,12 @@ OlaLink::~OlaLink() {
 }
 
 void OlaLink::stop() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        // Execute() is the one SelectServer call that is safe from another
-        // thread; the loop stays alive while m_loop is set under the mutex.
-        if (m_loop) m_loop->Execute(ola::NewSingleCallback(this, &OlaLink::terminateLoop));
-    }
-    m_wake.notify_all();
-    if (m_thread.joinable()) m_thread.join();
-}
-
-bool OlaLink::takeFrame(DmxFrame& frame) {
-    std::lock_guard lock(m_mutex);
-    if (m_queued == 0) return false;
-    const DmxFrame& oldest = m_queue[m_oldest];
-    frame.size = oldest.size;
-    std::copy_n(oldest.slotValues.begin(), oldest.size, frame.slotValues.begin());
-    m_oldest = (m_oldest + 1) % kQueuedFrames;
-    --m_queued;
-    return true;
-}
-
-uint64_t OlaLink::framesArrived() const {
-    std::lock_guard lock(m_mutex);
-    return m_framesArrived;
+    m_stopped = true;
+    m_retry.stop();
+    m_deadline.stop();
+    m_connectWatch.reset();
+    if (m_connecting >= 0) ::close(std::exchange(m_connecting, -1));
+    dropConnection();
 }
 
 bool OlaLink::parseHost(const std::string& host, uint32_t* networkOrderAddress) {
@@ -120,212 +121,228 @@ bool OlaLink::parseHost(const std::string& host, uint32_t* networkOrderAddress) 
     return true;
 }
 
-bool OlaLink::stopping() const {
-    std::lock_guard lock(m_mutex);
-    return m_stopping;
-}
-
-bool OlaLink::pause(int ms) {
-    std::unique_lock lock(m_mutex);
-    return !m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopping; });
-}
-
-void OlaLink::report(bool receiving, const std::string& text) {
-    if (m_statusChanged) m_statusChanged(receiving, text);
-}
-
 std::string OlaLink::where() const {
     return m_options.host + ":" + std::to_string(m_options.port);
 }
 
-void OlaLink::run() {
-    // A write to a socket olad just closed must end in EPIPE on this thread,
-    // not in a signal that ends the program.
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
-
-    const int firstRetryMs = std::max(1, m_options.firstRetryMs);
-    int retryMs = firstRetryMs;
-    while (!stopping()) {
-        std::string error;
-        const int fd = connectToServer(&error);
-        if (fd >= 0) {
-            const Ending ending = serve(fd);
-            if (ending == Ending::Stopped) break;
-            if (ending == Ending::Closed) {
-                report(false, "lost connection to olad on " + where());
-                // After a working connection olad may just be restarting: try
-                // again at once. One that closed before the registration went
-                // through waits like a failed attempt, so a server that keeps
-                // dropping us is not hammered.
-                if (m_registered) {
-                    retryMs = firstRetryMs;
-                    continue;
-                }
-            }
-            // A refused registration has reported its own text.
-        } else if (stopping()) {
-            break;
-        } else {
-            report(false, error + ", retrying in " + seconds(retryMs));
-        }
-        if (!pause(retryMs)) break;
-        retryMs = std::min(retryMs * 2, std::max(m_options.maxRetryMs, firstRetryMs));
-    }
-}
-
-int OlaLink::connectToServer(std::string* error) {
+void OlaLink::attempt() {
+    m_connectWatch.reset();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(m_options.port);
     if (!parseHost(m_options.host, &address.sin_addr.s_addr)) {
-        *error = "olad address not valid: " + m_options.host;
-        return -1;
+        waitAndRetry("olad address not valid: " + m_options.host, true);
+        return;
     }
-    FdCloser socket{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)};
-    if (socket.fd < 0) {
-        *error = std::string("no socket for olad: ") + std::strerror(errno);
-        return -1;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        waitAndRetry(std::string("no socket for olad: ") + std::strerror(errno), true);
+        return;
     }
-    // Not blocking, so that stop() is not held up by an address that does not answer.
-    int result = ::connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    int failure = result == 0 ? 0 : errno;
-    if (failure == EINPROGRESS) {
-        failure = ETIMEDOUT;
-        for (int waited = 0; waited < m_options.connectTimeoutMs && !stopping(); waited += kStopCheckMs) {
-            pollfd wait{socket.fd, POLLOUT, 0};
-            const int ready = ::poll(&wait, 1, kStopCheckMs);
-            if (ready < 0 && errno != EINTR) {
-                failure = errno;
-                break;
-            }
-            if (ready > 0) {
-                socklen_t length = sizeof failure;
-                if (::getsockopt(socket.fd, SOL_SOCKET, SO_ERROR, &failure, &length) != 0) failure = errno;
-                break;
-            }
-        }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        serve(fd);
+        return;
     }
+    if (errno != EINPROGRESS) {
+        const int failure = errno;
+        ::close(fd);
+        connectFailed(failure);
+        return;
+    }
+    // Not waited for here: the event loop says when the attempt is decided.
+    m_connecting = fd;
+    m_connectWatch = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    QObject::connect(m_connectWatch.get(), &QSocketNotifier::activated, [this] { connected(); });
+    m_deadline.start(std::max(1, m_options.connectTimeoutMs));
+}
+
+void OlaLink::connected() {
+    m_deadline.stop();
+    m_connectWatch.reset();  // Qt allows a notifier to be deleted by its own signal
+    const int fd = std::exchange(m_connecting, -1);
+    int failure = 0;
+    socklen_t length = sizeof failure;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &length) != 0) failure = errno;
     if (failure != 0) {
-        if (failure == ECONNREFUSED)
-            *error = "olad not running on " + where();
-        else
-            *error = "olad not reachable on " + where() + " (" + std::strerror(failure) + ")";
-        return -1;
+        ::close(fd);
+        connectFailed(failure);
+        return;
     }
-    // The OLA client expects a blocking socket, as its own connect makes.
-    const int flags = ::fcntl(socket.fd, F_GETFL);
-    if (flags < 0 || ::fcntl(socket.fd, F_SETFL, flags & ~O_NONBLOCK) < 0) {
-        *error = std::string("socket for olad not usable: ") + std::strerror(errno);
-        return -1;
-    }
-    return socket.release();
+    serve(fd);
 }
 
-OlaLink::Ending OlaLink::serve(int fd) {
-    // The two one-shot callbacks go to the OLA client, which deletes them when
-    // they run. The installed client drops them unrun, and undeleted, when
-    // the connection ends on our side or before olad answered; then they are
-    // deleted here, once no OLA object is left that could still run them.
-    bool closeNoticeAlive = false;
-    bool registeredNoticeAlive = false;
-    auto* closeNotice =
-        new OneShot<ola::SingleUseCallback0<void>>(this, &OlaLink::onClosed, &closeNoticeAlive);
-    auto* registeredNotice =
-        new OneShot<ola::SingleUseCallback1<void, const ola::client::Result&>, const ola::client::Result&>(
-            this, &OlaLink::onRegistered, &registeredNoticeAlive);
-    const Ending ending = runClient(fd, closeNotice, registeredNotice);
-    if (closeNoticeAlive) delete closeNotice;
-    if (registeredNoticeAlive) delete registeredNotice;
-    return ending;
+void OlaLink::connectFailed(int error) {
+    if (error == ECONNREFUSED)
+        waitAndRetry("olad not running on " + where(), true);
+    else
+        waitAndRetry("olad not reachable on " + where() + " (" + std::strerror(error) + ")", true);
 }
 
-OlaLink::Ending OlaLink::runClient(
-    int fd, ola::SingleUseCallback0<void>* closeNotice,
-    ola::SingleUseCallback1<void, const ola::client::Result&>* registeredNotice) {
-    // Destroyed in reverse order: the client before the loop, the loop before the socket.
-    ola::network::TCPSocket socket(fd);
-    socket.SetNoDelay();
-    ola::io::SelectServer loop;
-    ola::client::OlaClient client(&socket);
-    if (!client.Setup()) return stopping() ? Ending::Stopped : Ending::Closed;
-    loop.AddReadDescriptor(&socket);
-    client.SetCloseHandler(closeNotice);
-    client.SetDMXCallback(ola::NewCallback(this, &OlaLink::onDmx));
-    m_refused = m_registered = false;
-    client.RegisterUniverse(m_universe, ola::client::REGISTER, registeredNotice);
+void OlaLink::deadlinePassed() {
+    if (m_connecting >= 0) {
+        m_connectWatch.reset();
+        ::close(std::exchange(m_connecting, -1));
+        connectFailed(ETIMEDOUT);
+        return;
+    }
     // Something that takes connections on olad's port but never answers is
     // not olad: say so, and try again later as after a refusal.
-    loop.RegisterSingleTimeout(unsigned(std::max(1, m_options.connectTimeoutMs)),
-                               ola::NewSingleCallback(this, &OlaLink::onNoAnswer));
-    // A request that cannot even be sent (olad went away as we connected)
-    // fails at once, before there is a loop to end: it must not run then,
-    // for nothing would ever end it.
-    const bool failedAtOnce = m_refused;
-
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_stopping) return Ending::Stopped;
-        m_loop = &loop;
-    }
-    if (!failedAtOnce) loop.Run();
-    {
-        std::lock_guard lock(m_mutex);
-        m_loop = nullptr;
-    }
-    if (socket.ValidReadDescriptor()) loop.RemoveReadDescriptor(&socket);
-    client.Stop();
-    if (stopping()) return Ending::Stopped;
-    return m_refused ? Ending::Refused : Ending::Closed;
+    if (!m_connection || m_registered) return;
+    dropConnection();
+    waitAndRetry("no olad answers on " + where() + " (something else listens there), retrying", false);
 }
 
-void OlaLink::onDmx(const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data) {
-    if (metadata.universe != m_universe) return;
-    bool wasEmpty;
-    {
-        std::lock_guard lock(m_mutex);
-        wasEmpty = m_queued == 0;
-        // A full ring keeps its oldest frames and the latest state: the new
-        // frame takes the newest one's place.
-        if (m_queued < kQueuedFrames) ++m_queued;
-        DmxFrame& into = m_queue[(m_oldest + m_queued - 1) % kQueuedFrames];
-        unsigned length = unsigned(into.slotValues.size());
-        data.Get(into.slotValues.data(), &length);
-        into.size = length;
-        ++m_framesArrived;
+void OlaLink::serve(int fd) {
+    // The socket stays non-blocking: a message that has come only in part is
+    // read on as the rest comes, and never holds up the thread.
+    m_ending = Ending::None;
+    m_registered = false;
+    auto* c = new Connection(this, fd);
+    c->socket.SetNoDelay();
+    if (!c->client.Setup()) {
+        delete c;
+        end(Ending::Closed);
+        return;
     }
-    if (wasEmpty && m_frameReady) m_frameReady();
+    m_connection = c;
+    c->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(c->notifier.get(), &QSocketNotifier::activated, [c] { readable(c); });
+    auto& n = c->notices;
+    n.close = new OneShot<ola::SingleUseCallback0<void>, OlaLink>(this, &OlaLink::onClosed, &n.closeAlive);
+    n.registered = new OneShot<ola::SingleUseCallback1<void, const ola::client::Result&>, OlaLink,
+                               const ola::client::Result&>(this, &OlaLink::onRegistered, &n.registeredAlive);
+    c->client.SetCloseHandler(n.close);
+    c->client.SetDMXCallback(ola::NewCallback(this, &OlaLink::onDmx));
+    // A request that cannot even be sent (olad went away as we connected)
+    // is answered at once, inside this call.
+    c->busy = true;
+    c->client.RegisterUniverse(m_universe, ola::client::REGISTER, n.registered);
+    c->busy = false;
+    if (c->orphaned) {
+        delete c;
+        return;
+    }
+    if (m_ending != Ending::None) {
+        end(m_ending);
+        return;
+    }
+    m_deadline.start(std::max(1, m_options.connectTimeoutMs));
+}
+
+// What the poller of OLA's own event loop does when a connection's socket is
+// readable: a socket with nothing left to read was closed by olad.
+void OlaLink::readable(Connection* c) {
+    if (c->busy) {
+        // A nested event loop while the client reads: the socket waits for the
+        // client to return, rather than wake that loop again and again.
+        c->notifier->setEnabled(false);
+        c->pausedInside = true;
+        return;
+    }
+    c->busy = true;
+    // Closed by olad, or by the client on a message it could not make sense of.
+    bool closed = c->socket.IsClosed();
+    if (!closed) {
+        c->socket.PerformRead();
+        closed = !c->socket.ValidReadDescriptor();
+    }
+    if (closed) {
+        if (ola::SingleUseCallback0<void>* onClose = c->socket.TransferOnClose()) onClose->Run();
+    }
+    c->busy = false;
+    if (c->orphaned) {
+        delete c;  // the link is stopped or gone: touch nothing else
+        return;
+    }
+    if (std::exchange(c->pausedInside, false)) c->notifier->setEnabled(true);
+    if (c->link->m_ending != Ending::None) c->link->end(c->link->m_ending);
+}
+
+void OlaLink::end(Ending ending) {
+    const bool wasRegistered = m_registered;
+    dropConnection();
+    if (ending == Ending::Refused) {
+        // The refusal has reported its own text.
+        m_retry.start(nextPause());
+        return;
+    }
+    // After a working connection olad may just be restarting: try again at
+    // once. One that closed before the registration went through waits like
+    // a failed attempt, so a server that keeps dropping us is not hammered.
+    if (wasRegistered) {
+        m_retryMs = std::max(1, m_options.firstRetryMs);
+        m_retry.start(0);
+    } else {
+        m_retry.start(nextPause());
+    }
+    report(false, "lost connection to olad on " + where());
+}
+
+void OlaLink::dropConnection() {
+    m_deadline.stop();
+    m_registered = false;
+    m_ending = Ending::None;
+    Connection* c = std::exchange(m_connection, nullptr);
+    if (!c) return;
+    if (c->busy) {
+        c->notifier->setEnabled(false);
+        c->orphaned = true;
+    } else {
+        delete c;
+    }
+}
+
+int OlaLink::nextPause() {
+    const int wait = m_retryMs;
+    const int first = std::max(1, m_options.firstRetryMs);
+    m_retryMs = std::min(m_retryMs * 2, std::max(m_options.maxRetryMs, first));
+    return wait;
+}
+
+void OlaLink::waitAndRetry(const std::string& text, bool sayWhen) {
+    const int wait = nextPause();
+    m_retry.start(wait);
+    report(false, sayWhen ? text + ", retrying in " + seconds(wait) : text);
+}
+
+void OlaLink::report(bool receiving, const std::string& text) {
+    if (!m_statusChanged) return;
+    const StatusChanged call = m_statusChanged;  // lives on if the callback destroys the link
+    call(receiving, text);
+}
+
+// The callbacks of OLA's client come while it reads, with the connection
+// busy. Each calls out last, since the callback it calls may stop or destroy
+// the link.
+
+void OlaLink::onDmx(const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data) {
+    if (metadata.universe != m_universe || m_stopped) return;
+    unsigned length = unsigned(m_frame.slotValues.size());
+    data.Get(m_frame.slotValues.data(), &length);
+    m_frame.size = length;
+    ++m_framesArrived;
+    // Called through a copy (the small function object stays on the stack),
+    // which lives on if the callback destroys the link.
+    if (!m_frameArrived) return;
+    const FrameArrived call = m_frameArrived;
+    call(m_frame);
 }
 
 void OlaLink::onRegistered(const ola::client::Result& result) {
+    if (m_stopped) return;
     if (result.Success()) {
         m_registered = true;
+        m_deadline.stop();
         report(true, "receiving universe " + std::to_string(m_universe));
         return;
     }
-    m_refused = true;
+    m_ending = Ending::Refused;
     report(false, "universe " + std::to_string(m_universe) + ": olad refused the registration (" +
                       result.Error() + ")");
-    terminateLoop();
-}
-
-void OlaLink::onNoAnswer() {
-    if (m_registered || m_refused) return;
-    m_refused = true;
-    report(false, "no olad answers on " + where() + " (something else listens there), retrying");
-    terminateLoop();
 }
 
 void OlaLink::onClosed() {
-    terminateLoop();
-}
-
-void OlaLink::terminateLoop() {
-    // Runs on the loop's own thread, where Terminate() sees the loop running.
-    std::lock_guard lock(m_mutex);
-    if (m_loop) m_loop->Terminate();
+    m_ending = Ending::Closed;
 }
 
 }  // namespace vexohost

@@ -2,29 +2,23 @@
 #ifndef HOST_INPUT_OLALINK_H_
 #define HOST_INPUT_OLALINK_H_
 
+#include <QTimer>
 #include <array>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "host/input/universe.h"
 
-namespace ola {
-class DmxBuffer;
-template <typename ReturnType>
-class SingleUseCallback0;
-template <typename ReturnType, typename Arg0>
-class SingleUseCallback1;
-namespace client {
+class QSocketNotifier;
+
+namespace ola::client {
 class Result;
 struct DMXMetadata;
-}  // namespace client
-namespace io {
-class SelectServer;
-}  // namespace io
+}  // namespace ola::client
+namespace ola {
+class DmxBuffer;
 }  // namespace ola
 
 namespace vexohost {
@@ -43,92 +37,89 @@ struct DmxFrame {
     unsigned size = 0;
 };
 
-// The connection to olad, on a thread of its own:
+// The connection to olad, driven by the event loop of the thread that made
+// it (the GUI thread in the host):
 //
-//   olad --tcp--> OlaLink thread (OlaClient + SelectServer)
-//        --frame queue--> frameReady() --> whoever takes the frames
+//   olad --tcp--> socket watched by the event loop --> OLA's client --> frameArrived
 //
-// The thread connects, registers for one universe and queues the frames in
-// a ring of kQueuedFrames, made once, so that a reader held up for a moment
-// (a window being drawn, a burst from a fast fader) still gets every frame in
-// order. A reader held up longer than the ring lasts loses frames, never
-// memory: when the ring is full, a new frame replaces the newest queued one,
-// so the last frame taken is always the latest state. When olad is not there
-// or goes away the thread says so and tries again with a growing pause,
+// No thread of its own: a frame wakes the one thread that uses it, and is
+// handed on the moment OLA's client has read it. Frames that come while the
+// thread is busy wait in the socket, in order, and none is lost. The link
+// connects without blocking, registers for one universe, and when olad is not
+// there or goes away it says so and tries again with a growing pause,
 // registering again after each reconnection.
+//
+// Owns the socket, OLA's client on it and the timers. Every member is called
+// on the thread that made the link, and so is every callback; a callback may
+// stop or destroy the link.
 class OlaLink {
 public:
-    // Called on the link's thread, so they must be quick and must not call
-    // back into the link except takeFrame(). frameReady runs when the queue
-    // goes from empty to holding a frame; statusChanged when the link starts or stops
-    // receiving, with a text for people.
-    using FrameReady = std::function<void()>;
+    // frameArrived gets each frame of the universe as it is read;
+    // statusChanged says when the link starts or stops receiving, with a text
+    // for people.
+    using FrameArrived = std::function<void(const DmxFrame& frame)>;
     using StatusChanged = std::function<void(bool receiving, const std::string& text)>;
 
-    // Starts the thread. The host must be an IPv4 address or "localhost"; see
-    // parseHost().
-    OlaLink(OlaLinkOptions options, unsigned universe, FrameReady frameReady, StatusChanged statusChanged);
+    // Starts the first attempt from the event loop. The host must be an IPv4
+    // address or "localhost"; see parseHost().
+    OlaLink(OlaLinkOptions options, unsigned universe, FrameArrived frameArrived,
+            StatusChanged statusChanged);
     ~OlaLink();  // stop()
 
     OlaLink(const OlaLink&) = delete;
     OlaLink& operator=(const OlaLink&) = delete;
 
-    // Frames the ring holds: 128 ms at 500 frames/s, 1.4 s at a console's 44.
-    static constexpr unsigned kQueuedFrames = 64;
-
-    // Moves the oldest queued frame into `frame`; false (and `frame`
-    // untouched) when none is queued. Any thread.
-    bool takeFrame(DmxFrame& frame);
-
-    // Ends the connection and joins the thread; no callback runs afterwards.
-    // Returns within about 0.1 s.
+    // Ends the connection at once; no callback runs afterwards.
     void stop();
 
-    // Frames that reached the queue, taken or replaced. Any thread.
-    uint64_t framesArrived() const;
+    // Frames of the universe read since the link was made.
+    uint64_t framesArrived() const { return m_framesArrived; }
 
     // The IPv4 address for `host` ("localhost" is 127.0.0.1), or false.
     static bool parseHost(const std::string& host, uint32_t* networkOrderAddress);
 
 private:
-    enum class Ending { Closed, Refused, Stopped };
+    struct Connection;
+    enum class Ending { None, Closed, Refused };
 
-    void run();
-    int connectToServer(std::string* error);
-    Ending serve(int fd);
-    Ending runClient(int fd, ola::SingleUseCallback0<void>* closeNotice,
-                     ola::SingleUseCallback1<void, const ola::client::Result&>* registeredNotice);
-    bool pause(int ms);  // false when stopped during the pause
-    bool stopping() const;
+    void attempt();
+    void connected();
+    void connectFailed(int error);
+    void deadlinePassed();
+    void serve(int fd);
+    static void readable(Connection* connection);
+    void end(Ending ending);
+    void dropConnection();
+    int nextPause();  // the pause before the next attempt, doubling the one after it
+    // Reports `text` and tries again after the next pause. Calls out last: the
+    // callback may stop or destroy the link.
+    void waitAndRetry(const std::string& text, bool sayWhen);
     void report(bool receiving, const std::string& text);
     std::string where() const;
 
-    // Called by the OLA client inside serve().
+    // Called by OLA's client while it reads.
     void onDmx(const ola::client::DMXMetadata& metadata, const ola::DmxBuffer& data);
     void onRegistered(const ola::client::Result& result);
-    void onNoAnswer();
     void onClosed();
-    void terminateLoop();
 
     const OlaLinkOptions m_options;
-    // Link thread only.
-    bool m_refused = false;     // olad refused the registration
-    bool m_registered = false;  // the registration of this connection went through
-
     const unsigned m_universe;
-    FrameReady m_frameReady;
+    FrameArrived m_frameArrived;
     StatusChanged m_statusChanged;
 
-    mutable std::mutex m_mutex;  // guards everything below but the thread
-    std::condition_variable m_wake;
-    bool m_stopping = false;
-    ola::io::SelectServer* m_loop = nullptr;  // owned by serve(), set while it runs
-    std::array<DmxFrame, kQueuedFrames> m_queue;
-    unsigned m_oldest = 0;  // index of the oldest queued frame
-    unsigned m_queued = 0;
-    uint64_t m_framesArrived = 0;
+    int m_retryMs;
+    bool m_stopped = false;
+    QTimer m_retry;     // the next attempt
+    QTimer m_deadline;  // for the connection, then for olad's answer
 
-    std::thread m_thread;
+    int m_connecting = -1;  // the socket of an attempt under way
+    std::unique_ptr<QSocketNotifier> m_connectWatch;
+    Connection* m_connection = nullptr;  // the connection OLA's client serves
+    Ending m_ending = Ending::None;      // what OLA's client said while it read
+    bool m_registered = false;           // olad took this connection's registration
+
+    DmxFrame m_frame;
+    uint64_t m_framesArrived = 0;
 };
 
 }  // namespace vexohost

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/input/olareceiver.h"
 
-#include <QMetaObject>
 #include <QTime>
 
 namespace vexohost {
@@ -18,7 +17,7 @@ OlaReceiver::OlaReceiver(QObject* parent) : QObject(parent) {
 }
 
 OlaReceiver::~OlaReceiver() {
-    // Join the thread before the members its callbacks reach go away.
+    // The link goes before the members its callbacks reach.
     m_link.reset();
 }
 
@@ -47,17 +46,16 @@ bool OlaReceiver::start(unsigned universe) {
     m_tracker.reset();
     m_framesTaken = 0;
     const uint64_t run = ++m_run;
-    // The callbacks run on the link's thread and only post to this object;
-    // Qt drops the posts if this object is gone by then.
+    // The link calls back on this thread, from its event loop. A callback
+    // that comes from a link being replaced (a slot restarting the receiver
+    // as a frame is handed on) is of no interest.
     m_link = std::make_unique<OlaLink>(
-        m_options, universe, [this, run] { postTakeFrames(run); },
+        m_options, universe,
+        [this, run](const DmxFrame& frame) {
+            if (run == m_run) takeFrame(frame);
+        },
         [this, run](bool receiving, const std::string& text) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, run, receiving, text = QString::fromStdString(text)] {
-                    linkStatus(run, receiving, text);
-                },
-                Qt::QueuedConnection);
+            linkStatus(run, receiving, QString::fromStdString(text));
         });
     m_sinceFrame.start();
     m_noDataCheck.start();
@@ -66,35 +64,17 @@ bool OlaReceiver::start(unsigned universe) {
 
 void OlaReceiver::stop() {
     if (!m_link) return;
+    ++m_run;
     m_link.reset();
-    ++m_run;  // what the thread posted before it ended is of no interest now
     m_noDataCheck.stop();
     m_receiving = m_noData = false;
     setStatus(QStringLiteral("stopped"));
 }
 
-void OlaReceiver::postTakeFrames(uint64_t run) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, run] {
-            if (run == m_run) takeFrames();
-        },
-        Qt::QueuedConnection);
-}
-
-void OlaReceiver::takeFrames() {
-    // The frames queued by now, each as its own frame, in order. A queue that
-    // is refilled as fast as it is read is read again after the events
-    // waiting meanwhile, so that the windows still get their turn.
+void OlaReceiver::takeFrame(const DmxFrame& frame) {
+    // `frame` is the link's: a slot that stops or restarts the receiver takes
+    // it away, and the rest of it is then of no interest.
     const uint64_t run = m_run;
-    for (unsigned n = 0; n < OlaLink::kQueuedFrames; ++n) {
-        if (!m_link || run != m_run || !m_link->takeFrame(m_frame)) return;
-        takeFrame();
-    }
-    postTakeFrames(run);
-}
-
-void OlaReceiver::takeFrame() {
     ++m_framesTaken;
     if (!m_receiving || m_noData) {
         const bool again = m_noData;
@@ -104,10 +84,12 @@ void OlaReceiver::takeFrame() {
                               .arg(m_universe)
                               .arg(double(m_sinceFrame.elapsed()) / 1000.0, 0, 'f', 1)
                         : receivingText());
+        if (run != m_run) return;
     }
     m_sinceFrame.start();
-    Q_EMIT frameTaken(m_frame);
-    const ChannelChanges& changes = m_tracker.apply(m_frame.slotValues.data(), m_frame.size);
+    Q_EMIT frameTaken(frame);
+    if (run != m_run) return;
+    const ChannelChanges& changes = m_tracker.apply(frame.slotValues.data(), frame.size);
     if (!changes.empty()) Q_EMIT changesDue(changes);
 }
 

@@ -16,11 +16,9 @@ namespace vexohost {
 
 // Live channel values from one universe of olad, for the GUI thread.
 //
-// The connection runs on a thread of its own (OlaLink). Frames come over
-// through the link's ring of frames: the link posts one queued call when the
-// ring stops being empty, and that call takes every frame queued, in order,
-// so a GUI held up for a moment still sees each frame (past the ring's 64, a
-// new frame replaces the newest queued one). Here each frame is compared with
+// The connection (OlaLink) is served by the GUI thread's own event loop: a
+// frame is handed on as OLA's client reads it, and frames that come while the
+// GUI is busy wait in the socket, in order. Here each frame is compared with
 // the values seen so far and each channel that changed is emitted as a host
 // message.
 //
@@ -57,8 +55,8 @@ public:
     // channel of the first frame counts as changed. Returns false, with a
     // status text, when the server address is not valid.
     bool start(unsigned universe);
-    // Ends the connection and joins its thread; no signal about frames of
-    // this run comes afterwards.
+    // Ends the connection; no signal about frames of this run comes
+    // afterwards. May be called from a slot of this object's signals.
     void stop();
 
     bool isRunning() const { return m_link != nullptr; }
@@ -72,9 +70,9 @@ public:
     int64_t msSinceFrame() const { return m_sinceFrame.elapsed(); }
     // The last value of a channel 1..512, or -1 if no frame carried it yet.
     int value(int channel) const { return m_tracker.value(channel); }
-    // Frames taken on the GUI thread since start().
+    // Frames handed on since start().
     uint64_t framesTaken() const { return m_framesTaken; }
-    // Frames olad delivered since start(), including any the full ring replaced.
+    // Frames of the universe olad delivered since start().
     uint64_t framesArrived() const;
 
 Q_SIGNALS:
@@ -87,9 +85,7 @@ Q_SIGNALS:
     void statusChanged(const QString& text);
 
 private:
-    void postTakeFrames(uint64_t run);
-    void takeFrames();
-    void takeFrame();  // the one in m_frame
+    void takeFrame(const DmxFrame& frame);
     void linkStatus(uint64_t run, bool receiving, const QString& text);
     void checkNoData();
     void setStatus(const QString& text);
@@ -98,14 +94,13 @@ private:
     OlaLinkOptions m_options;
     int m_noDataMs = kDefaultNoDataMs;
     std::unique_ptr<OlaLink> m_link;
-    uint64_t m_run = 0;  // tells queued calls of an earlier run from this one's
+    uint64_t m_run = 0;  // counts the runs, for the callbacks of a link being replaced
     unsigned m_universe = 0;
     bool m_receiving = false;
     bool m_noData = false;
     QString m_status;
     QElapsedTimer m_sinceFrame;
     QTimer m_noDataCheck;
-    DmxFrame m_frame;
     OlaChannelTracker m_tracker;
     uint64_t m_framesTaken = 0;
 };
