@@ -38,6 +38,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <numeric>
 #include <random>
@@ -300,6 +301,15 @@ int latencyRows(const QTemporaryDir& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "usage: timing_probe [--minutes M (10)] [--no-peer] [--latency-only]\n"
+                "How late each message of a generated show reaches the plug-in at 1x, beside\n"
+                "ola_recorder's playback of the same show; then a live frame's latency to the screen.\n");
+            return 0;
+        }
+    }
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
